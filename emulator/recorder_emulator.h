@@ -1,0 +1,95 @@
+#pragma once
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// A model of the recorder as seen from its serial line, served on a pseudo-terminal. It powers
+// `sonoret simulate`, the window program's --simulate and the integration tests.
+namespace emu {
+
+enum class Quality : std::uint8_t { LP = 1, MP = 2, SP = 3 };  // header byte 1, bits 5 and 6
+
+inline constexpr int kBlockSize = 528;
+
+struct StoredMessage {
+    Quality quality = Quality::SP;
+    std::uint16_t timeValue = 0;  // two-second steps since midnight
+    std::uint16_t dateValue = 0;  // days since 1 January 2001
+    std::vector<std::uint8_t> data;  // the coded voice, a whole number of 528-byte blocks
+
+    std::uint16_t Blocks() const;  // data.size() / 528; also the header's length field
+    std::array<std::uint8_t, 32> HeaderBlock() const;
+};
+
+// Ways to make the recorder misbehave, for the tests. All off by default.
+struct FaultSwitches {
+    bool silent = false;             // answer nothing at all
+    int shortReplyBytes = -1;        // >= 0: every reply is cut to this many bytes
+    bool wrongEcho = false;          // status frames do not echo the command code
+    int badMarkerReads = 0;          // the next N directory blocks carry marker 0x00
+    std::array<int, 5> reportedCounts{-1, -1, -1, -1, -1};  // >= 0: counts the directory claims
+    int stopAfterBlocks = -1;        // >= 0: a transfer sends this many blocks, then nothing
+    int breakAfterBytes = -1;        // >= 0: a transfer stops this many bytes into its blocks
+    double noiseRate = 0.0;          // chance per reply byte of being replaced by a random byte
+    int disappearAfterFrames = -1;   // >= 0: the device vanishes after this many requests
+};
+
+// The recorder itself: folders, clock and the reply to each request frame. Not thread-safe;
+// RecorderEmulator guards it.
+class RecorderModel {
+public:
+    std::array<std::vector<StoredMessage>, 5> folders;
+    int modeVariant = 2;           // byte 2 of the mode-on reply: 0x01 for variant 1
+    std::uint16_t clockTime = 0;   // last value set by command 0xC1
+    std::uint16_t clockDate = 0;   // last value set by command 0xC2
+    bool modeOn = false;
+};
+
+// Content for a new emulator: which messages its folders hold. The default fills the five
+// folders with a few messages of every quality; data bytes come from the voice source below.
+struct Options {
+    int modeVariant = 2;
+    bool paced = false;            // send at the real line rate, 3840 bytes per second
+    unsigned seed = 1;             // for generated content and line noise
+    std::array<int, 5> counts{3, 1, 0, 2, 4};  // messages per folder in the default content
+    // Coded voice for a message of the given quality and index; the default (null) gives
+    // arbitrary bytes. The voice codec installs real speech here.
+    std::function<std::vector<std::uint8_t>(Quality, int index)> voiceSource;
+};
+
+class RecorderEmulator {
+public:
+    explicit RecorderEmulator(Options options = {});
+    ~RecorderEmulator();  // stops serving
+    RecorderEmulator(const RecorderEmulator&) = delete;
+    RecorderEmulator& operator=(const RecorderEmulator&) = delete;
+
+    // Opens a pseudo-terminal and starts serving it on a thread of its own.
+    bool Start(std::string* error = nullptr);
+    void Stop();
+    // The device the program opens (the pseudo-terminal's slave side).
+    std::string DevicePath() const;
+
+    // Thread-safe access to the recorder's state.
+    void WithModel(const std::function<void(RecorderModel&)>& change);
+    void SetFaults(const FaultSwitches& faults);
+
+    // Everything the program sent, for checking the bytes on the wire.
+    std::vector<std::uint8_t> ReceivedBytes() const;
+    // The 4-byte request frames recognised so far, in order.
+    std::vector<std::array<std::uint8_t, 4>> ReceivedFrames() const;
+    void ClearLog();
+    // Waits until at least n frames were recognised; false on time-out.
+    bool WaitForFrames(std::size_t n, std::chrono::milliseconds timeout) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace emu

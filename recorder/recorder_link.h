@@ -1,0 +1,104 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "convert/decoder_library.h"
+#include "recorder/link_owner.h"
+#include "recorder/message_directory.h"
+#include "recorder/serial_channel.h"
+
+// The PC's side of the conversation with the recorder: every command frame, its pause and its
+// reply check, the message directory, the download on its own thread and the conversion of a
+// downloaded message.
+//
+// Operations report 1 on success and 0 on failure. One exchange at a time: while a connect or
+// a download is under way every other command that would talk to the recorder returns 0 at
+// once without touching the line (IsBusy tells the owner so it can disable its commands).
+class RecorderLink {
+public:
+    // The recorder's line: 38400 baud, 8 data bits, no parity (0), one stop bit (0).
+    static constexpr int kBaudRate = 38400;
+    static constexpr int kByteSize = 8;
+    static constexpr int kParity = 0;
+    static constexpr int kStopBits = 0;
+    static constexpr int kCommandPauseMs = 200;  // after a header, delete or set-time request
+    static constexpr int kDirectoryAttempts = 3;
+    static constexpr int kCancelFillerSize = 256;
+
+    RecorderLink();
+    virtual ~RecorderLink();  // cancels and waits for a running download first
+    RecorderLink(const RecorderLink&) = delete;
+    RecorderLink& operator=(const RecorderLink&) = delete;
+
+    // Opens "COM<port>" through owner->DeviceForPort (closing the earlier port; a running
+    // download is cancelled and waited for first), shows the port error through the owner when
+    // it fails, loads the decoder library, sets m_baseDate, m_pOwner and m_bConnected.
+    int Initialise(int port, LinkOwner* owner);
+
+    // Single-frame commands.
+    int SetMode(int on);
+    int ReadDirectory();
+    int FetchHeader(int folder, int message);
+    int DeleteMessage(int folder, int message);
+    int SetTime(int hour, int minute);
+    int SetDate(int year, int month, int day);
+
+    // Codings of the recorder's clock.
+    static int TimeValue(int hour, int minute);          // (hour * 60 + minute) * 30
+    int DateValue(int year, int month, int day) const;   // days since local 2001-01-01, >= 0
+    std::time_t DateFromValue(int value) const;          // m_baseDate + (value mod 65536) days
+
+    // Directory read (three attempts against the marker) and every header, under a
+    // cancellable "Connect" progress. 0 on failure or cancel; m_bCancelled tells which.
+    int Connect();
+    // After DeleteMessage succeeded: moves later entries down one number, and their files too.
+    void RemoveEntry(int folder, int message);
+
+    // Starts the download of one message on its own thread; always 1 (a refused start because
+    // the link is busy ends at once with a failed completion). The completion reaches the
+    // owner through RunOnOwnerThread + OnDownloadComplete while the thread waits for it.
+    int StartDownload(int folder, int message);
+    // Asks a running download to stop as the progress window's Cancel does. Any thread.
+    void CancelDownload();
+    // Cancels a running download and waits for its thread; its completion is then not
+    // delivered. Owner thread only (the owner's close, a change of port, the destructor).
+    void StopDownload();
+    bool IsDownloading() const;
+    bool IsBusy() const;  // a connect or a download is under way
+
+    // Converts the downloaded "%d_%02d.Bin" of the message into its ".wav" in the working
+    // folder under a "Convert" progress; sets the converted flag on success.
+    int ConvertToWav(int folder, int message);
+
+    // Full path of a message's file in the owner's working folder.
+    std::string MessagePath(int folder, int message, const char* extension) const;
+    const DecoderLibrary& Decoder() const { return m_decoder; }
+
+    // Members in the recorder link's traditional order; the owner reads them directly.
+    DecoderLibrary m_decoder;
+    std::time_t m_baseDate = 0;
+    int m_bConnected = 0;
+    LinkOwner* m_pOwner = nullptr;
+    int m_nFolder = 0;
+    int m_nMessage = 0;
+    int m_nMode = 1;
+    int m_bCancelled = 0;
+    SerialChannel m_serial;
+    MessageDirectory m_directory;
+
+private:
+    class ExchangeGuard;  // one exchange at a time
+    struct DownloadSync;  // the hand-over of the completion to the owner's thread
+
+    static unsigned DownloadThread(RecorderLink* link);
+
+    std::atomic<bool> m_busy{false};
+    std::atomic<bool> m_cancelRequested{false};
+    std::thread m_downloadThread;
+    std::shared_ptr<DownloadSync> m_downloadSync;
+};

@@ -1,0 +1,163 @@
+#pragma once
+// Every text the user sees, in one place. They are the program's own words, kept exactly as
+// they have always read (spelling included): users and their scripts know them.
+// No Qt here: the core, the command line and the window program share this table.
+
+namespace text {
+
+// Application
+inline constexpr const char* kAppName = "QP2400";
+inline constexpr const char* kMainTitle = "Sonoret Manager";
+inline constexpr const char* kDocString = "QP2400\n\nQP2400\n\n\nQP2400.Document\nQP2400 Document";
+inline constexpr const char* kAboutCaption = "About Sonoret Manager";
+inline constexpr const char* kAboutLine1 = "Sonoret Manager 1.0";
+inline constexpr const char* kOleInitFailed =
+    "OLE 초기화에 실패하였습니다. OLE 라이브러리의 버전이 올바른지 확인하십시오.";
+
+// Settings (application profile)
+inline constexpr const char* kProfileOrganisation = "QP2400";
+inline constexpr const char* kProfileApplication = "QP2400";
+inline constexpr const char* kSectionComm = "COMM";
+inline constexpr const char* kSectionGlobal = "GLOBAL";
+inline constexpr const char* kSectionSettings = "Settings";
+inline constexpr const char* kValuePort = "PORT";
+inline constexpr const char* kValuePath = "PATH";
+inline constexpr const char* kValueLeftPath = "LeftPth";
+inline constexpr const char* kValueX = "X";
+inline constexpr const char* kValueY = "Y";
+inline constexpr const char* kWorkingFolderName = "Source";
+
+// Recorder link
+inline constexpr const char* kSerialInitError =
+    "Serial Port Initialize Error\nCheck Your Commnunication Cable.";
+inline constexpr const char* kCommError = "Communition ERROR!\n\nCheck Your Commnunication Cable.";
+// Set Time has always shown it without the final full stop.
+inline constexpr const char* kCommErrorNoStop =
+    "Communition ERROR!\n\nCheck Your Commnunication Cable";
+inline constexpr const char* kConvertFailed = " Convert Failed ";
+inline constexpr const char* kDeleteQuestion = "Do You Really Delete Message?";
+inline constexpr const char* kDeleteCaption = "Delete Message";
+inline constexpr const char* kDeleteFailed = "Delete Failed.\nCheck Your Commnunication Cable.";
+
+// Progress windows: caption and text line of each long operation
+inline constexpr const char* kProgressDefaultTitle = "Progress";
+inline constexpr const char* kProgressCancel = " Cancel ";
+inline constexpr const char* kConnectCaption = "Connect";
+inline constexpr const char* kConnectText = "Sonoret Manager Connecting...";
+inline constexpr const char* kReceiveCaption = "Receive";
+inline constexpr const char* kReceiveText = "Receive a Message From Voice Recorder";
+inline constexpr const char* kConvertCaption = "Convert";
+inline constexpr const char* kConvertText = "Message Converting...";
+
+// Main frame
+inline constexpr const char* kReady = "Ready";
+inline constexpr const char* kMessageDateTime = "Message Date&Time";  // string 101
+inline constexpr const char* kToolBarTitle = "ToolBar";
+inline constexpr const char* kMenuMain = "Menu(&M)";
+inline constexpr const char* kMenuPort = "Port";
+inline constexpr const char* kMenuConnect = "Connect(&C)";
+inline constexpr const char* kMenuPlay = "Play";
+inline constexpr const char* kMenuSaveToWav = "Save to Wav File";
+inline constexpr const char* kMenuSetTime = "SetTime(&T)";
+inline constexpr const char* kMenuSetDate = "SetDate(&D)";
+inline constexpr const char* kMenuRefresh = "Refresh(F5)";
+inline constexpr const char* kMenuExit = "Exit(&X)";
+inline constexpr const char* kMenuInformation = "Information";
+inline constexpr const char* kMenuAbout = "About(&A)...";
+inline constexpr const char* kMenuDelete = "Delete";
+
+// Status-line prompts; the part after the line break is the tool tip.
+inline constexpr const char* kPromptSetTime = "Set RecorderTime On SystemTime  \nSet Time";
+inline constexpr const char* kPromptConnect = "Connect to Recorder \nConnect";
+inline constexpr const char* kPromptSetDate = "Set RecorderDate On SystemDate \nSet Date";
+inline constexpr const char* kPromptRefresh = "Refresh on file list \nRefresh";
+inline constexpr const char* kPromptSmallIcon = "View Style On Small Icon  \nSmall Icon";
+inline constexpr const char* kPromptLargeIcon = "View Style On Large Icon  \nLarge Icon";
+inline constexpr const char* kPromptList = "View Style On List  \nList";
+inline constexpr const char* kPromptReport = "View Style On Report  \nReport";
+inline constexpr const char* kPromptAbout = "Display Program Information\nAbout";
+inline constexpr const char* kPromptExit = "Exit \nExit";
+
+inline constexpr const char* kViewSmallIcon = "Small Icon";
+inline constexpr const char* kViewLargeIcon = "Large Icon";
+inline constexpr const char* kViewList = "List";
+inline constexpr const char* kViewReport = "Report";
+inline constexpr const char* kViewStyle = "View Style";
+
+// Save As dialog
+inline constexpr const char* kSaveFilter = " Wave File( *.wav ) | *.wav | Other ( *.* ) | *.* || ";
+inline constexpr const char* kWavExtension = "wav";
+
+// Recorder tree
+inline constexpr const char* kFolderBaseNames[5] = {"1 File", "2 File", "3 File", "4 File",
+                                                     "5 File"};
+inline constexpr const char* kQualitySP = "SP";
+inline constexpr const char* kQualityMP = "MP";
+inline constexpr const char* kQualityLP = "LP";
+
+// Context menus (menu 138)
+inline constexpr const char* kPopupContextFile = "Context File";
+inline constexpr const char* kPopupContext2File = "Context2 File";
+inline constexpr const char* kPopupContextView = "Context View";
+inline constexpr const char* kPopupContextFolder = "Context Folder";
+inline constexpr const char* kMenuRename = "ReName";
+inline constexpr const char* kMenuFileInformation = "Information";
+inline constexpr const char* kMenuNewFolder = "New Folder";
+
+// Folder tree and folder operations
+inline constexpr const char* kNewFolderName = "New Folder";
+inline constexpr const char* kPlaceholderItem = "0";
+inline constexpr const char* kMakeFolderFailed = "Make Folder Failed.";
+inline constexpr const char* kMakeFolderCaption = "Make Folder";
+inline constexpr const char* kInputFolderName = "You Must Input FolderName.";
+inline constexpr const char* kFolderRenameCaption = "Folder ReName";
+inline constexpr const char* kFolderRenameFailedTail =
+    " - ReName Failed.\nExisted Folder Name.\nYou Must Input the Different FolderName.";
+inline constexpr const char* kFolderRenameFailedCaption = "Folder ReName Failed ";
+inline constexpr const char* kDeleteFolderQuestionTail = " Do You Want Delete Folder?";
+inline constexpr const char* kDeleteFolderQuestionCaption = "Delete Folder ";
+inline constexpr const char* kDeleteFolderFailed = "Delete Folder Failed.";
+inline constexpr const char* kDeleteFolderCaption = "Delete Folder";
+inline constexpr const char* kFileChangeQuestion =  // printf format, the file name
+    "Existed the  '%s' File.\nDo You Want Change This File?";
+inline constexpr const char* kFileChangeCaption = "File Change ";
+inline constexpr const char* kFileCopyFailed = "'%s' File Copy Failed.";  // printf format
+inline constexpr const char* kFileCopyCaption = "File Copy";
+inline constexpr const char* kFileCopyFormat = "FormatFileCopy";
+
+// File list and file operations
+inline constexpr const char* kColumnName = "Name";
+inline constexpr const char* kColumnSize = "Size";
+inline constexpr const char* kColumnKind = "Kind";
+inline constexpr const char* kColumnChangeDate = "Change Date";
+inline constexpr const char* kNotDeleteKey = "Not Delete Key!";
+inline constexpr const char* kInputFileName = "You Must Input FileName.";
+inline constexpr const char* kFileRenameCaption = "File ReName";
+inline constexpr const char* kFileRenameFailedTail =
+    " - Failed File ReName.\nExisted File Name.\nYou Must Input the Different FileName.";
+inline constexpr const char* kFileRenameFailedCaption = "File ReName Failed ";
+inline constexpr const char* kDeleteFileQuestion = "Do You Want Delete File?";
+inline constexpr const char* kDeleteFilesQuestion = "Do You Want Delete %d File?";  // printf
+inline constexpr const char* kDeleteFileCaption = "Delete File";
+inline constexpr const char* kDeleteFileFailed = "Delete File Failed.";
+
+// File properties dialog (template 141)
+inline constexpr const char* kPropertiesTitle = "Register Information";
+inline constexpr const char* kPropType = "Type :";
+inline constexpr const char* kPropLocation = "Location :";
+inline constexpr const char* kPropSize = "Size :";
+inline constexpr const char* kPropDosName = "Ms-Dos Name :";
+inline constexpr const char* kPropBuildDate = "Build Date :";
+inline constexpr const char* kPropChangeDate = "Change Date :";
+inline constexpr const char* kPropUsedDate = "Used Date :";
+inline constexpr const char* kPropAttribute = "Attribute :";
+inline constexpr const char* kPropReadOnly = "ReadOnly";
+inline constexpr const char* kPropHidden = "Hide";
+inline constexpr const char* kPropArchive = "Record";
+inline constexpr const char* kPropSystem = "System File";
+inline constexpr const char* kPropUnknown = "(Unknown)";
+inline constexpr const char* kPropPluralKind = "Plural Kind";
+inline constexpr const char* kOK = "OK";
+inline constexpr const char* kCancel = "Cancel";
+
+}  // namespace text
