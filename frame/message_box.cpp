@@ -1,0 +1,56 @@
+#include "frame/message_box.h"
+
+#include <QMessageBox>
+#include <QString>
+
+#include "res/strings.h"
+
+namespace {
+
+MessageBox::Hook& TestHook() {
+    static MessageBox::Hook hook;
+    return hook;
+}
+
+}  // namespace
+
+int MessageBox::Show(QWidget* parent, const std::string& text, const std::string& caption,
+                     Kind kind) {
+    Shown shown{text, caption.empty() ? std::string(text::kAppName) : caption, kind};
+    if (TestHook()) return TestHook()(shown);
+
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    switch (kind) {
+        case Plain: break;
+        case Stop: icon = QMessageBox::Critical; break;
+        case Question:
+            icon = QMessageBox::Question;
+            buttons = QMessageBox::Yes | QMessageBox::No;
+            break;
+    }
+    QMessageBox box(icon, QString::fromStdString(shown.caption), QString::fromStdString(text),
+                    buttons, parent);
+    switch (box.exec()) {
+        case QMessageBox::Yes: return IdYes;
+        case QMessageBox::No: return IdNo;
+        case QMessageBox::Ok: return IdOk;
+        default: return kind == Question ? IdNo : IdCancel;
+    }
+}
+
+void MessageBox::SetTestHook(Hook hook) { TestHook() = std::move(hook); }
+
+ScriptedMessageBoxes::ScriptedMessageBoxes() {
+    MessageBox::SetTestHook([this](const MessageBox::Shown& shown) {
+        m_shown.push_back(shown);
+        if (!m_answers.empty()) {
+            const int answer = m_answers.front();
+            m_answers.erase(m_answers.begin());
+            return answer;
+        }
+        return shown.kind == MessageBox::Question ? int(MessageBox::IdNo) : int(MessageBox::IdOk);
+    });
+}
+
+ScriptedMessageBoxes::~ScriptedMessageBoxes() { MessageBox::SetTestHook({}); }
