@@ -160,4 +160,13 @@ inline constexpr const char* kPropPluralKind = "Plural Kind";
 inline constexpr const char* kOK = "OK";
 inline constexpr const char* kCancel = "Cancel";
 
+// File browser: renames the file system cannot take. A name holding a path separator, or
+// "." or "..", would move the item elsewhere; a refused rename keeps the old name.
+inline constexpr const char* kFolderRenameInvalidTail =
+    " - ReName Failed.\nInvalid Folder Name.\nYou Must Input the Different FolderName.";
+inline constexpr const char* kFolderRenameRefusedTail = " - ReName Failed.";
+inline constexpr const char* kFileRenameInvalidTail =
+    " - Failed File ReName.\nInvalid File Name.\nYou Must Input the Different FileName.";
+inline constexpr const char* kFileRenameRefusedTail = " - Failed File ReName.";
+
 }  // namespace text
