@@ -2,9 +2,13 @@
 
 #include "convert/decoder_library.h"
 
-const char* DecoderLibrary::DefaultName() { return "libvocodec.so"; }
+const char* DecoderLibrary::DefaultName() {
+    return "libvocodec.so";
+}
 
-DecoderLibrary::~DecoderLibrary() { Release(); }
+DecoderLibrary::~DecoderLibrary() {
+    Release();
+}
 
 DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
     Release();

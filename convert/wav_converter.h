@@ -4,28 +4,15 @@
 #include <memory>
 #include <string>
 
+#include "convert/byte_stream.h"
+#include "convert/convert_result.h"
 #include "convert/decoder_library.h"
+#include "convert/frame_decoding.h"
+#include "convert/wav_header.h"
 #include "recorder/progress_display.h"
 
 // Turns a ".Bin" file of coded voice frames into a mono 16-bit PCM RIFF WAVE file, frame by
 // frame through the decoder library.
-
-enum class ConvertStatus {
-    Ok,
-    DecoderMissing,    // the library or one of its entries is not there
-    InputUnreadable,   // the ".Bin" could not be opened
-    OutputUnwritable,  // the ".wav" could not be created
-    ReadFailed,        // reading the ".Bin" failed part-way
-    WriteFailed,       // writing the ".wav" failed part-way (disk full, file removed)
-    TooLong,           // the decoded audio would not fit a WAV file (4 GiB)
-};
-
-struct ConvertResult {
-    ConvertStatus status = ConvertStatus::Ok;
-    std::uint64_t blocks = 0;  // 320-byte blocks of audio written
-    std::string detail;        // the system's words for a file failure, if any
-    bool ok() const { return status == ConvertStatus::Ok; }
-};
 
 // Creates the "Convert" progress display once both files are open; may return null.
 using ProgressFactory = std::function<std::unique_ptr<ProgressDisplay>()>;
@@ -33,7 +20,19 @@ using ProgressFactory = std::function<std::unique_ptr<ProgressDisplay>()>;
 // Sample rate of the recorder variant: 7200 for mode 1, 8000 for any other.
 int SampleRateForMode(int mode);
 
+struct ConvertOptions {
+    // The longest WAV file to write; the RIFF sizes are 32-bit. Tests lower it.
+    std::uint64_t maxFileBytes = kMaxWavFileBytes;
+    // Wraps the writer of the audio (not the final header), so tests can make the disk fill
+    // up after so many bytes. Null: the file is written directly.
+    std::function<std::unique_ptr<ByteSink>(ByteSink& file)> wrapOutput;
+};
+
 // Converts binPath into wavPath at the rate of the given mode. The ".wav" appears whole or
-// not at all: a failure never leaves a partial file at wavPath.
+// not at all: a failure never leaves a partial file at wavPath (an earlier file of that name
+// stays as it was until a conversion succeeds).
 ConvertResult ConvertBinToWav(const std::string& binPath, const std::string& wavPath, int mode,
                               const DecoderLibrary& decoder, const ProgressFactory& progress);
+ConvertResult ConvertBinToWav(const std::string& binPath, const std::string& wavPath, int mode,
+                              const DecoderEntries& decoder, const ProgressFactory& progress,
+                              const ConvertOptions& options = {});
