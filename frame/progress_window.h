@@ -1,0 +1,74 @@
+#pragma once
+#include <QFont>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The small modeless window of the long recorder operations (connect, download, conversion):
+// a caption with the percentage done, a text line, a bar and a Cancel button. It runs no event
+// loop of its own: its owner steps it and calls PeekAndPump between steps, and reads
+// m_bCancelPressed. Its position is kept in the profile ("Settings"/"X", "Y").
+//
+// A Qt widget: it lives on the GUI thread. The download drives one from its own thread through
+// ThreadedProgressDisplay.
+class ProgressWindow : public QWidget {
+    Q_OBJECT
+public:
+    // owner may be null: the program's main window then owns it.
+    ProgressWindow(QWidget* owner, const QString& caption, int smooth);
+    ~ProgressWindow() override;  // saves the position
+
+    void SetRange(int lower, int upper, int step);
+    // printf-style, at most 511 characters.
+    void SetText(const char* format, ...);
+    int StepIt();
+    int SetPos(int pos);
+    // Runs the pending events of the GUI thread; with cancelOnEscape, an Escape typed anywhere
+    // in the program counts as Cancel. Returns at once once cancelled.
+    void PeekAndPump(int cancelOnEscape);
+    void Show();
+    void Hide();
+    // Cancel button, or Escape while pumping.
+    void OnCancel();
+
+    // The download's window: no pump runs on this thread for it, so Escape is watched for as
+    // long as the window lives.
+    void WatchEscape();
+    // Called once, on this thread, when the user cancels.
+    void SetCancelCallback(std::function<void()> callback) { m_onCancel = std::move(callback); }
+
+    int m_bCancelPressed = 0;
+    int m_nPos = 0;
+    int m_nPrevPercent = 0;
+    int m_nStep = 1;
+    int m_nUpper = 100;
+    int m_nLower = 0;
+    int m_nTextLines = 4;
+    QLabel* m_wndText = nullptr;
+    QProgressBar* m_wndProgress = nullptr;
+    QPushButton* m_wndCancel = nullptr;
+    QString m_strTitle;
+    QString m_strCancelLabel;
+    QFont m_font;
+
+    static constexpr int kWidth = 390;
+    static constexpr int kMargin = 10;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Create(QWidget* owner, const QString& caption, int smooth);
+    void SetWindowSize(int lines, int width);
+    void RestorePosition();
+    void SavePosition();
+    void UpdateBar();
+
+    bool m_bWatchingEscape = false;
+    std::function<void()> m_onCancel;
+};

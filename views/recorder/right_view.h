@@ -1,0 +1,82 @@
+#pragma once
+#include <QIcon>
+#include <QPoint>
+#include <QTreeWidget>
+#include <array>
+#include <string>
+
+class QMenu;
+class RecorderLink;
+
+// The recorder's message tree, the right-hand pane: the five folders and, after a connect, the
+// messages of each with date, time, quality and duration. It never talks to the recorder: the
+// frame rebuilds it from the link's directory and asks it which message is current. Clicks, the
+// context menu and the Delete key come back to the frame as signals.
+//
+// Items carry no data of their own beyond their picture: the picture tells a folder from a
+// message, the labels give the folder and message numbers.
+class CRightView : public QTreeWidget {
+    Q_OBJECT
+public:
+    // Pictures of bitmap 135.
+    enum Image { kImageFolder = 0, kImageOpenFolder = 1, kImageMessage = 2 };
+
+    explicit CRightView(QWidget* parent = nullptr);
+
+    void OnInitialUpdate();
+    // The five folders with their bare names; nothing is open.
+    void ShowEmptyFolders();
+    // Notes which folders are open so the next ShowDirectory opens them again.
+    void RememberExpandedFolders();
+    // Rebuilds the tree from the link's directory.
+    void ShowDirectory(const RecorderLink& link);
+
+    // The current item's message: true with folder 0..4 and message 1..100 when the current
+    // item is a message, false for a folder or no item (then nothing may act on it).
+    bool GetCurrentMessage(int& message, int& folder);
+    std::string GetCurrentItemText() const;
+    // The document's way to say another pane took the selection.
+    void ClearMessageSelection();
+
+    static int ImageOf(const QTreeWidgetItem* item);
+    // The context menu (menu 138, pop-up 1), for the frame's tests.
+    QMenu* ContextMenu() const { return m_contextMenu; }
+
+    int m_bRButtonPending = 0;
+    QPoint m_ptRButton;
+    int m_bLButtonPending = 0;
+    QPoint m_ptLButton;
+    QTreeWidgetItem* m_hCurrentItem = nullptr;
+    int m_nCurrentFolder = 0;
+    std::array<int, 5> m_expanded{-1, -1, -1, -1, -1};
+    int m_bMessageSelected = 0;
+
+signals:
+    // A command of the context menu (Play 32793, Save to Wav File 32794, Delete 32785).
+    void commandIssued(int commandId);
+    // Delete pressed on a message, which is now the current item.
+    void deleteKeyPressed();
+    // A handled left click: on a message (show its date) or on a folder (reset the date pane).
+    void messageClicked();
+    void folderClicked();
+    // m_bMessageSelected may have changed.
+    void messageSelectionChanged();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void HandlePendingPress();
+    void SetCurrentItem(QTreeWidgetItem* item);
+    void OnSelectionChanged(QTreeWidgetItem* current);
+    void OnItemExpanding(QTreeWidgetItem* item);
+    QTreeWidgetItem* AddFolderItem(int folder, const std::string& label);
+    void ClearTree();
+
+    QIcon m_folderIcon;
+    QIcon m_messageIcon;
+    QMenu* m_contextMenu = nullptr;
+    bool m_bRebuilding = false;
+};
