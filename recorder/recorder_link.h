@@ -71,6 +71,23 @@ public:
     bool IsDownloading() const;
     bool IsBusy() const;  // a connect or a download is under way
 
+    // How the last download ended, for owners that tell the user more than "it failed" (the
+    // command line tells a full disk from a broken line). Read it in OnDownloadComplete or
+    // after StopDownload.
+    enum class DownloadEnd {
+        None,          // no download has ended yet
+        Complete,      // the ".Bin" file holds the whole message
+        Cancelled,     // the user cancelled (m_bCancelled is 1)
+        Refused,       // another exchange was under way, or the message number is invalid
+        NotConnected,  // the port is not open
+        NoReply,       // the recorder did not answer the request
+        LineBroken,    // a block did not arrive, or only in part, before the last one
+        FileError,     // the ".Bin" file could not be created or written
+    };
+    DownloadEnd LastDownloadEnd() const;
+    // The file or line error behind a FileError or LineBroken end, in the system's words.
+    std::string LastDownloadError() const;
+
     // Converts the downloaded "%d_%02d.Bin" of the message into its ".wav" in the working
     // folder under a "Convert" progress; sets the converted flag on success.
     int ConvertToWav(int folder, int message);
@@ -94,11 +111,32 @@ public:
 private:
     class ExchangeGuard;  // one exchange at a time
     struct DownloadSync;  // the hand-over of the completion to the owner's thread
+    struct DownloadOutcome;
 
     static unsigned DownloadThread(RecorderLink* link);
 
+    // The commands without the exchange guard, for operations that already hold it.
+    int DoSetMode(int on);
+    int DoReadDirectory();
+    int DoFetchHeader(int folder, int message);
+    // Sends a 4-byte request frame.
+    void SendFrame(std::uint8_t command, std::uint8_t p1, std::uint8_t p2);
+    // Receives exactly count bytes; false on a short or missing reply.
+    bool ReceiveExactly(std::uint8_t* buffer, int count);
+
+    DownloadOutcome RunDownload(const std::shared_ptr<DownloadSync>& sync);
+    static void DeliverDownload(RecorderLink* link, const std::shared_ptr<DownloadSync>& sync);
+    // Owner's thread: the download's results into the link's members.
+    void FinishDownload(DownloadSync& sync);
+    void PostRefusedDownload();
+    // Joins (or, from within its own completion, lets go of) the previous download thread.
+    void ReapDownloadThread();
+
     std::atomic<bool> m_busy{false};
-    std::atomic<bool> m_cancelRequested{false};
+    std::atomic<bool> m_cancelRequested{false};  // ends a running connect as a cancel
     std::thread m_downloadThread;
     std::shared_ptr<DownloadSync> m_downloadSync;
+    mutable std::mutex m_downloadMutex;  // guards m_downloadSync against CancelDownload
+    DownloadEnd m_lastDownloadEnd = DownloadEnd::None;
+    std::string m_lastDownloadError;
 };

@@ -39,6 +39,9 @@ public:
     // Wakes a Receive that is waiting now (or the next one) so it returns at once with what it
     // has. Async-signal-safe.
     void Interrupt();
+    // Forgets an Interrupt that no Receive has seen yet (a cancel left over from an operation
+    // that already ended). Called at the start of each operation, never while one waits.
+    void ClearInterrupt();
 
     std::string LastError() const;
 
