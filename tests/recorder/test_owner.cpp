@@ -1,0 +1,148 @@
+#include "tests/recorder/test_owner.h"
+
+#include <stdlib.h>
+
+RecordingProgress::RecordingProgress(std::shared_ptr<ProgressLog> log, int cancelAfterSteps,
+                                     std::function<void(RecordingProgress&)> onStep)
+    : m_log(std::move(log)), m_cancelAfterSteps(cancelAfterSteps), m_onStep(std::move(onStep)) {}
+
+RecordingProgress::~RecordingProgress() {
+    std::lock_guard lock(m_log->mutex);
+    ++m_log->destroyed;
+}
+
+void RecordingProgress::SetRange(int lower, int upper, int step) {
+    std::lock_guard lock(m_log->mutex);
+    m_log->lower = lower;
+    m_log->upper = upper;
+    m_log->step = step;
+}
+
+void RecordingProgress::SetText(const std::string& text) {
+    std::lock_guard lock(m_log->mutex);
+    m_log->texts.push_back(text);
+}
+
+int RecordingProgress::StepIt() {
+    {
+        std::lock_guard lock(m_log->mutex);
+        ++m_log->steps;
+    }
+    ++m_pos;
+    if (m_onStep) m_onStep(*this);
+    return m_pos;
+}
+
+void RecordingProgress::PeekAndPump(bool) {
+    if (m_cancelAfterSteps >= 0 && m_pos >= m_cancelAfterSteps) PressCancel();
+}
+
+void RecordingProgress::Hide() {
+    std::lock_guard lock(m_log->mutex);
+    ++m_log->hides;
+}
+
+void RecordingProgress::SetCancelHook(std::function<void()> hook) {
+    {
+        std::lock_guard lock(m_hookMutex);
+        m_hook = std::move(hook);
+    }
+    std::lock_guard lock(m_log->mutex);
+    m_log->hookInstalled = true;
+}
+
+void RecordingProgress::PressCancel() {
+    m_cancelled.store(true);
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(m_hookMutex);
+        hook = m_hook;
+    }
+    if (hook) hook();
+}
+
+TestOwner::TestOwner(std::string devicePath) : device(std::move(devicePath)) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "sonoret-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) m_folder = pattern;
+}
+
+TestOwner::~TestOwner() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_folder, ec);
+}
+
+std::unique_ptr<ProgressDisplay> TestOwner::CreateProgress(const std::string& caption) {
+    {
+        std::lock_guard lock(progress->mutex);
+        progress->captions.push_back(caption);
+    }
+    return std::make_unique<RecordingProgress>(progress, cancelAfterSteps, onStep);
+}
+
+void TestOwner::RunOnOwnerThread(std::function<void()> task) {
+    if (runAtOnce) {
+        task();
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+    }
+    m_posted.notify_all();
+}
+
+void TestOwner::OnDownloadComplete(int complete) {
+    if (onComplete) onComplete(complete);
+    {
+        std::lock_guard lock(m_mutex);
+        completions.push_back(complete);
+    }
+    m_posted.notify_all();
+}
+
+void TestOwner::ShowMessage(const std::string& text) { messages.push_back(text); }
+
+std::string TestOwner::DeviceForPort(int port) const {
+    const_cast<TestOwner*>(this)->portsAsked.push_back("COM" + std::to_string(port));
+    return device.empty() ? LinkOwner::DeviceForPort(port) : device;
+}
+
+void TestOwner::RunPosted() {
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_tasks.empty()) return;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+    }
+}
+
+int TestOwner::WaitForCompletion(std::chrono::milliseconds timeout) {
+    std::size_t before;
+    {
+        std::lock_guard lock(m_mutex);
+        before = completions.size();
+    }
+    return WaitForCompletions(before + 1, timeout);
+}
+
+int TestOwner::WaitForCompletions(std::size_t count, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::unique_lock lock(m_mutex);
+            const bool ready = m_posted.wait_until(lock, deadline, [&] {
+                return !m_tasks.empty() || completions.size() >= count;
+            });
+            if (completions.size() >= count) return completions[count - 1];
+            if (!ready) return -1;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+    }
+}

@@ -1,0 +1,98 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "recorder/link_owner.h"
+#include "recorder/progress_display.h"
+
+// What a progress display was asked to do, for the tests to look at afterwards.
+struct ProgressLog {
+    std::mutex mutex;
+    std::vector<std::string> captions;
+    std::vector<std::string> texts;
+    int lower = -1, upper = -1, step = -1;
+    int steps = 0;
+    int hides = 0;
+    int destroyed = 0;
+    bool hookInstalled = false;
+};
+
+// A progress display that records its calls and presses Cancel when told to: after a number
+// of steps, or from another thread through the hook the operation installed.
+class RecordingProgress : public ProgressDisplay {
+public:
+    RecordingProgress(std::shared_ptr<ProgressLog> log, int cancelAfterSteps,
+                      std::function<void(RecordingProgress&)> onStep);
+    ~RecordingProgress() override;
+
+    void SetRange(int lower, int upper, int step) override;
+    void SetText(const std::string& text) override;
+    int StepIt() override;
+    void PeekAndPump(bool cancelOnEscape) override;
+    bool CancelPressed() const override { return m_cancelled.load(); }
+    void Hide() override;
+    void SetCancelHook(std::function<void()> hook) override;
+
+    // The user presses Cancel now (any thread): the flag, then the operation's hook.
+    void PressCancel();
+
+private:
+    std::shared_ptr<ProgressLog> m_log;
+    int m_cancelAfterSteps;
+    std::function<void(RecordingProgress&)> m_onStep;
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_hookMutex;
+    std::function<void()> m_hook;
+    int m_pos = 0;
+};
+
+// The link's owner in the tests. Tasks posted to the owner's thread are queued and run by
+// RunPosted/WaitForCompletion on the test's thread, as a window program's event loop would;
+// with runAtOnce they run on the posting thread.
+class TestOwner : public LinkOwner {
+public:
+    explicit TestOwner(std::string device = {});
+    ~TestOwner() override;
+
+    std::unique_ptr<ProgressDisplay> CreateProgress(const std::string& caption) override;
+    void RunOnOwnerThread(std::function<void()> task) override;
+    void OnDownloadComplete(int complete) override;
+    void ShowMessage(const std::string& text) override;
+    std::string WorkingFolder() const override { return m_folder.string() + "/"; }
+    std::string DeviceForPort(int port) const override;
+
+    // Runs posted tasks until a completion arrived or the time ran out; the completion's
+    // value, or -1 when none came.
+    int WaitForCompletion(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // Runs posted tasks until `count` completions in all arrived; the last one's value or -1.
+    int WaitForCompletions(std::size_t count,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    // Runs the tasks posted so far.
+    void RunPosted();
+
+    const std::filesystem::path& Folder() const { return m_folder; }
+
+    std::string device;
+    bool runAtOnce = false;
+    int cancelAfterSteps = -1;  // the next progress presses Cancel after this many steps
+    std::function<void(RecordingProgress&)> onStep;  // called after each step of a progress
+    std::function<void(int)> onComplete;             // runs inside OnDownloadComplete
+    std::shared_ptr<ProgressLog> progress = std::make_shared<ProgressLog>();
+    std::vector<std::string> messages;
+    std::vector<int> completions;
+    std::vector<std::string> portsAsked;
+
+private:
+    std::filesystem::path m_folder;
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::deque<std::function<void()>> m_tasks;
+};
