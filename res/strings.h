@@ -169,4 +169,10 @@ inline constexpr const char* kFileRenameInvalidTail =
     " - Failed File ReName.\nInvalid File Name.\nYou Must Input the Different FileName.";
 inline constexpr const char* kFileRenameRefusedTail = " - Failed File ReName.";
 
+// Status bar lock-key indicators, and the About box's second line
+inline constexpr const char* kIndicatorCaps = "CAP";
+inline constexpr const char* kIndicatorNum = "NUM";
+inline constexpr const char* kIndicatorScroll = "SCRL";
+inline constexpr const char* kAboutLine2 = "QP2400 Voice Recorder Manager";
+
 }  // namespace text
