@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/file_entry.h"
@@ -22,6 +23,8 @@ public:
 
     CQPDoc();
     ~CQPDoc();
+    CQPDoc(const CQPDoc&) = delete;
+    CQPDoc& operator=(const CQPDoc&) = delete;
 
     void SetMidView(FileListView* view);
     // Rebuilds the list from the ".wav" files of folder (ending with the separator), sets the
@@ -30,10 +33,21 @@ public:
     const FileList* GetFileList() const;  // null before the first fill
     std::string GetCurrentFolder() const;
     void SetCurrentFolder(std::string folder);
+    // Drops the entries; the copy list goes with them, since it points into them.
     void FreeFileList();
 
     void SetCopyList(const std::vector<const FileEntry*>& entries);
     const std::vector<const FileEntry*>& GetCopyList() const;
+
+    // The "FormatFileCopy" record of the copy list (see views/files/file_copy_record.h).
+    // Storing writes the entries of the copy list that belong to the current file list.
+    std::string StoreCopyList() const;
+    // Loading empties the copy list, then takes the record's entries when the record was
+    // written by this document for its current file list; anything else is refused (false)
+    // and leaves the copy list empty.
+    bool LoadCopyList(std::string_view record);
+    // Whether LoadCopyList would take the record; changes nothing.
+    bool IsOwnCopyRecord(std::string_view record) const;
 
     // The recorder tree's message-selected state is cleared through this hook, which the main
     // frame installs; the folder tree and the file list call ClearMessageSelection.
@@ -41,15 +55,21 @@ public:
     void ClearMessageSelection();
 
     static void ResetFileEntry(FileEntry& entry);
-    // Appends the names of the subfolders of folder (with or without a final separator).
+    // Appends the names of the subfolders of folder (with or without a final separator),
+    // hidden ones and links to folders included.
     static void ListSubfolders(std::vector<std::string>& names, std::string folder);
-    // Clears the file's attributes and deletes it; nonzero on success.
+    // Clears the file's attributes (makes it writable) and deletes it; nonzero on success.
     static int DeleteLocalFile(std::string path);
 
 private:
+    bool ResolveCopyRecord(std::string_view record, std::vector<const FileEntry*>* out) const;
+
     FileListView* m_pMidView = nullptr;
     std::unique_ptr<FileList> m_pFileList;
     std::vector<const FileEntry*> m_copyList;
     std::string m_strCurrentFolder;
     std::function<void()> m_clearMessageSelection;
+    // Who wrote a copy record, and for which fill: a record is only good for both.
+    const std::uint64_t m_instanceToken;
+    std::uint64_t m_fillNumber = 0;
 };
