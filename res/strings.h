@@ -175,4 +175,7 @@ inline constexpr const char* kIndicatorNum = "NUM";
 inline constexpr const char* kIndicatorScroll = "SCRL";
 inline constexpr const char* kAboutLine2 = "QP2400 Voice Recorder Manager";
 
+// The device behind port n on this platform: "COMM"/"DEVICE<n>" ("DEVICE3=/dev/ttyUSB0").
+inline constexpr const char* kValueDevicePrefix = "DEVICE";
+
 }  // namespace text
