@@ -1,14 +1,25 @@
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include "convert/decoder_library.h"
 
-const char* DecoderLibrary::DefaultName() {
-    return "libvocodec.so";
+namespace {
+
+// The folder of the running program, with its separator; empty when it cannot be told.
+std::string ProgramFolder() {
+    char path[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return {};
+    const std::string exe(path, static_cast<std::size_t>(n));
+    const auto slash = exe.find_last_of('/');
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
 }
 
-DecoderLibrary::~DecoderLibrary() {
-    Release();
-}
+}  // namespace
+
+const char* DecoderLibrary::DefaultName() { return "libvocodec.so"; }
+
+DecoderLibrary::~DecoderLibrary() { Release(); }
 
 DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
     Release();
@@ -17,8 +28,15 @@ DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
     if (!m_handle) {
         const char* why = dlerror();
         m_error = why ? why : "cannot load " + name;
-        m_status = Status::NotFound;
-        return m_status;
+        // The run path is the caller's: when dlopen is reached through an interposer (the
+        // sanitizers wrap it) the program's own run path is not consulted. Look in the
+        // program's folder explicitly, which is what that run path says.
+        const std::string folder = name.find('/') == std::string::npos ? ProgramFolder() : "";
+        if (!folder.empty()) m_handle = dlopen((folder + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!m_handle) {
+            m_status = Status::NotFound;
+            return m_status;
+        }
     }
     dlerror();
     auto init = reinterpret_cast<InitDecoderFn>(dlsym(m_handle, "vInitDecoder"));
