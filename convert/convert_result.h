@@ -10,6 +10,7 @@ enum class ConvertStatus {
     ReadFailed,        // reading the ".Bin" failed part-way
     WriteFailed,       // writing the ".wav" failed part-way (disk full, file removed)
     TooLong,           // the decoded audio would not fit a WAV file (4 GiB)
+    Interrupted,       // stopped on request (Ctrl-C on the command line)
 };
 
 struct ConvertResult {

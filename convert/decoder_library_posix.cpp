@@ -17,9 +17,13 @@ std::string ProgramFolder() {
 
 }  // namespace
 
-const char* DecoderLibrary::DefaultName() { return "libvocodec.so"; }
+const char* DecoderLibrary::DefaultName() {
+    return "libvocodec.so";
+}
 
-DecoderLibrary::~DecoderLibrary() { Release(); }
+DecoderLibrary::~DecoderLibrary() {
+    Release();
+}
 
 DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
     Release();

@@ -44,6 +44,8 @@ const char* ConvertStatusName(ConvertStatus status) {
             return "writing the WAV file failed";
         case ConvertStatus::TooLong:
             return "the message decodes to more audio than a WAV file can hold";
+        case ConvertStatus::Interrupted:
+            return "interrupted";
     }
     return "unknown";
 }
@@ -71,7 +73,7 @@ BlockCount CountFrameBlocks(ByteSource& source, std::uint64_t total) {
 
 ConvertResult DecodeFrameStream(ByteSource& source, std::uint64_t total, ByteSink& sink,
                                 const DecoderEntries& decoder, ProgressDisplay* progress,
-                                std::uint64_t maxBlocks) {
+                                std::uint64_t maxBlocks, const std::function<bool()>& interrupted) {
     ConvertResult result;
     if (!decoder.IsReady()) {
         result.status = ConvertStatus::DecoderMissing;
@@ -83,12 +85,17 @@ ConvertResult DecodeFrameStream(ByteSource& source, std::uint64_t total, ByteSin
     short pcm[kPcmBlockSamples] = {};
     std::uint8_t scratch[kPcmBlockBytes];
     int steps = 0;
+    unsigned items = 0;
 
     decoder.init();
     FrameReader reader(source, total);
     for (;;) {
         const FrameReader::Item item = reader.Next();
         if (item == FrameReader::Item::End) break;
+        if (interrupted && items++ % 64 == 0 && interrupted()) {
+            result.status = ConvertStatus::Interrupted;
+            return result;
+        }
         if (item == FrameReader::Item::ReadFailed) {
             result.status = ConvertStatus::ReadFailed;
             result.detail = ReadFailure(source);

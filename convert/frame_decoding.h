@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "convert/byte_stream.h"
 #include "convert/convert_result.h"
@@ -38,7 +39,9 @@ BlockCount CountFrameBlocks(ByteSource& source, std::uint64_t total);
 // before a block beyond maxBlocks would be written, with ReadFailed / WriteFailed when the
 // source or the sink fails, and with DecoderMissing (decoding nothing) when an entry is null.
 // progress may be null; it is stepped and pumped, never asked about Cancel: a conversion
-// always runs to its end once started.
+// always runs to its end once started, unless interrupted (asked every few frames) says
+// otherwise, which only the command line's Ctrl-C does.
 ConvertResult DecodeFrameStream(ByteSource& source, std::uint64_t total, ByteSink& sink,
                                 const DecoderEntries& decoder, ProgressDisplay* progress,
-                                std::uint64_t maxBlocks);
+                                std::uint64_t maxBlocks,
+                                const std::function<bool()>& interrupted = {});

@@ -75,7 +75,8 @@ ConvertResult ConvertBinToWav(const std::string& binPath, const std::string& wav
         display->SetText(text::kConvertText);
     }
 
-    ConvertResult result = DecodeFrameStream(input, total, sink, decoder, display.get(), maxBlocks);
+    ConvertResult result = DecodeFrameStream(input, total, sink, decoder, display.get(), maxBlocks,
+                                             options.interrupted);
     if (!result.ok()) return result;  // the staged file is removed on the way out
 
     const std::uint64_t dataBytes = result.blocks * kPcmBlockBytes;

@@ -26,6 +26,9 @@ struct ConvertOptions {
     // Wraps the writer of the audio (not the final header), so tests can make the disk fill
     // up after so many bytes. Null: the file is written directly.
     std::function<std::unique_ptr<ByteSink>(ByteSink& file)> wrapOutput;
+    // Asked every few frames; true stops the conversion as Interrupted, leaving no file. Only
+    // the command line's Ctrl-C uses it: in the window program a conversion always finishes.
+    std::function<bool()> interrupted;
 };
 
 // Converts binPath into wavPath at the rate of the given mode. The ".wav" appears whole or

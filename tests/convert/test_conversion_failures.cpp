@@ -146,6 +146,26 @@ TEST_F(ConversionFailure, ABinCutShortUnderneathFailsTheConversion) {
     EXPECT_EQ(m_log->hides, 1);
 }
 
+TEST_F(ConversionFailure, AnInterruptionStopsTheConversionAndLeavesNoFile) {
+    WriteFile(Bin(), Frames(1000));
+    WriteFile(Wav(), {'o', 'l', 'd'});
+    int asked = 0;
+    ConvertOptions options;
+    options.interrupted = [&asked] { return ++asked == 3; };
+    const ConvertResult result = Convert(options);
+    EXPECT_EQ(result.status, ConvertStatus::Interrupted);
+    EXPECT_EQ(asked, 3);
+    EXPECT_LT(result.blocks, 1000u);
+    ExpectOldWavKept({'o', 'l', 'd'});
+    EXPECT_EQ(m_log->hides, 1);
+
+    // Asked before the first frame too, so even a short message stops at once.
+    WriteFile(Bin(), Frames(2));
+    options.interrupted = [] { return true; };
+    EXPECT_EQ(Convert(options).status, ConvertStatus::Interrupted);
+    ExpectOldWavKept({'o', 'l', 'd'});
+}
+
 TEST_F(ConversionFailure, AudioPastTheSizeOfAWavFileIsRefusedBeforeWriting) {
     // 56395 runs of 238 blocks decode to more than 4 GiB of audio: refused at once, with the
     // real limit, without decoding or writing anything.
