@@ -1,0 +1,136 @@
+#include "files_test_support.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace files_test {
+namespace {
+
+void RemoveTree(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) {
+        chmod(path.c_str(), 0700);
+        if (DIR* dir = opendir(path.c_str())) {
+            std::vector<std::string> names;
+            while (dirent* e = readdir(dir))
+                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                    names.push_back(e->d_name);
+            closedir(dir);
+            for (const std::string& name : names) RemoveTree(path + "/" + name);
+        }
+        rmdir(path.c_str());
+    } else {
+        unlink(path.c_str());
+    }
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/sonoret-files-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = std::string(buffer.data()) + "/";
+}
+
+TempFolder::~TempFolder() { RemoveTree(m_path.substr(0, m_path.size() - 1)); }
+
+void WriteFile(const std::string& path, const std::string& contents) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void MakeFolder(const std::string& path) {
+    if (mkdir(path.c_str(), 0777) != 0) throw std::runtime_error("mkdir " + path);
+}
+
+void MakeLink(const std::string& target, const std::string& link) {
+    if (symlink(target.c_str(), link.c_str()) != 0) throw std::runtime_error("symlink " + link);
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* e = readdir(dir))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names.push_back(e->d_name);
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void ScriptedPrompt::ShowStop(const std::string& text, const std::string& caption) {
+    boxes.push_back({false, text, caption});
+}
+
+bool ScriptedPrompt::AskYesNo(const std::string& text, const std::string& caption) {
+    boxes.push_back({true, text, caption});
+    if (m_answers.empty()) return false;
+    const bool yes = m_answers.front();
+    m_answers.erase(m_answers.begin());
+    return yes;
+}
+
+bool FailingFileSystem::Fails(Call call, const std::string& path) const {
+    return m_failing.count({call, path}) > 0;
+}
+
+bool FailingFileSystem::MakeFolder(const std::string& path) {
+    return !Fails(MakeFolderCall, path) && LocalFileSystem::MakeFolder(path);
+}
+
+bool FailingFileSystem::RemoveFolder(const std::string& path) {
+    return !Fails(RemoveFolderCall, path) && LocalFileSystem::RemoveFolder(path);
+}
+
+bool FailingFileSystem::RemoveFile(const std::string& path) {
+    return !Fails(RemoveFileCall, path) && LocalFileSystem::RemoveFile(path);
+}
+
+bool FailingFileSystem::RemoveFileForced(const std::string& path) {
+    return !Fails(RemoveFileCall, path) && LocalFileSystem::RemoveFileForced(path);
+}
+
+bool FailingFileSystem::Rename(const std::string& from, const std::string& to) {
+    return !Fails(RenameCall, from) && LocalFileSystem::Rename(from, to);
+}
+
+bool FailingFileSystem::CopyFile(const std::string& from, const std::string& to, bool overwrite) {
+    return !Fails(CopyCall, to) && LocalFileSystem::CopyFile(from, to, overwrite);
+}
+
+bool FailingFileSystem::SameDevice(const std::string& a, const std::string& b) {
+    return !Fails(SameDeviceCall, a) && LocalFileSystem::SameDevice(a, b);
+}
+
+}  // namespace files_test

@@ -1,0 +1,77 @@
+#pragma once
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "views/files/local_file_system.h"
+#include "views/files/user_prompt.h"
+
+namespace files_test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it (links
+// as links) when the test ends. Path() ends with the separator.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+void WriteFile(const std::string& path, const std::string& contents);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+void MakeFolder(const std::string& path);
+void MakeLink(const std::string& target, const std::string& link);
+// Names in a folder, sorted.
+std::vector<std::string> NamesIn(const std::string& folder);
+
+// Answers the operations' questions from a script (No once it runs out) and records every box.
+class ScriptedPrompt : public UserPrompt {
+public:
+    struct Box {
+        bool question = false;
+        std::string text;
+        std::string caption;
+    };
+    void Answer(bool yes) { m_answers.push_back(yes); }
+    void ShowStop(const std::string& text, const std::string& caption) override;
+    bool AskYesNo(const std::string& text, const std::string& caption) override;
+    void BeginWait() override { ++m_waitDepth; ++m_waits; }
+    void EndWait() override { --m_waitDepth; }
+
+    std::vector<Box> boxes;
+    int m_waitDepth = 0;
+    int m_waits = 0;
+
+private:
+    std::vector<bool> m_answers;
+};
+
+// The real file system, except that the calls named for a path fail.
+class FailingFileSystem : public LocalFileSystem {
+public:
+    enum Call { MakeFolderCall, RemoveFolderCall, RemoveFileCall, RenameCall, CopyCall, SameDeviceCall };
+    void Fail(Call call, const std::string& path) { m_failing.insert({call, path}); }
+
+    bool MakeFolder(const std::string& path) override;
+    bool RemoveFolder(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+    bool RemoveFileForced(const std::string& path) override;
+    bool Rename(const std::string& from, const std::string& to) override;
+    bool CopyFile(const std::string& from, const std::string& to, bool overwrite) override;
+    bool SameDevice(const std::string& a, const std::string& b) override;
+
+private:
+    bool Fails(Call call, const std::string& path) const;
+    std::set<std::pair<Call, std::string>> m_failing;
+};
+
+}  // namespace files_test
