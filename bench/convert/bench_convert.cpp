@@ -4,14 +4,20 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "convert/frame_decoding.h"
+#include "convert/frame_reader.h"
 #include "convert/frame_table.h"
 #include "convert/wav_converter.h"
+#ifdef SONORET_BENCH_WITH_CODEC
+#include "vocodec/speech_messages.h"
+#endif
 
 namespace {
 
@@ -107,4 +113,105 @@ BENCHMARK(BM_FrameStream)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FileToFile)->Arg(0x80)->Arg(0x00)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+#ifdef SONORET_BENCH_WITH_CODEC
+namespace {
+
+double SpeechSeconds() {
+    double samples = 0;
+    for (int clip = 0; clip < vocodec::SpeechClipCount(); ++clip) {
+        samples += static_cast<double>(vocodec::SpeechClip(clip).size());
+    }
+    return samples / 8000.0;
+}
+
+// Our voice codec's decoder behind the converter, as the program runs it, beside the same
+// frames decoded by calling the library directly: the difference is the converter's share.
+void OverheadBesideTheRealDecoder() {
+    DecoderLibrary library;
+    if (library.Load() != DecoderLibrary::Status::Ready) {
+        std::printf("real decoder: not available (%s)\n", library.Error().c_str());
+        return;
+    }
+    const DecoderEntries entries = DecoderEntries::From(library);
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string stem = std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_convert_codec_" +
+                             std::to_string(::getpid());
+    // framing: the converter's own work beside decoding, memory to memory.
+    // file I/O: opening, reading, writing, syncing and renaming, per conversion.
+    std::printf("\nthe real decoder behind the converter (%.1f s of speech, best of 5)\n",
+                SpeechSeconds());
+    std::printf("%-8s %14s %16s %14s %16s\n", "quality", "decode x RT", "framing overhead",
+                "file x RT", "file I/O");
+    for (int quality : {3, 2, 1}) {
+        std::vector<std::uint8_t> bin;
+        for (int clip = 0; clip < vocodec::SpeechClipCount(); ++clip) {
+            const auto m = vocodec::SpeechMessage(quality, clip);
+            bin.insert(bin.end(), m.begin(), m.end());
+        }
+        // The frames as the converter hands them over, decoded straight through.
+        std::vector<std::vector<std::uint8_t>> frames;
+        {
+            MemorySource source(bin.data(), bin.size());
+            FrameReader reader(source, bin.size());
+            for (FrameReader::Item item; (item = reader.Next()) == FrameReader::Item::Frame ||
+                                         item == FrameReader::Item::SilenceRun;) {
+                const int n = item == FrameReader::Item::Frame ? 1 : reader.Repeats();
+                for (int i = 0; i < n; ++i) {
+                    frames.emplace_back(reader.FrameBytes(), reader.FrameBytes() + kMaxFrameBytes);
+                }
+            }
+        }
+        const std::string binPath = stem + ".Bin", wavPath = stem + ".wav";
+        if (FILE* f = std::fopen(binPath.c_str(), "wb")) {
+            std::fwrite(bin.data(), 1, bin.size(), f);
+            std::fclose(f);
+        }
+        using Clock = std::chrono::steady_clock;
+        auto seconds = [](Clock::time_point start) {
+            return std::chrono::duration<double>(Clock::now() - start).count();
+        };
+        double decodeSeconds = 1e9, memorySeconds = 1e9, fileSeconds = 1e9;
+        for (int round = 0; round < 5; ++round) {
+            short pcm[kPcmBlockSamples] = {};
+            auto start = Clock::now();
+            entries.init();
+            for (const auto& frame : frames) entries.decode(pcm, frame.data());
+            benchmark::DoNotOptimize(pcm);
+            decodeSeconds = std::min(decodeSeconds, seconds(start));
+
+            start = Clock::now();
+            MemorySource source(bin.data(), bin.size());
+            CountingSink sink;
+            DecodeFrameStream(source, bin.size(), sink, entries, nullptr, ~0ull);
+            memorySeconds = std::min(memorySeconds, seconds(start));
+
+            start = Clock::now();
+            ConvertBinToWav(binPath, wavPath, 2, entries, nullptr);
+            fileSeconds = std::min(fileSeconds, seconds(start));
+        }
+        const double audioSeconds = static_cast<double>(frames.size()) * 0.020;
+        std::printf("%-8s %14.0f %15.1f%% %14.0f %13.1f ms\n",
+                    quality == 3   ? "SP"
+                    : quality == 2 ? "MP"
+                                   : "LP",
+                    audioSeconds / decodeSeconds,
+                    100.0 * std::max(0.0, memorySeconds - decodeSeconds) / decodeSeconds,
+                    audioSeconds / fileSeconds, 1e3 * (fileSeconds - memorySeconds));
+        std::remove(binPath.c_str());
+        std::remove(wavPath.c_str());
+    }
+}
+
+}  // namespace
+#endif
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+#ifdef SONORET_BENCH_WITH_CODEC
+    OverheadBesideTheRealDecoder();
+#endif
+    return 0;
+}
