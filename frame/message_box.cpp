@@ -22,8 +22,11 @@ int MessageBox::Show(QWidget* parent, const std::string& text, const std::string
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     switch (kind) {
-        case Plain: break;
-        case Stop: icon = QMessageBox::Critical; break;
+        case Plain:
+            break;
+        case Stop:
+            icon = QMessageBox::Critical;
+            break;
         case Question:
             icon = QMessageBox::Question;
             buttons = QMessageBox::Yes | QMessageBox::No;
@@ -32,14 +35,20 @@ int MessageBox::Show(QWidget* parent, const std::string& text, const std::string
     QMessageBox box(icon, QString::fromStdString(shown.caption), QString::fromStdString(text),
                     buttons, parent);
     switch (box.exec()) {
-        case QMessageBox::Yes: return IdYes;
-        case QMessageBox::No: return IdNo;
-        case QMessageBox::Ok: return IdOk;
-        default: return kind == Question ? IdNo : IdCancel;
+        case QMessageBox::Yes:
+            return IdYes;
+        case QMessageBox::No:
+            return IdNo;
+        case QMessageBox::Ok:
+            return IdOk;
+        default:
+            return kind == Question ? IdNo : IdCancel;
     }
 }
 
-void MessageBox::SetTestHook(Hook hook) { TestHook() = std::move(hook); }
+void MessageBox::SetTestHook(Hook hook) {
+    TestHook() = std::move(hook);
+}
 
 ScriptedMessageBoxes::ScriptedMessageBoxes() {
     MessageBox::SetTestHook([this](const MessageBox::Shown& shown) {
@@ -53,4 +62,6 @@ ScriptedMessageBoxes::ScriptedMessageBoxes() {
     });
 }
 
-ScriptedMessageBoxes::~ScriptedMessageBoxes() { MessageBox::SetTestHook({}); }
+ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+    MessageBox::SetTestHook({});
+}

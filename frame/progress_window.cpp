@@ -33,9 +33,8 @@ QWidget* MainWindowOf(QWidget* owner) {
 }  // namespace
 
 ProgressWindow::ProgressWindow(QWidget* owner, const QString& caption, int smooth)
-    : QWidget(MainWindowOf(owner),
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+    : QWidget(MainWindowOf(owner), Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                       Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       m_strTitle(QString::fromLatin1(text::kProgressDefaultTitle)),
       m_strCancelLabel(QString::fromLatin1(text::kProgressCancel)) {
     m_strTitle = caption;
@@ -99,12 +98,12 @@ void ProgressWindow::SetWindowSize(int lines, int width) {
     textRect.setHeight(measured.height());
     textRect.setWidth(width);
 
-    const QSize buttonSize(metrics.horizontalAdvance(m_strCancelLabel + QStringLiteral("  ")) +
-                               4 * kEdgeX,
-                           metrics.height() + 3 * kEdgeY);
-    const QRect buttonRect(QPoint(textRect.right() + 1 - buttonSize.width(),
-                                  textRect.bottom() + 1 + kMargin),
-                           buttonSize);
+    const QSize buttonSize(
+        metrics.horizontalAdvance(m_strCancelLabel + QStringLiteral("  ")) + 4 * kEdgeX,
+        metrics.height() + 3 * kEdgeY);
+    const QRect buttonRect(
+        QPoint(textRect.right() + 1 - buttonSize.width(), textRect.bottom() + 1 + kMargin),
+        buttonSize);
     const QRect barRect(QPoint(textRect.left(), buttonRect.top() + kEdgeY),
                         QPoint(buttonRect.left() - kMargin - 1, buttonRect.bottom() - kEdgeY));
 
@@ -167,9 +166,10 @@ int ProgressWindow::SetPos(int pos) {
     Show();
     m_nPos = pos;
     // The position is not reduced by the lower end: every user starts its range at 0.
-    const int percent = m_nUpper > m_nLower ? static_cast<int>(static_cast<long long>(pos) * 100 /
-                                                               (m_nUpper - m_nLower))
-                                            : 0;
+    const int percent =
+        m_nUpper > m_nLower
+            ? static_cast<int>(static_cast<long long>(pos) * 100 / (m_nUpper - m_nLower))
+            : 0;
     if (percent != m_nPrevPercent) {
         m_nPrevPercent = percent;
         setWindowTitle(QStringLiteral("%1 [%2%]").arg(m_strTitle).arg(percent));

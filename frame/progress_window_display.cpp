@@ -2,7 +2,9 @@
 
 ProgressWindowDisplay::ProgressWindowDisplay(ProgressWindow* window) : m_window(window) {}
 
-ProgressWindowDisplay::~ProgressWindowDisplay() { delete m_window.data(); }
+ProgressWindowDisplay::~ProgressWindowDisplay() {
+    delete m_window.data();
+}
 
 void ProgressWindowDisplay::SetRange(int lower, int upper, int step) {
     if (m_window) m_window->SetRange(lower, upper, step);
@@ -12,7 +14,9 @@ void ProgressWindowDisplay::SetText(const std::string& text) {
     if (m_window) m_window->SetText("%s", text.c_str());
 }
 
-int ProgressWindowDisplay::StepIt() { return m_window ? m_window->StepIt() : 0; }
+int ProgressWindowDisplay::StepIt() {
+    return m_window ? m_window->StepIt() : 0;
+}
 
 void ProgressWindowDisplay::PeekAndPump(bool cancelOnEscape) {
     if (m_window) m_window->PeekAndPump(cancelOnEscape ? 1 : 0);

@@ -79,7 +79,9 @@ void ThreadedProgressDisplay::PeekAndPump(bool cancelOnEscape) {
     }
 }
 
-bool ThreadedProgressDisplay::CancelPressed() const { return m_shared->cancelled; }
+bool ThreadedProgressDisplay::CancelPressed() const {
+    return m_shared->cancelled;
+}
 
 void ThreadedProgressDisplay::Hide() {
     Post([](ProgressWindow& w) { w.Hide(); });

@@ -5,7 +5,9 @@
 
 namespace res {
 
-QString ResourceText(const char* text) { return QString::fromUtf8(text ? text : ""); }
+QString ResourceText(const char* text) {
+    return QString::fromUtf8(text ? text : "");
+}
 
 QAction* CreateCommandAction(int id, const QString& text, QObject* parent) {
     auto* action = new QAction(text, parent);

@@ -142,11 +142,16 @@ int PortOfCommand(int id) {
 
 const std::vector<int>& ToolBarButtons() {
     static const std::vector<int> buttons = {
-        ID_CONNECT,        0,
-        ID_SET_TIME,       ID_SET_DATE,
-        0,                 ID_VIEW_LARGEICON,
-        ID_VIEW_SMALLICON, ID_VIEW_LIST,
-        ID_VIEW_DETAILS,   0,
+        ID_CONNECT,
+        0,
+        ID_SET_TIME,
+        ID_SET_DATE,
+        0,
+        ID_VIEW_LARGEICON,
+        ID_VIEW_SMALLICON,
+        ID_VIEW_LIST,
+        ID_VIEW_DETAILS,
+        0,
         ID_REFRESH,
     };
     return buttons;

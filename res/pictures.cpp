@@ -29,12 +29,12 @@ void DrawConnect(Painter& p) {
     // A plug going into a socket.
     p.setPen(kInk);
     p.setBrush(QColor(200, 200, 200));
-    p.drawRect(9, 3, 5, 9);                      // socket
+    p.drawRect(9, 3, 5, 9);  // socket
     p.setBrush(kBrass);
-    p.drawRect(5, 5, 4, 5);                      // plug body
+    p.drawRect(5, 5, 4, 5);  // plug body
     p.setPen(QPen(kInk, 1));
-    p.drawLine(1, 7, 5, 7);                      // cable
-    p.drawLine(9, 6, 11, 6);                     // pins
+    p.drawLine(1, 7, 5, 7);   // cable
+    p.drawLine(9, 6, 11, 6);  // pins
     p.drawLine(9, 9, 11, 9);
     p.setPen(kGreen);
     p.drawLine(12, 13, 14, 13);
@@ -174,15 +174,32 @@ QPixmap ToolBarStrip() {
     return MaskedStrip(static_cast<int>(ids.size()), kToolBarButtonWidth, kToolBarButtonHeight,
                        [&ids](Painter& p, int i) {
                            switch (ids[i]) {
-                               case ID_CONNECT: DrawConnect(p); break;
-                               case ID_SET_TIME: DrawClock(p); break;
-                               case ID_SET_DATE: DrawCalendar(p); break;
-                               case ID_VIEW_LARGEICON: DrawLargeIcon(p); break;
-                               case ID_VIEW_SMALLICON: DrawSmallIcon(p); break;
-                               case ID_VIEW_LIST: DrawList(p); break;
-                               case ID_VIEW_DETAILS: DrawReport(p); break;
-                               case ID_REFRESH: DrawRefresh(p); break;
-                               default: break;
+                               case ID_CONNECT:
+                                   DrawConnect(p);
+                                   break;
+                               case ID_SET_TIME:
+                                   DrawClock(p);
+                                   break;
+                               case ID_SET_DATE:
+                                   DrawCalendar(p);
+                                   break;
+                               case ID_VIEW_LARGEICON:
+                                   DrawLargeIcon(p);
+                                   break;
+                               case ID_VIEW_SMALLICON:
+                                   DrawSmallIcon(p);
+                                   break;
+                               case ID_VIEW_LIST:
+                                   DrawList(p);
+                                   break;
+                               case ID_VIEW_DETAILS:
+                                   DrawReport(p);
+                                   break;
+                               case ID_REFRESH:
+                                   DrawRefresh(p);
+                                   break;
+                               default:
+                                   break;
                            }
                        });
 }
@@ -190,9 +207,15 @@ QPixmap ToolBarStrip() {
 QPixmap RecorderTreeStrip() {
     return MaskedStrip(3, 16, 16, [](Painter& p, int i) {
         switch (i) {
-            case 0: DrawCabinet(p, false); break;
-            case 1: DrawCabinet(p, true); break;
-            default: DrawLoudspeaker(p); break;
+            case 0:
+                DrawCabinet(p, false);
+                break;
+            case 1:
+                DrawCabinet(p, true);
+                break;
+            default:
+                DrawLoudspeaker(p);
+                break;
         }
     });
 }
@@ -201,9 +224,12 @@ QPixmap RecorderTreeStrip() {
 
 QPixmap LoadBitmap(int id) {
     switch (id) {
-        case IDR_MAINFRAME: return ToolBarStrip();
-        case IDB_RECORDER_TREE: return RecorderTreeStrip();
-        default: return {};
+        case IDR_MAINFRAME:
+            return ToolBarStrip();
+        case IDB_RECORDER_TREE:
+            return RecorderTreeStrip();
+        default:
+            return {};
     }
 }
 
@@ -229,7 +255,8 @@ QIcon AppIcon() {
         p.setBrush(kLightBlue);
         p.drawRect(QRectF(11, 5, 10, 7));  // display
         p.setPen(QPen(QColor(170, 170, 180), 1));
-        for (int row = 0; row < 4; ++row) p.drawLine(QPointF(11, 16 + row * 2.5), QPointF(21, 16 + row * 2.5));
+        for (int row = 0; row < 4; ++row)
+            p.drawLine(QPointF(11, 16 + row * 2.5), QPointF(21, 16 + row * 2.5));
         p.setPen(Qt::NoPen);
         p.setBrush(kRed);
         p.drawEllipse(QPointF(16, 27), 2, 2);

@@ -53,7 +53,9 @@ int CRightView::ImageOf(const QTreeWidgetItem* item) {
     return item ? item->data(0, kImageRole).toInt() : -1;
 }
 
-void CRightView::OnInitialUpdate() { ShowEmptyFolders(); }
+void CRightView::OnInitialUpdate() {
+    ShowEmptyFolders();
+}
 
 void CRightView::ClearTree() {
     // Items are about to go: nothing may keep pointing at them.
@@ -104,10 +106,10 @@ void CRightView::ShowDirectory(const RecorderLink& link) {
         for (int m = 1; m <= std::min(count, kMaxMessages); ++m) {
             const MessageEntry& entry = directory.Entry(f, m);
             if (!entry.loaded) continue;
-            const std::string label =
-                MessageLabel(m, entry.header, link.m_nMode,
-                             link.DateFromValue(entry.header.DateValue()));
-            auto* item = new QTreeWidgetItem(folderItem, QStringList(QString::fromStdString(label)));
+            const std::string label = MessageLabel(m, entry.header, link.m_nMode,
+                                                   link.DateFromValue(entry.header.DateValue()));
+            auto* item =
+                new QTreeWidgetItem(folderItem, QStringList(QString::fromStdString(label)));
             item->setData(0, kImageRole, kImageMessage);
             item->setIcon(0, m_messageIcon);
         }
