@@ -18,7 +18,7 @@ CodecLayout MakeHighRate() {
     l.kind = FrameKind::HighRate;
     l.subframes = 4;
     l.subframeLength = 40;
-    l.lsfBits = {4, 4, 4, 4, 4, 4, 4, 4, 4, 4};
+    l.lsfBits = {3, 3, 4, 5, 5, 5, 4, 4, 4, 3};
     l.relativeLagBits = 5;
     l.pulseCount = 5;
     for (int t = 0; t < 5; ++t) l.tracks[t] = MakeTrack(40, 5, {t}, 3);
@@ -32,7 +32,7 @@ CodecLayout MakeMidRate() {
     l.kind = FrameKind::MidRate;
     l.subframes = 4;
     l.subframeLength = 40;
-    l.lsfBits = {3, 4, 4, 4, 3, 3, 3, 3, 3, 3};
+    l.lsfBits = {2, 3, 3, 4, 4, 4, 4, 3, 3, 3};
     l.relativeLagBits = 4;
     l.pulseCount = 3;
     l.tracks[0] = MakeTrack(40, 5, {0}, 3);
@@ -48,7 +48,7 @@ CodecLayout MakeLowRate() {
     l.kind = FrameKind::LowRate;
     l.subframes = 2;
     l.subframeLength = 80;
-    l.lsfBits = {2, 3, 3, 3, 3, 2, 2, 2, 2, 2};
+    l.lsfBits = {2, 3, 3, 3, 3, 3, 3, 2, 2, 1};
     l.relativeLagBits = 5;
     l.pulseCount = 3;
     l.tracks[0] = MakeTrack(80, 5, {0}, 4);

@@ -41,6 +41,12 @@ float EnergyDb(const float* x, int n) {
     return static_cast<float>(10.0 * std::log10(e / n + 1.0));
 }
 
+float Square(float v) { return v * v; }
+
+// How much a gain pair is also judged by whether it keeps the subframe's level: pure waveform
+// matching turns quiet, noisy stretches ever quieter and duller.
+constexpr float kEnergyMatch = 1.0f;
+
 struct LagScore {
     int lag3 = kMinLag3;
     float score = -1.0f;
@@ -298,6 +304,7 @@ void Encoder::EncodeSpeechFrame(const float* speech, const LsfVector& lsf,
         const float zz = Dot(z, z, length);
         const float yz = Dot(y, z, length);
         const float predicted = m_synth.Gains().PredictedGain(VectorEnergyDb(code, length));
+        const float targetLevel = std::sqrt(Dot(target, target, length));
         float bestError = 1e30f;
         for (int gi = 0; gi < (1 << layout.pitchGainBits); ++gi) {
             const float gp = PitchGainLevel(layout.pitchGainBits, gi);
@@ -305,8 +312,9 @@ void Encoder::EncodeSpeechFrame(const float* speech, const LsfVector& lsf,
                 const float gc = predicted * std::pow(10.0f, CodeGainCorrectionDb(
                                                                  layout.codeGainBits, ci) /
                                                                  20.0f);
-                const float err = -2.0f * gp * xy - 2.0f * gc * xz + gp * gp * (yy - 1e-3f) +
-                                  gc * gc * zz + 2.0f * gp * gc * yz;
+                const float energy = gp * gp * (yy - 1e-3f) + gc * gc * zz + 2.0f * gp * gc * yz;
+                const float err = -2.0f * gp * xy - 2.0f * gc * xz + energy +
+                                  kEnergyMatch * Square(std::sqrt(std::max(energy, 0.0f)) - targetLevel);
                 if (err < bestError) {
                     bestError = err;
                     params.subframes[s].pitchGainIndex = gi;

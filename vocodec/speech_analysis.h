@@ -34,7 +34,7 @@ LsfVector AnalyseSpectrum(const float* windowStart, const LsfVector& fallback);
 int OpenLoopPitch(const float* weighted, int length);
 
 // Perceptual weighting A(z/g1)/A(z/g2): puts the coding noise under the formants.
-inline constexpr float kWeightNumerator = 0.92f;
-inline constexpr float kWeightDenominator = 0.68f;
+inline constexpr float kWeightNumerator = 0.9f;
+inline constexpr float kWeightDenominator = 0.5f;
 
 }  // namespace vocodec
