@@ -20,6 +20,9 @@ public:
     std::uint64_t Size() const { return m_size; }
     // Back to the first byte, for a second pass.
     bool Rewind();
+    // True when path names this very file (the same path or a hard link to it); a symbolic
+    // link at path is not followed, since replacing it leaves this file alone.
+    bool IsSameFile(const std::string& path) const;
 
     std::size_t Read(std::uint8_t* data, std::size_t size) override;
     std::string Error() const override { return m_error; }
@@ -31,6 +34,8 @@ private:
     int m_fd = -1;
     std::string m_path;
     std::uint64_t m_size = 0;
+    std::uint64_t m_device = 0;
+    std::uint64_t m_inode = 0;
     std::vector<std::uint8_t> m_buffer;
     std::size_t m_pos = 0;
     std::size_t m_end = 0;

@@ -80,6 +80,8 @@ bool BinInputFile::Open(const std::string& path) {
     }
     m_fd = fd;
     m_size = static_cast<std::uint64_t>(st.st_size);
+    m_device = static_cast<std::uint64_t>(st.st_dev);
+    m_inode = static_cast<std::uint64_t>(st.st_ino);
     m_buffer.resize(kBufferBytes);
     return true;
 }
@@ -89,6 +91,13 @@ bool BinInputFile::Rewind() {
     if (m_fd >= 0 && ::lseek(m_fd, 0, SEEK_SET) == 0) return true;
     if (m_error.empty()) m_error = FileError("cannot read", m_path, m_fd < 0 ? EBADF : errno);
     return false;
+}
+
+bool BinInputFile::IsSameFile(const std::string& path) const {
+    struct stat st {};
+    return m_fd >= 0 && ::lstat(path.c_str(), &st) == 0 &&
+           static_cast<std::uint64_t>(st.st_dev) == m_device &&
+           static_cast<std::uint64_t>(st.st_ino) == m_inode;
 }
 
 bool BinInputFile::Fill() {

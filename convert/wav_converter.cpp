@@ -43,6 +43,10 @@ ConvertResult ConvertBinToWav(const std::string& binPath, const std::string& wav
     BinInputFile input;
     if (!input.Open(binPath)) return Failure(ConvertStatus::InputUnreadable, input.Error());
     const std::uint64_t total = input.Size();
+    // Writing over the input would replace the message with its own half-read conversion.
+    if (input.IsSameFile(wavPath)) {
+        return Failure(ConvertStatus::OutputUnwritable, wavPath + " is the message file itself");
+    }
 
     // A look at the frame headers first: input that would decode past what a WAV file can
     // describe (endless silence runs, say) is refused before gigabytes are decoded and written.

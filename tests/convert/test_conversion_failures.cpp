@@ -87,6 +87,24 @@ TEST_F(ConversionFailure, FilesThatCannotBeOpenedFailBeforeAnyProgress) {
     EXPECT_EQ(m_folder.Names(), std::vector<std::string>{"0_01.Bin"});
 }
 
+TEST_F(ConversionFailure, TheMessageFileIsNeverWrittenOver) {
+    const Bytes bin = Frames(3);
+    WriteFile(Bin(), bin);
+    const std::string link = m_folder.File("hard.wav");
+    ASSERT_EQ(::link(Bin().c_str(), link.c_str()), 0);
+    for (const std::string& target : {Bin(), link}) {
+        const ConvertResult result = ConvertBinToWav(Bin(), target, 2, m_entries, nullptr);
+        EXPECT_EQ(result.status, ConvertStatus::OutputUnwritable) << target;
+        EXPECT_EQ(ReadFile(Bin()), bin);
+    }
+    // A symbolic link is replaced, not written through: the message stays.
+    const std::string symlink = m_folder.File("soft.wav");
+    ASSERT_EQ(::symlink(Bin().c_str(), symlink.c_str()), 0);
+    EXPECT_TRUE(ConvertBinToWav(Bin(), symlink, 2, m_entries, nullptr).ok());
+    EXPECT_EQ(ReadFile(Bin()), bin);
+    EXPECT_EQ(ReadFile(symlink).size(), 44u + 3 * 320);
+}
+
 TEST_F(ConversionFailure, AFullDiskRemovesThePartialFile) {
     WriteFile(Bin(), Frames(50));
     WriteFile(Wav(), {'o', 'l', 'd'});
