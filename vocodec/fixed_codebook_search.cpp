@@ -1,5 +1,6 @@
 #include "vocodec/fixed_codebook_search.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "vocodec/filters.h"
@@ -7,20 +8,23 @@
 namespace vocodec {
 namespace {
 
+constexpr long kSearchBudget = 4096;
+
 struct SearchState {
     const CodecLayout* layout = nullptr;
     float dd[kMaxSubframeLength];                          // signed correlation with target
     float phi[kMaxSubframeLength][kMaxSubframeLength];     // signed correlations of h
+    int candidates[kMaxPulses][kMaxTrackPositions];
+    int candidateCount[kMaxPulses];
     int chosen[kMaxPulses];
     int best[kMaxPulses];
     float bestNum = 0.0f;
     float bestDen = 1.0f;
 
     void Descend(int depth, float corr, float energy) {
-        const PulseTrack& track = layout->tracks[depth];
         const bool last = depth + 1 == layout->pulseCount;
-        for (int k = 0; k < track.count; ++k) {
-            const int p = track.positions[k];
+        for (int k = 0; k < candidateCount[depth]; ++k) {
+            const int p = candidates[depth][k];
             const float c = corr + dd[p];
             float e = energy + phi[p][p];
             for (int j = 0; j < depth; ++j) e += 2.0f * phi[chosen[j]][p];
@@ -66,6 +70,28 @@ PulseChoice SearchPulses(const CodecLayout& layout, const float* target, const f
             state.phi[i][j] = v;
             state.phi[j][i] = v;
         }
+    }
+
+    // Only the likeliest positions of each track take part once the full search grows past
+    // the budget: the ones where the target most wants a pulse.
+    float strength[kMaxSubframeLength];
+    for (int n = 0; n < length; ++n) strength[n] = std::fabs(d[n] / dNorm + signHint[n] / hNorm);
+    long combinations = 1;
+    for (int t = 0; t < layout.pulseCount; ++t) {
+        const PulseTrack& track = layout.tracks[t];
+        state.candidateCount[t] = track.count;
+        for (int k = 0; k < track.count; ++k) state.candidates[t][k] = track.positions[k];
+        std::sort(state.candidates[t], state.candidates[t] + track.count,
+                  [&](int a, int b) { return strength[a] > strength[b]; });
+        combinations *= track.count;
+    }
+    while (combinations > kSearchBudget) {
+        int widest = 0;
+        for (int t = 1; t < layout.pulseCount; ++t)
+            if (state.candidateCount[t] > state.candidateCount[widest]) widest = t;
+        if (state.candidateCount[widest] <= 2) break;
+        combinations = combinations / state.candidateCount[widest] * (state.candidateCount[widest] - 1);
+        --state.candidateCount[widest];
     }
 
     state.bestNum = 0.0f;

@@ -18,6 +18,10 @@ struct Floor {
     double snrDb;
 };
 
+void PrintTo(const Floor& floor, std::ostream* os) {
+    *os << "quality " << static_cast<int>(floor.quality) << ", floor " << floor.snrDb << " dB";
+}
+
 class RoundTrip : public ::testing::TestWithParam<Floor> {};
 
 double Rms(const std::vector<float>& x) {
