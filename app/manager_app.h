@@ -42,6 +42,8 @@ public:
     CQPDoc* Document() const { return m_pDocument.get(); }
     SimulatedRecorder* Emulator() const { return m_pEmulator.get(); }
     const StartOptions& Options() const { return m_options; }
+    // Before InitInstance: what the command line asked for.
+    void SetStartOptions(StartOptions options) { m_options = std::move(options); }
 
     int m_nPort = 1;
     std::string m_strSourcePath;

@@ -1,7 +1,7 @@
 #include "app/simulated_recorder.h"
 
-#ifdef SONORET_HAVE_EMULATOR
 #include "emulator/recorder_emulator.h"
+#include "vocodec/speech_messages.h"
 
 struct SimulatedRecorder::Impl {
     emu::RecorderEmulator emulator;
@@ -13,8 +13,14 @@ SimulatedRecorder::SimulatedRecorder(int modeVariant) {
     options.modeVariant = modeVariant;
     // A recorder on a real line takes its time: the progress windows show as they would.
     options.paced = true;
+    // Spoken sentences rather than noise, so Play has something to say.
+    options.voiceSource = [](emu::Quality quality, int index) {
+        return vocodec::SpeechMessage(static_cast<int>(quality), index);
+    };
     m_impl = std::make_unique<Impl>(options);
 }
+
+SimulatedRecorder::~SimulatedRecorder() = default;
 
 bool SimulatedRecorder::Start(std::string* error) {
     return m_impl->emulator.Start(error);
@@ -23,22 +29,3 @@ bool SimulatedRecorder::Start(std::string* error) {
 std::string SimulatedRecorder::DevicePath() const {
     return m_impl->emulator.DevicePath();
 }
-
-#else
-
-struct SimulatedRecorder::Impl {};
-
-SimulatedRecorder::SimulatedRecorder(int) {}
-
-bool SimulatedRecorder::Start(std::string* error) {
-    if (error) *error = "this build has no recorder emulator";
-    return false;
-}
-
-std::string SimulatedRecorder::DevicePath() const {
-    return {};
-}
-
-#endif
-
-SimulatedRecorder::~SimulatedRecorder() = default;
