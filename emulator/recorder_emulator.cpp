@@ -81,6 +81,7 @@ struct RecorderEmulator::Impl {
     // Shared between the serving thread and the callers; guarded by `mutex`.
     mutable std::mutex mutex;
     mutable std::condition_variable frameSeen;
+    mutable std::condition_variable heard;
     RecorderModel model;
     FaultSwitches faults;
     int framesSinceFaults = 0;
@@ -203,6 +204,7 @@ void RecorderEmulator::Impl::ReadInput(std::vector<std::string>& log) {
             std::lock_guard lock(mutex);
             receivedBytes.insert(receivedBytes.end(), bytes, bytes + n);
         }
+        heard.notify_all();
         if (out.active && out.transfer) {
             // The program stops a transfer by sending anything (its filler of zeros): stop at
             // once. The filler itself holds no frame start and is dropped by the parser.
@@ -350,6 +352,12 @@ bool RecorderEmulator::WaitForFrames(std::size_t n, std::chrono::milliseconds ti
     std::unique_lock lock(m_impl->mutex);
     return m_impl->frameSeen.wait_for(lock, timeout,
                                       [&] { return m_impl->receivedFrames.size() >= n; });
+}
+
+bool RecorderEmulator::WaitForBytes(std::size_t n, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_impl->mutex);
+    return m_impl->heard.wait_for(lock, timeout,
+                                  [&] { return m_impl->receivedBytes.size() >= n; });
 }
 
 }  // namespace emu

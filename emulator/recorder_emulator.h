@@ -138,6 +138,10 @@ public:
     void ClearLog();
     // Waits until at least n frames were recognised; false on time-out.
     bool WaitForFrames(std::size_t n, std::chrono::milliseconds timeout) const;
+    // Waits until at least n bytes were received in all (since the last ClearLog). What the
+    // program wrote reaches the log only when the serving thread has read it, so a check
+    // right after a write (the cancel filler, say) waits here first.
+    bool WaitForBytes(std::size_t n, std::chrono::milliseconds timeout) const;
 
 private:
     struct Impl;

@@ -37,12 +37,7 @@ protected:
 
     // Waits until the emulator has heard `count` bytes in all; it acts on them at once.
     bool WaitForBytes(std::size_t count) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (emulator->ReceivedBytes().size() < count) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
+        return emulator->WaitForBytes(count, std::chrono::seconds(3));
     }
 
     std::unique_ptr<emu::RecorderEmulator> emulator;
