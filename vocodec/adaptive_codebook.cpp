@@ -7,7 +7,7 @@
 namespace vocodec {
 namespace {
 
-constexpr int kSplit = 85;                         // first lag coded in whole samples
+constexpr int kSplit = 85;                                // first lag coded in whole samples
 constexpr int kFractionalCodes = 3 * (kSplit - kMinLag);  // 195
 
 // Windowed sinc, one row per phase (0, 1/3, 2/3 of a sample late), taps j = -K..K-1.
@@ -55,7 +55,9 @@ int EncodeAbsoluteLag(int lag3) {
     return kFractionalCodes + whole - kSplit;
 }
 
-int RoundToAbsoluteLag(int lag3) { return DecodeAbsoluteLag(EncodeAbsoluteLag(lag3)); }
+int RoundToAbsoluteLag(int lag3) {
+    return DecodeAbsoluteLag(EncodeAbsoluteLag(lag3));
+}
 
 int RelativeLagBase(int previousLag3, int bits) {
     const int span = 1 << bits;

@@ -14,8 +14,8 @@ inline constexpr int kExcitationHistory = kMaxLag + kInterpolationTaps + 2;
 
 // 8-bit absolute code: thirds from 20 up to 84 2/3, whole samples from 85 to 145.
 int DecodeAbsoluteLag(int code);
-int EncodeAbsoluteLag(int lag3);        // nearest representable lag
-int RoundToAbsoluteLag(int lag3);       // that lag, in thirds
+int EncodeAbsoluteLag(int lag3);   // nearest representable lag
+int RoundToAbsoluteLag(int lag3);  // that lag, in thirds
 // Relative code of `bits` bits: a window of 2^bits thirds around the previous subframe's lag.
 int RelativeLagBase(int previousLag3, int bits);
 int DecodeRelativeLag(int code, int previousLag3, int bits);
@@ -26,6 +26,8 @@ int DecodeRelativeLag(int code, int previousLag3, int bits);
 void BuildAdaptiveVector(float* exc, int lag3, int length);
 
 // The whole-sample lag that sharpens the fixed codebook pulses.
-inline int SharpeningLag(int lag3) { return (lag3 + 1) / 3; }
+inline int SharpeningLag(int lag3) {
+    return (lag3 + 1) / 3;
+}
 
 }  // namespace vocodec

@@ -85,8 +85,7 @@ std::vector<std::int16_t> DecodeStream(const std::uint8_t* bytes, std::size_t si
     return DecodeStreamAs<std::int16_t>(bytes, size, postfilter);
 }
 
-std::vector<float> DecodeStreamFloat(const std::uint8_t* bytes, std::size_t size,
-                                     bool postfilter) {
+std::vector<float> DecodeStreamFloat(const std::uint8_t* bytes, std::size_t size, bool postfilter) {
     return DecodeStreamAs<float>(bytes, size, postfilter);
 }
 

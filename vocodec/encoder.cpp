@@ -41,7 +41,9 @@ float EnergyDb(const float* x, int n) {
     return static_cast<float>(10.0 * std::log10(e / n + 1.0));
 }
 
-float Square(float v) { return v * v; }
+float Square(float v) {
+    return v * v;
+}
 
 // How much a gain pair is also judged by whether it keeps the subframe's level: pure waveform
 // matching turns quiet, noisy stretches ever quieter and duller.
@@ -54,7 +56,9 @@ struct LagScore {
 
 }  // namespace
 
-Encoder::Encoder(EncoderOptions options) : m_options(options) { Reset(); }
+Encoder::Encoder(EncoderOptions options) : m_options(options) {
+    Reset();
+}
 
 void Encoder::Reset() {
     m_highPass.Reset();
@@ -103,8 +107,7 @@ void Encoder::EncodeFrame(const float* span, std::vector<std::uint8_t>& out) {
     ++m_framesOut;
     const float* speech = span + kAnalysisHistory;
     const LsfVector lsf = AnalyseSpectrum(span, m_previousLsf);
-    const bool silent =
-        m_detector.IsSilent(speech, kFrameSamples) && m_options.silenceDetection;
+    const bool silent = m_detector.IsSilent(speech, kFrameSamples) && m_options.silenceDetection;
     if (!silent) {
         FlushSilenceRun(out);
         m_inSilence = false;
@@ -117,8 +120,8 @@ void Encoder::EncodeFrame(const float* span, std::vector<std::uint8_t>& out) {
     if (!describe && m_framesSinceNoise >= 8) {
         float moved = 0.0f;
         for (int i = 0; i < kLpcOrder; ++i) moved += std::fabs(lsf[i] - m_noiseLsf[i]);
-        describe = std::fabs(EnergyDb(speech, kFrameSamples) - m_noiseLevelDb) > 4.0f ||
-                   moved > 0.6f;
+        describe =
+            std::fabs(EnergyDb(speech, kFrameSamples) - m_noiseLevelDb) > 4.0f || moved > 0.6f;
     }
     if (describe || m_silentRun == kMaxSilenceRun) FlushSilenceRun(out);
     EncodeNoiseFrame(speech, lsf, describe, out);
@@ -309,12 +312,13 @@ void Encoder::EncodeSpeechFrame(const float* speech, const LsfVector& lsf,
         for (int gi = 0; gi < (1 << layout.pitchGainBits); ++gi) {
             const float gp = PitchGainLevel(layout.pitchGainBits, gi);
             for (int ci = 0; ci < (1 << layout.codeGainBits); ++ci) {
-                const float gc = predicted * std::pow(10.0f, CodeGainCorrectionDb(
-                                                                 layout.codeGainBits, ci) /
-                                                                 20.0f);
+                const float gc =
+                    predicted *
+                    std::pow(10.0f, CodeGainCorrectionDb(layout.codeGainBits, ci) / 20.0f);
                 const float energy = gp * gp * (yy - 1e-3f) + gc * gc * zz + 2.0f * gp * gc * yz;
-                const float err = -2.0f * gp * xy - 2.0f * gc * xz + energy +
-                                  kEnergyMatch * Square(std::sqrt(std::max(energy, 0.0f)) - targetLevel);
+                const float err =
+                    -2.0f * gp * xy - 2.0f * gc * xz + energy +
+                    kEnergyMatch * Square(std::sqrt(std::max(energy, 0.0f)) - targetLevel);
                 if (err < bestError) {
                     bestError = err;
                     params.subframes[s].pitchGainIndex = gi;
@@ -323,10 +327,10 @@ void Encoder::EncodeSpeechFrame(const float* speech, const LsfVector& lsf,
             }
         }
         const float gp = PitchGainLevel(layout.pitchGainBits, params.subframes[s].pitchGainIndex);
-        const float gc = predicted * std::pow(10.0f, CodeGainCorrectionDb(
-                                                         layout.codeGainBits,
-                                                         params.subframes[s].codeGainIndex) /
-                                                         20.0f);
+        const float gc =
+            predicted * std::pow(10.0f, CodeGainCorrectionDb(layout.codeGainBits,
+                                                             params.subframes[s].codeGainIndex) /
+                                            20.0f);
 
         float decoded[kMaxSubframeLength];
         m_synth.Subframe(layout, aq, lag3, params.subframes[s], decoded);

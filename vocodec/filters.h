@@ -42,7 +42,9 @@ inline void ResidualFilter(const LpcCoefficients& a, const float* x, float* y, i
 }
 
 // Values this small only slow the arithmetic down (denormals); they are inaudible.
-inline float FlushTiny(float v) { return std::fabs(v) < 1e-12f ? 0.0f : v; }
+inline float FlushTiny(float v) {
+    return std::fabs(v) < 1e-12f ? 0.0f : v;
+}
 
 inline void FlushTiny(FilterMemory& mem) {
     for (float& v : mem) v = FlushTiny(v);

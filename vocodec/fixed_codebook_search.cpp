@@ -12,8 +12,8 @@ constexpr long kSearchBudget = 4096;
 
 struct SearchState {
     const CodecLayout* layout = nullptr;
-    float dd[kMaxSubframeLength];                          // signed correlation with target
-    float phi[kMaxSubframeLength][kMaxSubframeLength];     // signed correlations of h
+    float dd[kMaxSubframeLength];                       // signed correlation with target
+    float phi[kMaxSubframeLength][kMaxSubframeLength];  // signed correlations of h
     int candidates[kMaxPulses][kMaxTrackPositions];
     int candidateCount[kMaxPulses];
     int chosen[kMaxPulses];
@@ -90,7 +90,8 @@ PulseChoice SearchPulses(const CodecLayout& layout, const float* target, const f
         for (int t = 1; t < layout.pulseCount; ++t)
             if (state.candidateCount[t] > state.candidateCount[widest]) widest = t;
         if (state.candidateCount[widest] <= 2) break;
-        combinations = combinations / state.candidateCount[widest] * (state.candidateCount[widest] - 1);
+        combinations =
+            combinations / state.candidateCount[widest] * (state.candidateCount[widest] - 1);
         --state.candidateCount[widest];
     }
 

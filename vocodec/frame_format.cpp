@@ -73,7 +73,9 @@ FrameKind KindOfQuality(Quality quality) {
     return FrameKind::HighRate;
 }
 
-bool IsQuality(int value) { return value >= 1 && value <= 3; }
+bool IsQuality(int value) {
+    return value >= 1 && value <= 3;
+}
 
 int SilenceRunLength(std::uint8_t header, std::uint8_t count) {
     if (header == 0xFF && count == 0xFF) return 0;

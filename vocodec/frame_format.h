@@ -24,7 +24,9 @@ enum class FrameKind : std::uint8_t {
 
 FrameKind KindOfHeader(std::uint8_t header);
 int FrameBytes(FrameKind kind);
-inline int FrameBytesOfHeader(std::uint8_t header) { return FrameBytes(KindOfHeader(header)); }
+inline int FrameBytesOfHeader(std::uint8_t header) {
+    return FrameBytes(KindOfHeader(header));
+}
 // Bits the header byte fixes: the rest of the header byte and every later byte are payload.
 int HeaderFixedBits(FrameKind kind);
 std::uint8_t HeaderPrefix(FrameKind kind);  // the fixed bits in place, payload bits zero

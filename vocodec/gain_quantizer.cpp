@@ -33,7 +33,9 @@ float VectorEnergyDb(const float* c, int length) {
     return static_cast<float>(10.0 * std::log10(sum / length + 1e-6));
 }
 
-void GainPredictor::Reset() { m_past.fill(0.0f); }
+void GainPredictor::Reset() {
+    m_past.fill(0.0f);
+}
 
 float GainPredictor::PredictedGain(float vectorEnergyDb) const {
     float predicted = kMeanEnergyDb;

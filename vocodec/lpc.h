@@ -31,7 +31,7 @@ void WeightLpc(const LpcCoefficients& a, float gamma, LpcCoefficients& out);
 // The equally spaced frequencies of a flat spectrum.
 LsfVector FlatLsf();
 
-inline constexpr float kLsfMinGap = 0.04f;    // about 50 Hz
-inline constexpr float kLsfEdge = 0.025f;     // about 30 Hz from 0 and from 4000 Hz
+inline constexpr float kLsfMinGap = 0.04f;  // about 50 Hz
+inline constexpr float kLsfEdge = 0.025f;   // about 30 Hz from 0 and from 4000 Hz
 
 }  // namespace vocodec

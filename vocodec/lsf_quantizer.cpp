@@ -44,8 +44,8 @@ float Predict(int i, const LsfVector& previous) {
 
 }  // namespace
 
-void LsfQuantizer::Quantize(const LsfBits& bits, const LsfVector& target,
-                            const LsfVector& previous, LsfIndices& indices) {
+void LsfQuantizer::Quantize(const LsfBits& bits, const LsfVector& target, const LsfVector& previous,
+                            LsfIndices& indices) {
     for (int i = 0; i < kLpcOrder; ++i)
         indices[i] = NearestIndex(bits[i], target[i] - Predict(i, previous), kResidualSpread[i]);
 }

@@ -20,7 +20,7 @@ std::vector<std::int16_t> Resample(const std::vector<float>& input, int fromRate
     const double step = static_cast<double>(fromRate) / toRate;
     // Cut off a little below the lower of the two Nyquist frequencies.
     const double cutoff = 0.9 * std::min(1.0, 1.0 / step);  // of the input's Nyquist
-    const double reach = kZeroCrossings / cutoff;            // input samples each side
+    const double reach = kZeroCrossings / cutoff;           // input samples each side
     const auto count = static_cast<std::size_t>(static_cast<double>(input.size()) / step);
     out.reserve(count);
     for (std::size_t n = 0; n < count; ++n) {
@@ -33,7 +33,8 @@ std::vector<std::int16_t> Resample(const std::vector<float>& input, int fromRate
             const double x = static_cast<double>(k) - t;
             const double arg = kPi * cutoff * x;
             const double sinc = std::fabs(arg) < 1e-9 ? 1.0 : std::sin(arg) / arg;
-            const double w = 0.42 + 0.5 * std::cos(kPi * x / reach) + 0.08 * std::cos(2 * kPi * x / reach);
+            const double w =
+                0.42 + 0.5 * std::cos(kPi * x / reach) + 0.08 * std::cos(2 * kPi * x / reach);
             acc += input[k] * sinc * w;
             weight += sinc * w;
         }

@@ -18,7 +18,9 @@ HighPassFilter::HighPassFilter() {
     m_a2 = static_cast<float>((1.0 - k / q + k * k) * norm);
 }
 
-void HighPassFilter::Reset() { m_x1 = m_x2 = m_y1 = m_y2 = 0.0f; }
+void HighPassFilter::Reset() {
+    m_x1 = m_x2 = m_y1 = m_y2 = 0.0f;
+}
 
 float HighPassFilter::Process(float x) {
     const float y = m_b0 * x + m_b1 * m_x1 + m_b2 * m_x2 - m_a1 * m_y1 - m_a2 * m_y2;

@@ -36,11 +36,17 @@ const std::vector<std::vector<std::int16_t>>& Clips() {
 
 }  // namespace
 
-int SpeechClipCount() { return kEmbeddedClipCount; }
+int SpeechClipCount() {
+    return kEmbeddedClipCount;
+}
 
-const std::vector<std::int16_t>& SpeechClip(int index) { return Clips()[Wrap(index)]; }
+const std::vector<std::int16_t>& SpeechClip(int index) {
+    return Clips()[Wrap(index)];
+}
 
-std::string SpeechClipName(int index) { return kEmbeddedClips[Wrap(index)].name; }
+std::string SpeechClipName(int index) {
+    return kEmbeddedClips[Wrap(index)].name;
+}
 
 std::vector<std::uint8_t> SpeechMessage(int quality, int index) {
     const Quality q = IsQuality(quality) ? static_cast<Quality>(quality) : Quality::SP;

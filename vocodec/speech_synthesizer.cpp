@@ -54,14 +54,13 @@ void SpeechSynthesizer::DecodeFilters(const CodecLayout& layout, const LsfIndice
     m_inNoise = false;
 }
 
-int SpeechSynthesizer::SubframeLag(const CodecLayout& layout, int s, int code,
-                                   int previousLag3) {
+int SpeechSynthesizer::SubframeLag(const CodecLayout& layout, int s, int code, int previousLag3) {
     if (s % 2 == 0) return DecodeAbsoluteLag(code);
     return DecodeRelativeLag(code, previousLag3, layout.relativeLagBits);
 }
 
-void SpeechSynthesizer::Subframe(const CodecLayout& layout, const LpcCoefficients& filter,
-                                 int lag3, const SubframeParams& params, float* speech) {
+void SpeechSynthesizer::Subframe(const CodecLayout& layout, const LpcCoefficients& filter, int lag3,
+                                 const SubframeParams& params, float* speech) {
     const int length = layout.subframeLength;
     float* exc = Excitation();
     BuildAdaptiveVector(exc, lag3, length);
@@ -71,8 +70,8 @@ void SpeechSynthesizer::Subframe(const CodecLayout& layout, const LpcCoefficient
 
     const float pitchGain = PitchGainLevel(layout.pitchGainBits, params.pitchGainIndex);
     const float correctionDb = CodeGainCorrectionDb(layout.codeGainBits, params.codeGainIndex);
-    const float codeGain = m_gains.PredictedGain(VectorEnergyDb(code, length)) *
-                           std::pow(10.0f, correctionDb / 20.0f);
+    const float codeGain =
+        m_gains.PredictedGain(VectorEnergyDb(code, length)) * std::pow(10.0f, correctionDb / 20.0f);
     m_gains.Push(correctionDb);
 
     for (int n = 0; n < length; ++n)
@@ -85,8 +84,7 @@ void SpeechSynthesizer::Subframe(const CodecLayout& layout, const LpcCoefficient
     Advance(length);
 }
 
-void SpeechSynthesizer::Noise(const FrameParams* params, float* speech,
-                              SubframeFilters& filters) {
+void SpeechSynthesizer::Noise(const FrameParams* params, float* speech, SubframeFilters& filters) {
     constexpr int kSubframes = 4;
     constexpr int kLength = kFrameSamples / kSubframes;
     LsfVector fromLsf = m_inNoise ? m_noiseLsf : m_prevLsf;
@@ -115,7 +113,8 @@ void SpeechSynthesizer::Noise(const FrameParams* params, float* speech,
             float acc = 0.0f;
             for (int k = 0; k < 2; ++k) {
                 m_seed = m_seed * 1664525u + 1013904223u;
-                acc += static_cast<float>(static_cast<std::int32_t>(m_seed)) * (1.0f / 2147483648.0f);
+                acc +=
+                    static_cast<float>(static_cast<std::int32_t>(m_seed)) * (1.0f / 2147483648.0f);
             }
             exc[n] = gain * acc * 1.2247449f;
         }

@@ -49,7 +49,8 @@ int Encode(const std::vector<std::string>& args, std::ostream& out, std::ostream
             } else {
                 value = a.substr(10);
             }
-            for (char& c : value) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            for (char& c : value)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             if (value == "SP")
                 options.quality = Quality::SP;
             else if (value == "MP")

@@ -15,7 +15,9 @@ namespace {
 std::uint32_t Le32(const std::uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -55,8 +57,8 @@ bool ParseWav(const std::uint8_t* data, std::size_t size, WavAudio& audio, std::
                 return false;
             }
             if (bits != 16) {
-                error = "only 16-bit samples are supported (this file has " +
-                        std::to_string(bits) + "-bit samples)";
+                error = "only 16-bit samples are supported (this file has " + std::to_string(bits) +
+                        "-bit samples)";
                 return false;
             }
             if (audio.channels < 1 || audio.channels > 16) {

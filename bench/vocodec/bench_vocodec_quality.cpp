@@ -57,8 +57,8 @@ int main() {
         {vocodec::Quality::LP, "LP", 4.0, 3.7},
     };
     std::printf("Speech clips: %d, 8000 samples per second\n\n", vocodec::SpeechClipCount());
-    std::printf("%-4s %8s %10s %8s %10s %8s %10s %10s\n", "", "SNR dB", "goal", "LSD dB",
-                "goal", "frames", "no-VAD SNR", "bits/s");
+    std::printf("%-4s %8s %10s %8s %10s %8s %10s %10s\n", "", "SNR dB", "goal", "LSD dB", "goal",
+                "frames", "no-VAD SNR", "bits/s");
     bool met = true;
     for (const Goal& g : goals) {
         double rate = 0.0;

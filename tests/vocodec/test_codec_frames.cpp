@@ -68,8 +68,8 @@ TEST(CodecFrames, SilenceRunCountWrapsInEightBits) {
 
 TEST(CodecFrames, PackingRoundTripsEveryField) {
     std::mt19937 rng(7);
-    for (FrameKind kind : {FrameKind::LowRate, FrameKind::MidRate, FrameKind::HighRate,
-                           FrameKind::ComfortNoise}) {
+    for (FrameKind kind :
+         {FrameKind::LowRate, FrameKind::MidRate, FrameKind::HighRate, FrameKind::ComfortNoise}) {
         for (int trial = 0; trial < 50; ++trial) {
             std::uint8_t bytes[kMaxFrameBytes];
             for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());

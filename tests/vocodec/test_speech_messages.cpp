@@ -36,7 +36,8 @@ TEST(SpeechMessages, MessagesAreWholeBlocksOfTheRightFrames) {
         for (std::size_t pos = 0; pos < message.size() && message[pos] != 0xFF;
              pos += FrameBytesOfHeader(message[pos])) {
             const FrameKind k = KindOfHeader(message[pos]);
-            EXPECT_TRUE(k == expected || k == FrameKind::ComfortNoise || k == FrameKind::SilenceRun);
+            EXPECT_TRUE(k == expected || k == FrameKind::ComfortNoise ||
+                        k == FrameKind::SilenceRun);
             sawSpeech = sawSpeech || k == expected;
         }
         EXPECT_TRUE(sawSpeech);

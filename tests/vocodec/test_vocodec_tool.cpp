@@ -20,9 +20,10 @@ namespace {
 class VocodecTool : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("vocodec_tool_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir =
+            fs::temp_directory_path() /
+            ("vocodec_tool_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -111,8 +112,8 @@ TEST_F(VocodecTool, OtherRatesAndStereoAreResampledToMono) {
         stereo[2 * i] = stereo[2 * i + 1] =
             static_cast<std::int16_t>(8000 * std::sin(2 * 3.14159265 * 500 * i / 16000.0));
     auto wav = MakeWav(stereo.data(), stereo.size(), 16000);
-    wav[22] = 2;                        // channels
-    wav[32] = 4;                        // block alignment
+    wav[22] = 2;  // channels
+    wav[32] = 4;  // block alignment
     const std::uint32_t bytesPerSecond = 16000 * 4;
     for (int i = 0; i < 4; ++i) wav[28 + i] = static_cast<std::uint8_t>(bytesPerSecond >> (8 * i));
     WriteBytes("wide.wav", wav);

@@ -84,7 +84,7 @@ TEST(WavFile, CutShortDataGivesWhatIsThere) {
     std::vector<std::uint8_t> chunks;
     Chunk(chunks, "fmt ", Format(1, 2, 16000, 16, false));
     chunks.insert(chunks.end(), {'d', 'a', 't', 'a', 0xFF, 0xFF, 0xFF, 0xFF});  // streamed size
-    chunks.insert(chunks.end(), {1, 0, 2, 0, 3, 0, 4, 0, 5, 0});  // 2.5 stereo frames
+    chunks.insert(chunks.end(), {1, 0, 2, 0, 3, 0, 4, 0, 5, 0});                // 2.5 stereo frames
     WavAudio audio;
     std::string error;
     const auto file = Riff(chunks);
@@ -149,5 +149,6 @@ TEST(Resampler, KeepsPitchAndLevelAndRemovesWhatCannotBeKept) {
     EXPECT_NEAR(ZeroCrossings(tone), 2 * 1000 * 7800 / 8000, 4);
     EXPECT_NEAR(Rms(out, 100, 7900), 10000.0 / std::sqrt(2.0), 300.0);
     EXPECT_LT(Rms(out, 8100, 15900), 100.0);
-    EXPECT_EQ(Resample({1.4f, -2.6f, 40000.0f}, 8000, 8000), (std::vector<std::int16_t>{1, -3, 32767}));
+    EXPECT_EQ(Resample({1.4f, -2.6f, 40000.0f}, 8000, 8000),
+              (std::vector<std::int16_t>{1, -3, 32767}));
 }
