@@ -17,9 +17,12 @@ constexpr std::chrono::sys_days kDayZero{std::chrono::year{2001} / 1 / 1};
 int BlockMilliseconds(int modeVariant, Quality quality) {
     const bool first = modeVariant == 1;
     switch (quality) {
-        case Quality::MP: return first ? 652 : 587;
-        case Quality::SP: return first ? 489 : 440;
-        default: return first ? 1067 : 960;
+        case Quality::MP:
+            return first ? 652 : 587;
+        case Quality::SP:
+            return first ? 489 : 440;
+        default:
+            return first ? 1067 : 960;
     }
 }
 
@@ -52,8 +55,7 @@ std::string CheckOptions(const Options& options) {
     return {};
 }
 
-std::array<std::vector<StoredMessage>, 5> DemoContent(const Options& options,
-                                                      std::uint16_t today) {
+std::array<std::vector<StoredMessage>, 5> DemoContent(const Options& options, std::uint16_t today) {
     static constexpr Quality kQualities[] = {Quality::SP, Quality::MP, Quality::LP};
     SeededRandom random(options.seed);
     std::array<std::vector<StoredMessage>, 5> folders;

@@ -26,7 +26,6 @@ using Clock = std::chrono::steady_clock;
 class WakePipe {
 public:
     bool Open(std::string* error) {
-        if (m_read.Valid()) return true;
         int fds[2];
         if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
             if (error) *error = std::string("cannot create a pipe: ") + std::strerror(errno);
@@ -74,6 +73,8 @@ struct RecorderEmulator::Impl {
     explicit Impl(Options opts) : options(std::move(opts)), noise(options.seed ^ 0x5EED5EEDu) {
         model.modeVariant = options.modeVariant;
         model.folders = DemoContent(options, ContentDay(options));
+        // Made once, so callers on other threads may wake the server at any time.
+        wakeReady = wake.Open(&wakeError);
     }
 
     const Options options;
@@ -94,6 +95,8 @@ struct RecorderEmulator::Impl {
     // Set up by Start before the thread runs and torn down by Stop after it ended.
     PseudoTerminal pty;
     WakePipe wake;
+    bool wakeReady = false;
+    std::string wakeError;
     std::atomic<bool> stopping{false};
     std::thread thread;
 
@@ -104,8 +107,7 @@ struct RecorderEmulator::Impl {
 
     void Serve();
     bool DisappearDue() const {
-        return faults.disappearAfterFrames >= 0 &&
-               framesSinceFaults >= faults.disappearAfterFrames;
+        return faults.disappearAfterFrames >= 0 && framesSinceFaults >= faults.disappearAfterFrames;
     }
     void TakeRequests(std::vector<std::string>& log);
     bool WriteDue(std::vector<std::string>& log);
@@ -270,7 +272,9 @@ void RecorderEmulator::Impl::Serve() {
 RecorderEmulator::RecorderEmulator(Options options)
     : m_impl(std::make_unique<Impl>(std::move(options))) {}
 
-RecorderEmulator::~RecorderEmulator() { Stop(); }
+RecorderEmulator::~RecorderEmulator() {
+    Stop();
+}
 
 bool RecorderEmulator::Start(std::string* error) {
     Impl& impl = *m_impl;
@@ -278,7 +282,11 @@ bool RecorderEmulator::Start(std::string* error) {
         if (error) *error = "the emulator is already serving";
         return false;
     }
-    if (!impl.wake.Open(error) || !impl.pty.Open(error)) return false;
+    if (!impl.wakeReady) {
+        if (error) *error = impl.wakeError;
+        return false;
+    }
+    if (!impl.pty.Open(error)) return false;
     {
         std::lock_guard lock(impl.mutex);
         impl.devicePath = impl.pty.SlavePath();
@@ -319,7 +327,7 @@ void RecorderEmulator::SetFaults(const FaultSwitches& faults) {
         m_impl->framesSinceFaults = 0;
     }
     // A device told to vanish after no more requests goes at once.
-    if (m_impl->thread.joinable()) m_impl->wake.Wake();
+    if (m_impl->wakeReady) m_impl->wake.Wake();
 }
 
 FaultSwitches RecorderEmulator::Faults() const {
@@ -356,8 +364,7 @@ bool RecorderEmulator::WaitForFrames(std::size_t n, std::chrono::milliseconds ti
 
 bool RecorderEmulator::WaitForBytes(std::size_t n, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_impl->mutex);
-    return m_impl->heard.wait_for(lock, timeout,
-                                  [&] { return m_impl->receivedBytes.size() >= n; });
+    return m_impl->heard.wait_for(lock, timeout, [&] { return m_impl->receivedBytes.size() >= n; });
 }
 
 }  // namespace emu

@@ -24,8 +24,8 @@ using Frame = std::array<std::uint8_t, 4>;
 
 struct StoredMessage {
     Quality quality = Quality::SP;
-    std::uint16_t timeValue = 0;  // two-second steps since midnight
-    std::uint16_t dateValue = 0;  // days since 1 January 2001
+    std::uint16_t timeValue = 0;     // two-second steps since midnight
+    std::uint16_t dateValue = 0;     // days since 1 January 2001
     std::vector<std::uint8_t> data;  // the coded voice, a whole number of 528-byte blocks
 
     // data.size() / 528, a partial last block counting as one (it goes out padded with 0xFF);
@@ -36,15 +36,15 @@ struct StoredMessage {
 
 // Ways to make the recorder misbehave, for the tests. All off by default.
 struct FaultSwitches {
-    bool silent = false;             // answer nothing at all (and act on nothing)
-    int shortReplyBytes = -1;        // >= 0: every reply is cut to this many bytes
-    bool wrongEcho = false;          // status frames do not echo the command code
-    int badMarkerReads = 0;          // the next N directory blocks carry marker 0x00
+    bool silent = false;       // answer nothing at all (and act on nothing)
+    int shortReplyBytes = -1;  // >= 0: every reply is cut to this many bytes
+    bool wrongEcho = false;    // status frames do not echo the command code
+    int badMarkerReads = 0;    // the next N directory blocks carry marker 0x00
     std::array<int, 5> reportedCounts{-1, -1, -1, -1, -1};  // >= 0: counts the directory claims
-    int stopAfterBlocks = -1;        // >= 0: a transfer sends this many blocks, then nothing
-    int breakAfterBytes = -1;        // >= 0: a transfer stops this many bytes into its blocks
-    double noiseRate = 0.0;          // chance per reply byte of being replaced by a random byte
-    int disappearAfterFrames = -1;   // >= 0: the device vanishes after this many requests
+    int stopAfterBlocks = -1;       // >= 0: a transfer sends this many blocks, then nothing
+    int breakAfterBytes = -1;       // >= 0: a transfer stops this many bytes into its blocks
+    double noiseRate = 0.0;         // chance per reply byte of being replaced by a random byte
+    int disappearAfterFrames = -1;  // >= 0: the device vanishes after this many requests
 };
 
 // What the recorder sends back for one request. A transfer (the message download) ends as
@@ -59,9 +59,9 @@ struct Reply {
 class RecorderModel {
 public:
     std::array<std::vector<StoredMessage>, 5> folders;
-    int modeVariant = 2;           // byte 2 of the mode-on reply: 0x01 for variant 1
-    std::uint16_t clockTime = 0;   // last value set by command 0xC1
-    std::uint16_t clockDate = 0;   // last value set by command 0xC2
+    int modeVariant = 2;          // byte 2 of the mode-on reply: 0x01 for variant 1
+    std::uint16_t clockTime = 0;  // last value set by command 0xC1
+    std::uint16_t clockDate = 0;  // last value set by command 0xC2
     bool modeOn = false;
 
     // Carries out the request and gives the honest reply; empty for a frame that is no
@@ -77,8 +77,8 @@ public:
 // folders with a few messages of every quality; data bytes come from the voice source below.
 struct Options {
     int modeVariant = 2;
-    bool paced = false;            // send at the real line rate, 3840 bytes per second
-    unsigned seed = 1;             // for generated content and line noise
+    bool paced = false;                        // send at the real line rate, 3840 bytes per second
+    unsigned seed = 1;                         // for generated content and line noise
     std::array<int, 5> counts{3, 1, 0, 2, 4};  // messages per folder in the default content
     // Coded voice for a message of the given quality and index; the default (null) gives
     // arbitrary bytes. The voice codec installs real speech here.
@@ -101,8 +101,7 @@ std::uint16_t TodayValue();
 // The messages a new emulator holds: options.counts per folder (each clamped to 0..100), dates
 // in the weeks up to `today`, rising with the message number, all three qualities. The same
 // options, seed and day give the same content, byte for byte.
-std::array<std::vector<StoredMessage>, 5> DemoContent(const Options& options,
-                                                      std::uint16_t today);
+std::array<std::vector<StoredMessage>, 5> DemoContent(const Options& options, std::uint16_t today);
 
 // "directory", "header 0/3", "download 2/7", "set time 13:45", ... for logs; "?" for a frame
 // that is no request.

@@ -6,8 +6,8 @@ namespace emu {
 
 namespace {
 
-constexpr std::size_t kMarkerAt = kStatusSize;         // first byte of the directory block
-constexpr std::size_t kCountsAt = kStatusSize + 7;     // folder counts in the directory block
+constexpr std::size_t kMarkerAt = kStatusSize;      // first byte of the directory block
+constexpr std::size_t kCountsAt = kStatusSize + 7;  // folder counts in the directory block
 
 void CutTo(Reply& reply, long size) {
     if (size >= 0 && static_cast<std::size_t>(size) < reply.bytes.size()) {

@@ -11,13 +11,20 @@ std::optional<Command> Recognise(const Frame& frame) {
             if (frame[2] == 0xAA && frame[3] == 0x55) return Command::ModeOn;
             if (frame[2] == 0x00 && frame[3] == 0xFF) return Command::ModeOff;
             return std::nullopt;
-        case 0xBD: return Command::Directory;
-        case 0xB1: return Command::Header;
-        case 0xBE: return Command::Delete;
-        case 0xBF: return Command::Download;
-        case 0xC1: return Command::SetTime;
-        case 0xC2: return Command::SetDate;
-        default: return std::nullopt;
+        case 0xBD:
+            return Command::Directory;
+        case 0xB1:
+            return Command::Header;
+        case 0xBE:
+            return Command::Delete;
+        case 0xBF:
+            return Command::Download;
+        case 0xC1:
+            return Command::SetTime;
+        case 0xC2:
+            return Command::SetDate;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -27,9 +34,12 @@ std::string DescribeFrame(const Frame& frame) {
     const int value = frame[2] | frame[3] << 8;
     char text[64];
     switch (*command) {
-        case Command::ModeOn: return "mode on";
-        case Command::ModeOff: return "mode off";
-        case Command::Directory: return "directory";
+        case Command::ModeOn:
+            return "mode on";
+        case Command::ModeOff:
+            return "mode off";
+        case Command::Directory:
+            return "directory";
         case Command::Header:
             std::snprintf(text, sizeof text, "header %d/%d", frame[2], frame[3]);
             return text;

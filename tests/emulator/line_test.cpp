@@ -139,7 +139,8 @@ TEST_F(EmulatorTest, CallersMayWatchAndChangeTheRecorderWhileItServes) {
     while (!done) {
         faults.noiseRate = (round++ % 2) ? 0.01 : 0.0;
         emulator->SetFaults(faults);
-        emulator->WithModel([&](emu::RecorderModel& m) { m.clockTime = static_cast<std::uint16_t>(round); });
+        emulator->WithModel(
+            [&](emu::RecorderModel& m) { m.clockTime = static_cast<std::uint16_t>(round); });
         (void)emulator->ReceivedFrames();
         (void)emulator->ReceivedBytes();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -54,7 +54,9 @@ public:
             if (::poll(&p, 1, 1000) <= 0 || (p.revents & (POLLHUP | POLLERR))) return;
         }
     }
-    void Send(const emu::Frame& frame) { Send(std::vector<std::uint8_t>(frame.begin(), frame.end())); }
+    void Send(const emu::Frame& frame) {
+        Send(std::vector<std::uint8_t>(frame.begin(), frame.end()));
+    }
 
     // Up to `count` bytes, as many as arrive before the wait runs out.
     std::vector<std::uint8_t> Receive(std::size_t count,
