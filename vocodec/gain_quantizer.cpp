@@ -12,7 +12,7 @@ constexpr float kPitch3[8] = {0.00f, 0.20f, 0.40f, 0.57f, 0.72f, 0.85f, 0.97f, 1
 
 // Average energy of the fixed codebook contribution, dB per sample, and the weights of the
 // past corrections in the prediction.
-constexpr float kMeanEnergyDb = 50.0f;
+constexpr float kMeanEnergyDb = 40.0f;
 constexpr float kPredictorWeights[4] = {0.60f, 0.45f, 0.30f, 0.15f};
 
 }  // namespace

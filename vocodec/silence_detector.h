@@ -11,7 +11,7 @@ public:
     void Reset();
     bool IsSilent(const float* frame, int length);
 
-    static constexpr float kAbsoluteFloorDb = 30.0f;  // about -60 dB below full scale
+    static constexpr float kAbsoluteFloorDb = 24.0f;  // about -66 dB below full scale
     static constexpr float kMarginDb = 10.0f;
     static constexpr float kRiseDbPerFrame = 0.3f;
     static constexpr int kHangoverFrames = 8;

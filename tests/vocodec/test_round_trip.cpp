@@ -78,6 +78,26 @@ INSTANTIATE_TEST_SUITE_P(Qualities, RoundTrip,
                              }
                          });
 
+TEST(RoundTripLevels, QuietSpeechKeepsItsQuality) {
+    // A recording 30 dB below the clips' level: the gain prediction and the silence detector
+    // must not give up on it.
+    double pooled = 0.0;
+    int frames = 0;
+    for (int c = 0; c < SpeechClipCount(); ++c) {
+        std::vector<std::int16_t> pcm = SpeechClip(c);
+        for (auto& v : pcm) v = static_cast<std::int16_t>(std::lround(v * 0.03));
+        EncoderOptions options;
+        options.quality = Quality::MP;
+        const auto stream = EncodeSpeech(pcm.data(), pcm.size(), options);
+        const auto reference = EncoderReference(pcm.data(), pcm.size());
+        const auto decoded = DecodeStreamFloat(stream.data(), stream.size(), false);
+        const QualityScore score = MeasureQuality(reference.data(), decoded.data(), decoded.size());
+        pooled += score.segmentalSnrDb * score.frames;
+        frames += score.frames;
+    }
+    EXPECT_GE(pooled / frames, 5.0);
+}
+
 TEST(RoundTripPauses, ComfortNoiseFollowsTheBackgroundLevel) {
     // Speech-like tone bursts over steady noise: the pauses come back as noise of about
     // the same level, not as holes and not as a roar.
