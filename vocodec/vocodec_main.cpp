@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -6,5 +9,5 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return vocodec::RunVocodecTool(args, std::cout, std::cerr);
+    return vocodec::RunVocodecTool(args, std::cout, std::cerr, isatty(fileno(stderr)) != 0);
 }

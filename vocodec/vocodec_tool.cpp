@@ -1,5 +1,6 @@
 #include "vocodec/vocodec_tool.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "vocodec/decoder.h"
@@ -35,7 +36,26 @@ int Usage(std::ostream& err, const std::string& problem) {
     return kUsage;
 }
 
-int Encode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// Long recordings take a while at the best quality; say how far the coding has got.
+std::vector<std::uint8_t> EncodeWithProgress(const std::vector<std::int16_t>& pcm,
+                                             const EncoderOptions& options, std::ostream& err,
+                                             bool showProgress) {
+    constexpr std::size_t kChunk = 10 * kSampleRate;
+    constexpr std::size_t kWorthShowing = 60 * kSampleRate;
+    Encoder encoder(options);
+    std::vector<std::uint8_t> stream;
+    const bool show = showProgress && pcm.size() >= kWorthShowing;
+    for (std::size_t pos = 0; pos < pcm.size(); pos += kChunk) {
+        if (show) err << "\rencoding " << pos * 100 / pcm.size() << "%" << std::flush;
+        encoder.Encode(pcm.data() + pos, std::min(kChunk, pcm.size() - pos), stream);
+    }
+    encoder.Finish(stream);
+    if (show) err << "\rencoding 100%\n" << std::flush;
+    return stream;
+}
+
+int Encode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool showProgress) {
     std::vector<std::string> files;
     EncoderOptions options;
     bool message = false;
@@ -81,7 +101,7 @@ int Encode(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << "note: " << files[0] << " is " << audio.sampleRate << " samples per second, "
             << audio.channels << " channel(s); coding it as mono at 8000\n";
     const std::vector<std::int16_t> pcm = ToCoderInput(audio);
-    std::vector<std::uint8_t> stream = EncodeSpeech(pcm.data(), pcm.size(), options);
+    std::vector<std::uint8_t> stream = EncodeWithProgress(pcm, options, err, showProgress);
     if (message) stream = MakeRecorderMessage(std::move(stream));
     if (!WriteFileAtomically(files[1], stream, error)) {
         err << "vocodec: " << error << "\n";
@@ -122,7 +142,8 @@ int Decode(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 }  // namespace
 
-int RunVocodecTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunVocodecTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   bool showProgress) {
     if (args.empty()) return Usage(err, "no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -134,7 +155,7 @@ int RunVocodecTool(const std::vector<std::string>& args, std::ostream& out, std:
             out << kUsageText;
             return kOk;
         }
-    if (command == "encode") return Encode(args, out, err);
+    if (command == "encode") return Encode(args, out, err, showProgress);
     if (command == "decode") return Decode(args, out, err);
     return Usage(err, "unknown command '" + command + "'");
 }

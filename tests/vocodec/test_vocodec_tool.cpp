@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "vocodec/encoder.h"
 #include "vocodec/frame_format.h"
 #include "vocodec/recorder_message.h"
 #include "vocodec/speech_messages.h"
@@ -103,6 +104,29 @@ TEST_F(VocodecTool, EncodesAMessageAndDecodesItBack) {
     EXPECT_EQ(audio.channels, 1);
     EXPECT_EQ(audio.samples.size(), (clip.size() + 159) / 160 * 160);
     EXPECT_FALSE(fs::exists(Path("out.wav.part")));
+}
+
+TEST_F(VocodecTool, LongInputShowsProgressAndCodesAsInOneGo) {
+    // Over a minute of speech, coded in pieces for the progress display: the stream must be
+    // the same as coding it whole.
+    std::vector<std::int16_t> pcm;
+    while (pcm.size() < 61u * 8000) {
+        const auto& clip = SpeechClip(static_cast<int>(pcm.size() % 5));
+        pcm.insert(pcm.end(), clip.begin(), clip.end());
+    }
+    WriteBytes("long.wav", MakeWav(pcm.data(), pcm.size(), 8000));
+    m_out.str("");
+    m_err.str("");
+    ASSERT_EQ(RunVocodecTool({"encode", Path("long.wav"), Path("long.Bin"), "--quality", "MP"},
+                             m_out, m_err, true),
+              0);
+    EXPECT_NE(m_err.str().find("encoding 100%"), std::string::npos);
+    std::vector<std::uint8_t> bin;
+    std::string error;
+    ASSERT_TRUE(ReadWholeFile(Path("long.Bin"), bin, error));
+    EncoderOptions options;
+    options.quality = Quality::MP;
+    EXPECT_EQ(bin, EncodeSpeech(pcm.data(), pcm.size(), options));
 }
 
 TEST_F(VocodecTool, OtherRatesAndStereoAreResampledToMono) {
