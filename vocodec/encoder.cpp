@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "vocodec/excitation_search.h"
 #include "vocodec/fixed_codebook_search.h"
 #include "vocodec/frame_params.h"
 
@@ -40,19 +41,6 @@ float EnergyDb(const float* x, int n) {
     for (int i = 0; i < n; ++i) e += static_cast<double>(x[i]) * x[i];
     return static_cast<float>(10.0 * std::log10(e / n + 1.0));
 }
-
-float Square(float v) {
-    return v * v;
-}
-
-// How much a gain pair is also judged by whether it keeps the subframe's level: pure waveform
-// matching turns quiet, noisy stretches ever quieter and duller.
-constexpr float kEnergyMatch = 1.0f;
-
-struct LagScore {
-    int lag3 = kMinLag3;
-    float score = -1.0f;
-};
 
 }  // namespace
 
@@ -239,53 +227,22 @@ void Encoder::EncodeSpeechFrame(const float* speech, const LsfVector& lsf,
         ImpulseResponse(aq, weightNum[s], weightDen[s], length, h);
 
         // Adaptive codebook: closed-loop search over the lags the code can express.
+        SubframeParams& sub = params.subframes[s];
         float* exc = m_synth.Excitation();
-        float v[kMaxSubframeLength], y[kMaxSubframeLength];
-        auto score = [&](int lag3) {
-            BuildAdaptiveVector(exc, lag3, length);
-            Convolve(exc, h, length, y);
-            const float xy = Dot(target, y, length);
-            const float yy = Dot(y, y, length) + 1e-3f;
-            return xy > 0.0f ? xy * xy / yy : 0.0f;
-        };
-        LagScore best;
-        const bool absolute = s % 2 == 0;
-        if (absolute) {
-            const int centre = openLoop[std::min(s * length / 80, 1)];
-            for (int t = std::max(kMinLag, centre - 4); t <= std::min(kMaxLag, centre + 4); ++t) {
-                const float sc = score(3 * t);
-                if (sc > best.score) best = {3 * t, sc};
-            }
-            const int whole = best.lag3;
-            for (int f = -2; f <= 2; ++f) {
-                const int lag3 = RoundToAbsoluteLag(whole + f);
-                if (f == 0 || lag3 == whole) continue;
-                const float sc = score(lag3);
-                if (sc > best.score) best = {lag3, sc};
-            }
-            params.subframes[s].lagCode = EncodeAbsoluteLag(best.lag3);
-        } else {
-            const int base = RelativeLagBase(previousLag3, layout.relativeLagBits);
-            int bestCode = 0;
-            for (int code = 0; code < (1 << layout.relativeLagBits); ++code) {
-                const float sc = score(base + code);
-                if (sc > best.score) {
-                    best = {base + code, sc};
-                    bestCode = code;
-                }
-            }
-            params.subframes[s].lagCode = bestCode;
-        }
-        const int lag3 =
-            SpeechSynthesizer::SubframeLag(layout, s, params.subframes[s].lagCode, previousLag3);
+        sub.lagCode = SearchLagCode(layout, s, target, h, exc,
+                                    openLoop[std::min(s * length / 80, 1)], previousLag3);
+        const int lag3 = SpeechSynthesizer::SubframeLag(layout, s, sub.lagCode, previousLag3);
         previousLag3 = lag3;
 
+        float v[kMaxSubframeLength], y[kMaxSubframeLength];
         BuildAdaptiveVector(exc, lag3, length);
         std::copy(exc, exc + length, v);
         Convolve(v, h, length, y);
-        const float xy = Dot(target, y, length);
-        const float yy = Dot(y, y, length) + 1e-3f;
-        const float pitchGain = std::clamp(xy / yy, 0.0f, kMaxPitchGain);
+        GainCorrelations c;
+        c.xx = Dot(target, target, length);
+        c.xy = Dot(target, y, length);
+        c.yy = Dot(y, y, length);
+        const float pitchGain = std::clamp(c.xy / (c.yy + 1e-3f), 0.0f, kMaxPitchGain);
 
         // Fixed codebook on what the pitch part leaves.
         float target2[kMaxSubframeLength], hint[kMaxSubframeLength], hs[kMaxSubframeLength];
@@ -295,45 +252,23 @@ void Encoder::EncodeSpeechFrame(const float* speech, const LsfVector& lsf,
         }
         std::copy(h, h + length, hs);
         SharpenAtLag(hs, length, SharpeningLag(lag3), m_synth.SharpeningGain());
-        params.subframes[s].pulses = SearchPulses(layout, target2, hs, hint);
+        sub.pulses = SearchPulses(layout, target2, hs, hint);
 
         float code[kMaxSubframeLength], z[kMaxSubframeLength];
-        BuildFixedVector(layout, params.subframes[s].pulses, SharpeningLag(lag3),
-                         m_synth.SharpeningGain(), code);
+        BuildFixedVector(layout, sub.pulses, SharpeningLag(lag3), m_synth.SharpeningGain(), code);
         Convolve(code, h, length, z);
-
-        // Both gains together, over every pair of levels.
-        const float xz = Dot(target, z, length);
-        const float zz = Dot(z, z, length);
-        const float yz = Dot(y, z, length);
+        c.xz = Dot(target, z, length);
+        c.zz = Dot(z, z, length);
+        c.yz = Dot(y, z, length);
         const float predicted = m_synth.Gains().PredictedGain(VectorEnergyDb(code, length));
-        const float targetLevel = std::sqrt(Dot(target, target, length));
-        float bestError = 1e30f;
-        for (int gi = 0; gi < (1 << layout.pitchGainBits); ++gi) {
-            const float gp = PitchGainLevel(layout.pitchGainBits, gi);
-            for (int ci = 0; ci < (1 << layout.codeGainBits); ++ci) {
-                const float gc =
-                    predicted *
-                    std::pow(10.0f, CodeGainCorrectionDb(layout.codeGainBits, ci) / 20.0f);
-                const float energy = gp * gp * (yy - 1e-3f) + gc * gc * zz + 2.0f * gp * gc * yz;
-                const float err =
-                    -2.0f * gp * xy - 2.0f * gc * xz + energy +
-                    kEnergyMatch * Square(std::sqrt(std::max(energy, 0.0f)) - targetLevel);
-                if (err < bestError) {
-                    bestError = err;
-                    params.subframes[s].pitchGainIndex = gi;
-                    params.subframes[s].codeGainIndex = ci;
-                }
-            }
-        }
-        const float gp = PitchGainLevel(layout.pitchGainBits, params.subframes[s].pitchGainIndex);
+        ChooseGains(layout, c, predicted, sub);
+        const float gp = PitchGainLevel(layout.pitchGainBits, sub.pitchGainIndex);
         const float gc =
-            predicted * std::pow(10.0f, CodeGainCorrectionDb(layout.codeGainBits,
-                                                             params.subframes[s].codeGainIndex) /
-                                            20.0f);
+            predicted *
+            std::pow(10.0f, CodeGainCorrectionDb(layout.codeGainBits, sub.codeGainIndex) / 20.0f);
 
         float decoded[kMaxSubframeLength];
-        m_synth.Subframe(layout, aq, lag3, params.subframes[s], decoded);
+        m_synth.Subframe(layout, aq, lag3, sub, decoded);
         for (int i = 0; i < kLpcOrder; ++i) {
             const int n = length - kLpcOrder + i;
             m_errorMem[i] = sp[n] - decoded[n];
