@@ -22,7 +22,7 @@ struct SearchState {
     float bestDen = 1.0f;
 
     void Descend(int depth, float corr, float energy) {
-        const bool last = depth + 1 == layout->pulseCount;
+        const bool last = depth + 1 >= layout->pulseCount || depth + 1 >= kMaxPulses;
         for (int k = 0; k < candidateCount[depth]; ++k) {
             const int p = candidates[depth][k];
             const float c = corr + dd[p];
