@@ -180,6 +180,8 @@ private:
     }
 
     int ExportAll(const std::string& given, std::ostream& out, std::ostream& err) {
+        DecoderLibrary decoder;
+        if (!LoadDecoderForCli(decoder, err)) return kExitConversion;
         const std::string folderPath = given.empty() ? "." : given;
         std::error_code ec;
         fs::create_directories(folderPath, ec);
@@ -187,8 +189,6 @@ private:
             err << "sonoret: cannot write into " << folderPath << ": not a folder\n";
             return kExitOutput;
         }
-        DecoderLibrary decoder;
-        if (!LoadDecoderForCli(decoder, err)) return kExitConversion;
         StagingFolder staging;
         if (!staging.Create((fs::path(folderPath) / "x").string())) {
             err << "sonoret: " << staging.Error() << "\n";
