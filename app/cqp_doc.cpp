@@ -34,7 +34,9 @@ CQPDoc::~CQPDoc() {
     if (m_pFileList) FreeFileList();
 }
 
-void CQPDoc::SetMidView(FileListView* view) { m_pMidView = view; }
+void CQPDoc::SetMidView(FileListView* view) {
+    m_pMidView = view;
+}
 
 void CQPDoc::FillFileList(std::string folder) {
     if (m_pFileList) FreeFileList();
@@ -74,20 +76,30 @@ void CQPDoc::FillFileList(std::string folder) {
     if (m_pMidView) m_pMidView->RefillFromDocument();
 }
 
-const CQPDoc::FileList* CQPDoc::GetFileList() const { return m_pFileList.get(); }
+const CQPDoc::FileList* CQPDoc::GetFileList() const {
+    return m_pFileList.get();
+}
 
-std::string CQPDoc::GetCurrentFolder() const { return m_strCurrentFolder; }
+std::string CQPDoc::GetCurrentFolder() const {
+    return m_strCurrentFolder;
+}
 
-void CQPDoc::SetCurrentFolder(std::string folder) { m_strCurrentFolder = std::move(folder); }
+void CQPDoc::SetCurrentFolder(std::string folder) {
+    m_strCurrentFolder = std::move(folder);
+}
 
 void CQPDoc::FreeFileList() {
     m_copyList.clear();
     m_pFileList.reset();
 }
 
-void CQPDoc::SetCopyList(const std::vector<const FileEntry*>& entries) { m_copyList = entries; }
+void CQPDoc::SetCopyList(const std::vector<const FileEntry*>& entries) {
+    m_copyList = entries;
+}
 
-const std::vector<const FileEntry*>& CQPDoc::GetCopyList() const { return m_copyList; }
+const std::vector<const FileEntry*>& CQPDoc::GetCopyList() const {
+    return m_copyList;
+}
 
 std::string CQPDoc::StoreCopyList() const {
     FileCopyRecord record;
@@ -106,8 +118,7 @@ std::string CQPDoc::StoreCopyList() const {
     return record.Encode();
 }
 
-bool CQPDoc::ResolveCopyRecord(std::string_view bytes,
-                               std::vector<const FileEntry*>* out) const {
+bool CQPDoc::ResolveCopyRecord(std::string_view bytes, std::vector<const FileEntry*>* out) const {
     FileCopyRecord record;
     if (!FileCopyRecord::Decode(bytes, record)) return false;
     if (record.instance != m_instanceToken || record.fill != m_fillNumber || !m_pFileList)
@@ -139,7 +150,9 @@ void CQPDoc::ClearMessageSelection() {
     if (m_clearMessageSelection) m_clearMessageSelection();
 }
 
-void CQPDoc::ResetFileEntry(FileEntry& entry) { entry = FileEntry{}; }
+void CQPDoc::ResetFileEntry(FileEntry& entry) {
+    entry = FileEntry{};
+}
 
 void CQPDoc::ListSubfolders(std::vector<std::string>& names, std::string folder) {
     if (folder.empty()) return;

@@ -44,7 +44,9 @@ TempFolder::TempFolder() {
     m_path = std::string(buffer.data()) + "/";
 }
 
-TempFolder::~TempFolder() { RemoveTree(m_path.substr(0, m_path.size() - 1)); }
+TempFolder::~TempFolder() {
+    RemoveTree(m_path.substr(0, m_path.size() - 1));
+}
 
 void WriteFile(const std::string& path, const std::string& contents) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -44,7 +44,10 @@ public:
     void Answer(bool yes) { m_answers.push_back(yes); }
     void ShowStop(const std::string& text, const std::string& caption) override;
     bool AskYesNo(const std::string& text, const std::string& caption) override;
-    void BeginWait() override { ++m_waitDepth; ++m_waits; }
+    void BeginWait() override {
+        ++m_waitDepth;
+        ++m_waits;
+    }
     void EndWait() override { --m_waitDepth; }
 
     std::vector<Box> boxes;
@@ -58,7 +61,14 @@ private:
 // The real file system, except that the calls named for a path fail.
 class FailingFileSystem : public LocalFileSystem {
 public:
-    enum Call { MakeFolderCall, RemoveFolderCall, RemoveFileCall, RenameCall, CopyCall, SameDeviceCall };
+    enum Call {
+        MakeFolderCall,
+        RemoveFolderCall,
+        RemoveFileCall,
+        RenameCall,
+        CopyCall,
+        SameDeviceCall
+    };
     void Fail(Call call, const std::string& path) { m_failing.insert({call, path}); }
 
     bool MakeFolder(const std::string& path) override;

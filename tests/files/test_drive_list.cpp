@@ -14,8 +14,8 @@ TEST(DriveList, RootComesFirstThenRemovableAndOpticalVolumesOnly) {
         "/dev/sdc1 /mnt/card exfat rw 0 0\n"
         "/dev/sdd1 /mnt/backup ext4 rw 0 0\n"
         "server:/share /mnt/share nfs rw 0 0\n";
-    const auto drives =
-        DrivesFromMountTable(table, [](const std::string& device) { return device == "/dev/sdc1"; });
+    const auto drives = DrivesFromMountTable(
+        table, [](const std::string& device) { return device == "/dev/sdc1"; });
     ASSERT_EQ(drives.size(), 4u);
     EXPECT_EQ(drives[0].designator, "/");
     EXPECT_EQ(drives[0].type, kDriveFixed);

@@ -102,7 +102,8 @@ TEST_F(FileOperationsTest, DeleteOfOneFileAsksWithoutACount) {
     WriteFile(root / "a.wav", "a");
     ASSERT_EQ(chmod((root / "a.wav").c_str(), 0444), 0);
     std::vector<size_t> removed;
-    EXPECT_EQ(operations.DeleteFiles({root / "a.wav"}, [&](size_t i) { removed.push_back(i); }), 0u);
+    EXPECT_EQ(operations.DeleteFiles({root / "a.wav"}, [&](size_t i) { removed.push_back(i); }),
+              0u);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(prompt.boxes[0].question);
     EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete File?");
@@ -110,7 +111,8 @@ TEST_F(FileOperationsTest, DeleteOfOneFileAsksWithoutACount) {
     EXPECT_TRUE(Exists(root / "a.wav"));
 
     prompt.Answer(true);
-    EXPECT_EQ(operations.DeleteFiles({root / "a.wav"}, [&](size_t i) { removed.push_back(i); }), 1u);
+    EXPECT_EQ(operations.DeleteFiles({root / "a.wav"}, [&](size_t i) { removed.push_back(i); }),
+              1u);
     EXPECT_FALSE(Exists(root / "a.wav"));  // read-only, yet deleted without another question
     EXPECT_EQ(removed, std::vector<size_t>{0});
     EXPECT_EQ(prompt.boxes.size(), 2u);

@@ -1,6 +1,6 @@
 // Folder operations of the folder tree, on real temporary folders with scripted answers.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "files_test_support.h"

@@ -4,8 +4,8 @@
 #include <functional>
 
 // The file browser's pop-ups of the context menu resource: "Context File" (file list, rows
-// selected), "Context View" (file list, nothing selected) and "Context Folder" (folder tree).
-// Each action carries its command id as data and is named "command<id>" for tests.
+// selected), "Context View" (file list, nothing selected) and "Context Folder" (folder tree),
+// with the states they are shown in. Each action carries its command id as data.
 namespace file_menus {
 
 QMenu* ContextFile(QWidget* parent, bool renameEnabled);
@@ -15,6 +15,8 @@ QMenu* ContextFolder(QWidget* parent);
 
 // The chosen action's command id, 0 for none.
 int CommandOf(const QAction* action);
+// The action of a command in menu or its sub-menus; null when there is none.
+QAction* FindCommand(const QMenu& menu, int commandId);
 
 // How a view shows a pop-up and learns the choice; tests replace it to choose without a
 // real menu.

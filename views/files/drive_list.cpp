@@ -50,9 +50,9 @@ std::vector<DriveInfo> DrivesFromMountTable(
         const bool blockDevice = StartsWith(device, "/dev/");
         if (fsType == "iso9660" || fsType == "udf" || StartsWith(device, "/dev/sr"))
             type = kDriveCdRom;
-        else if (blockDevice && (StartsWith(mountPoint, "/media/") ||
-                                 StartsWith(mountPoint, "/run/media/") ||
-                                 (isRemovableDevice && isRemovableDevice(device))))
+        else if (blockDevice &&
+                 (StartsWith(mountPoint, "/media/") || StartsWith(mountPoint, "/run/media/") ||
+                  (isRemovableDevice && isRemovableDevice(device))))
             type = kDriveRemovable;
         if (type == kDriveUnknown) continue;
 

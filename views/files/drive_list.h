@@ -18,7 +18,7 @@ enum DriveType {
 // A drive of the folder tree. On this platform a drive is the root folder "/" or a mounted
 // removable or optical volume; its designator is its mount point.
 struct DriveInfo {
-    std::string designator;   // "/" or the mount point, without a final separator
+    std::string designator;  // "/" or the mount point, without a final separator
     int type = kDriveUnknown;
     std::string displayName;  // ends with the designator in parentheses
 };

@@ -16,8 +16,8 @@ void DrawDocument(QPainter& p, bool grey) {
     const QColor edge = grey ? QColor(160, 160, 160) : QColor(64, 64, 64);
     p.setPen(edge);
     p.setBrush(paper);
-    p.drawPolygon(QPolygon({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14),
-                            QPoint(3, 14)}));
+    p.drawPolygon(
+        QPolygon({QPoint(3, 1), QPoint(10, 1), QPoint(13, 4), QPoint(13, 14), QPoint(3, 14)}));
     p.drawLine(10, 1, 10, 4);
     p.drawLine(10, 4, 13, 4);
     const QColor marks[3] = {grey ? QColor(150, 150, 150) : QColor(200, 0, 0),
@@ -33,8 +33,8 @@ void DrawFolder(QPainter& p, bool open) {
     const QColor edge(128, 96, 0);
     p.setPen(edge);
     p.setBrush(QColor(240, 200, 80));
-    p.drawPolygon(QPolygon({QPoint(1, 3), QPoint(6, 3), QPoint(7, 5), QPoint(14, 5),
-                            QPoint(14, 13), QPoint(1, 13)}));
+    p.drawPolygon(QPolygon(
+        {QPoint(1, 3), QPoint(6, 3), QPoint(7, 5), QPoint(14, 5), QPoint(14, 13), QPoint(1, 13)}));
     if (open) {
         p.setBrush(QColor(255, 230, 140));
         p.drawPolygon(QPolygon({QPoint(3, 7), QPoint(15, 7), QPoint(13, 13), QPoint(1, 13)}));
@@ -85,13 +85,27 @@ QPixmap Strip() {
             p.save();
             p.translate(i * kSize, 0);
             switch (i) {
-                case kDocument: DrawDocument(p, false); break;
-                case kDocumentGrey: DrawDocument(p, true); break;
-                case kFolderClosed: DrawFolder(p, false); break;
-                case kFolderOpen: DrawFolder(p, true); break;
-                case kFloppyDrive: DrawFloppy(p); break;
-                case kHardDrive: DrawHardDisk(p); break;
-                case kCdRomDrive: DrawCdRom(p); break;
+                case kDocument:
+                    DrawDocument(p, false);
+                    break;
+                case kDocumentGrey:
+                    DrawDocument(p, true);
+                    break;
+                case kFolderClosed:
+                    DrawFolder(p, false);
+                    break;
+                case kFolderOpen:
+                    DrawFolder(p, true);
+                    break;
+                case kFloppyDrive:
+                    DrawFloppy(p);
+                    break;
+                case kHardDrive:
+                    DrawHardDisk(p);
+                    break;
+                case kCdRomDrive:
+                    DrawCdRom(p);
+                    break;
             }
             p.restore();
         }

@@ -70,13 +70,16 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
         case Qt::EditRole:
             switch (index.column()) {
-                case kName: return FromLocal(entry->name);
-                case kSize: return QString::number(entry->size);
-                case kKind: return FromLocal(entry->kind);
+                case kName:
+                    return FromLocal(entry->name);
+                case kSize:
+                    return QString::number(entry->size);
+                case kKind:
+                    return FromLocal(entry->kind);
                 case kChangeDate:
-                    return entry->modified == 0 ? QString()
-                                                : QString::fromStdString(
-                                                      FormatListDate(entry->modified));
+                    return entry->modified == 0
+                               ? QString()
+                               : QString::fromStdString(FormatListDate(entry->modified));
             }
             return {};
         case Qt::DecorationRole:
@@ -94,10 +97,14 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal) return {};
     if (role == Qt::DisplayRole) {
         switch (section) {
-            case kName: return QString::fromUtf8(text::kColumnName);
-            case kSize: return QString::fromUtf8(text::kColumnSize);
-            case kKind: return QString::fromUtf8(text::kColumnKind);
-            case kChangeDate: return QString::fromUtf8(text::kColumnChangeDate);
+            case kName:
+                return QString::fromUtf8(text::kColumnName);
+            case kSize:
+                return QString::fromUtf8(text::kColumnSize);
+            case kKind:
+                return QString::fromUtf8(text::kColumnKind);
+            case kChangeDate:
+                return QString::fromUtf8(text::kColumnChangeDate);
         }
     }
     if (role == Qt::TextAlignmentRole && section == kSize)

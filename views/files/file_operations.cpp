@@ -19,8 +19,7 @@ RenameOutcome FileOperations::RenameFile(FileEntry& entry, const std::string& fo
     }
     const std::string newPath = local_path::WithSeparator(folder) + newName;
     if (m_fs.Exists(newPath)) {
-        m_prompt.ShowStop(entry.name + text::kFileRenameFailedTail,
-                          text::kFileRenameFailedCaption);
+        m_prompt.ShowStop(entry.name + text::kFileRenameFailedTail, text::kFileRenameFailedCaption);
         return RenameOutcome::EditAgain;
     }
     if (!m_fs.Rename(entry.path, newPath)) {

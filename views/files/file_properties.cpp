@@ -33,9 +33,13 @@ std::string FormatDateTime(std::int64_t seconds) {
            std::to_string(t.tm_min) + ":" + std::to_string(t.tm_sec);
 }
 
-std::string FormatDate(std::int64_t seconds) { return DateText(seconds, '-'); }
+std::string FormatDate(std::int64_t seconds) {
+    return DateText(seconds, '-');
+}
 
-std::string FormatListDate(std::int64_t seconds) { return DateText(seconds, '/'); }
+std::string FormatListDate(std::int64_t seconds) {
+    return DateText(seconds, '/');
+}
 
 FilePropertiesText DescribeFiles(const std::vector<FileEntry>& files) {
     FilePropertiesText out;

@@ -25,7 +25,9 @@ QString FromLocal(const std::string& text) {
     return QFile::decodeName(QByteArray::fromStdString(text));
 }
 
-QString Text(const char* text) { return QString::fromUtf8(text); }
+QString Text(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 }  // namespace
 

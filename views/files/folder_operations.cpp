@@ -100,8 +100,7 @@ bool FolderOperations::DeleteContent(const std::string& folder, const std::strin
     return true;
 }
 
-void FolderOperations::CopyFilesTo(const std::vector<CopyItem>& files,
-                                   const std::string& folder) {
+void FolderOperations::CopyFilesTo(const std::vector<CopyItem>& files, const std::string& folder) {
     WaitScope wait(m_prompt);
     const std::string target = local_path::WithSeparator(folder);
     for (const CopyItem& file : files) {
@@ -111,7 +110,6 @@ void FolderOperations::CopyFilesTo(const std::vector<CopyItem>& files,
                                text::kFileChangeCaption))
             continue;
         if (!m_fs.CopyFile(file.path, to, true))
-            m_prompt.ShowStop(Formatted(text::kFileCopyFailed, file.name),
-                              text::kFileCopyCaption);
+            m_prompt.ShowStop(Formatted(text::kFileCopyFailed, file.name), text::kFileCopyCaption);
     }
 }

@@ -27,8 +27,12 @@ namespace {
 constexpr int kDesignatorRole = Qt::UserRole;
 constexpr int kDriveTypeRole = Qt::UserRole + 1;
 
-QString FromLocal(const std::string& text) { return QFile::decodeName(QByteArray::fromStdString(text)); }
-std::string ToLocal(const QString& text) { return QFile::encodeName(text).toStdString(); }
+QString FromLocal(const std::string& text) {
+    return QFile::decodeName(QByteArray::fromStdString(text));
+}
+std::string ToLocal(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
 
 bool SortsBefore(const QString& a, const QString& b) {
     const int blind = QString::compare(a, b, Qt::CaseInsensitive);
@@ -103,7 +107,8 @@ void CLeftView::FillDrives(const std::vector<DriveInfo>& drives) {
                 if (static_cast<int>(i) == home) ReopenRememberedFolder(item, drive);
                 break;
             }
-            default: break;  // a drive of unknown type is left out
+            default:
+                break;  // a drive of unknown type is left out
         }
     }
 }
@@ -240,10 +245,17 @@ void CLeftView::ShowFolderMenu(const QPoint& globalPos) {
 
 bool CLeftView::OnCommand(int commandId) {
     switch (commandId) {
-        case res::ID_FOLDER_NEW: OnFolderNew(); return true;
-        case res::ID_FILE_DELETE: OnFolderDelete(); return true;
-        case res::ID_FILE_RENAME: OnFolderRename(); return true;
-        default: return false;
+        case res::ID_FOLDER_NEW:
+            OnFolderNew();
+            return true;
+        case res::ID_FILE_DELETE:
+            OnFolderDelete();
+            return true;
+        case res::ID_FILE_RENAME:
+            OnFolderRename();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -288,10 +300,14 @@ void CLeftView::OnEndLabelEdit(QTreeWidgetItem* item, const QString& newText) {
     const RenameOutcome outcome =
         operations.RenameFolder(GetItemPath(item), ToLocal(oldText), ToLocal(newText));
     switch (outcome) {
-        case RenameOutcome::EditAgain: EditLater(item); return;
+        case RenameOutcome::EditAgain:
+            EditLater(item);
+            return;
         case RenameOutcome::Unchanged:
-        case RenameOutcome::Failed: return;
-        case RenameOutcome::Renamed: break;
+        case RenameOutcome::Failed:
+            return;
+        case RenameOutcome::Renamed:
+            break;
     }
     item->setText(0, newText);
     GetItemPath(item);  // remember the folder under its new name
@@ -327,8 +343,7 @@ void CLeftView::ForgetRemovedItems(const QModelIndex& parent, int first, int las
 
 bool CLeftView::AcceptsDrag(const QMimeData* data) const {
     const QString type = QString::fromUtf8(kFileCopyMimeType);
-    return data && data->hasFormat(type) &&
-           m_doc.IsOwnCopyRecord(data->data(type).toStdString());
+    return data && data->hasFormat(type) && m_doc.IsOwnCopyRecord(data->data(type).toStdString());
 }
 
 void CLeftView::SetDropHighlight(QTreeWidgetItem* item) {
@@ -344,7 +359,19 @@ void CLeftView::SetDropHighlight(QTreeWidgetItem* item) {
     }
 }
 
-void CLeftView::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+void CLeftView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!AcceptsDrag(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    dragMoveEvent(event);
+    // Entering over empty space offers nothing yet, but the tree must stay the drag's target
+    // to see the pointer reach a folder.
+    if (!event->isAccepted()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+    }
+}
 
 void CLeftView::dragMoveEvent(QDragMoveEvent* event) {
     if (!AcceptsDrag(event->mimeData())) {
@@ -374,8 +401,8 @@ void CLeftView::dragLeaveEvent(QDragLeaveEvent* event) {
 }
 
 void CLeftView::dropEvent(QDropEvent* event) {
-    QTreeWidgetItem* target = m_hDropHighlight ? m_hDropHighlight
-                                               : itemAt(event->position().toPoint());
+    QTreeWidgetItem* target =
+        m_hDropHighlight ? m_hDropHighlight : itemAt(event->position().toPoint());
     SetDropHighlight(nullptr);
     const QString type = QString::fromUtf8(kFileCopyMimeType);
     if (!target || !event->mimeData()->hasFormat(type)) {
@@ -385,7 +412,8 @@ void CLeftView::dropEvent(QDropEvent* event) {
     const std::string folder = GetItemPath(target);
     if (m_doc.LoadCopyList(event->mimeData()->data(type).toStdString())) {
         std::vector<FolderOperations::CopyItem> files;
-        for (const FileEntry* entry : m_doc.GetCopyList()) files.push_back({entry->name, entry->path});
+        for (const FileEntry* entry : m_doc.GetCopyList())
+            files.push_back({entry->name, entry->path});
         FolderOperations operations(m_prompt);
         operations.CopyFilesTo(files, folder);
     }

@@ -121,8 +121,7 @@ bool LocalFileSystem::RemoveFileForced(const std::string& path) {
 }
 
 bool LocalFileSystem::Rename(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
     // File systems without the no-replace rename: the check right before is the best we have.
     if (Exists(to)) return false;
@@ -213,7 +212,8 @@ bool LocalFileSystem::ReadStatus(const std::string& path, LocalFileStatus& statu
 }
 
 bool LocalFileSystem::SameDevice(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 

@@ -17,7 +17,9 @@ std::string Extension(const std::string& name) {
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-std::string KindOf(const std::string& name) { return Extension(name) + " File"; }
+std::string KindOf(const std::string& name) {
+    return Extension(name) + " File";
+}
 
 bool IsPlainName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;

@@ -27,14 +27,20 @@
 
 namespace {
 
-std::string ToLocal(const QString& text) { return QFile::encodeName(text).toStdString(); }
+std::string ToLocal(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
 
 int CommandForMode(int mode) {
     switch (mode) {
-        case CMidView::kLargeIcons: return res::ID_VIEW_LARGEICON;
-        case CMidView::kSmallIcons: return res::ID_VIEW_SMALLICON;
-        case CMidView::kList: return res::ID_VIEW_LIST;
-        default: return res::ID_VIEW_DETAILS;
+        case CMidView::kLargeIcons:
+            return res::ID_VIEW_LARGEICON;
+        case CMidView::kSmallIcons:
+            return res::ID_VIEW_SMALLICON;
+        case CMidView::kList:
+            return res::ID_VIEW_LIST;
+        default:
+            return res::ID_VIEW_DETAILS;
     }
 }
 
@@ -52,8 +58,10 @@ bool IsModifierKey(int key) {
         case Qt::Key_Super_R:
         case Qt::Key_Hyper_L:
         case Qt::Key_Hyper_R:
-        case Qt::Key_unknown: return true;
-        default: return false;
+        case Qt::Key_unknown:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -65,6 +73,11 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
+        // Keys typed into a name being edited belong to the editor, not to the list.
+        if (this->state() == QAbstractItemView::EditingState) {
+            View::keyPressEvent(event);
+            return;
+        }
         if (m_owner->OnKeyDown(event->key())) {
             event->accept();
             return;
@@ -145,7 +158,9 @@ CMidView::CMidView(CQPDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc), 
     m_doc.SetMidView(this);
 }
 
-CMidView::~CMidView() { m_doc.SetMidView(nullptr); }
+CMidView::~CMidView() {
+    m_doc.SetMidView(nullptr);
+}
 
 void CMidView::ConfigurePane(QAbstractItemView* view) {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -154,11 +169,10 @@ void CMidView::ConfigurePane(QAbstractItemView* view) {
     view->setDragEnabled(true);
     view->setAcceptDrops(false);
     view->setDragDropMode(QAbstractItemView::DragOnly);
-    view->setItemDelegate(new LabelEditDelegate(
-        [this](const QPersistentModelIndex& index, const QString& text) {
-            OnEndLabelEdit(index, text);
-        },
-        this));
+    view->setItemDelegate(
+        new LabelEditDelegate([this](const QPersistentModelIndex& index,
+                                     const QString& text) { OnEndLabelEdit(index, text); },
+                              this));
 }
 
 void CMidView::SetViewMode(int mode) {
@@ -218,8 +232,9 @@ bool CMidView::OnKeyDown(int key) {
 
 void CMidView::ShowContextMenu(const QPoint& globalPos) {
     const size_t selected = SelectedRows().size();
-    QScopedPointer<QMenu> menu(selected > 0 ? file_menus::ContextFile(this, selected == 1)
-                                            : file_menus::ContextView(this, CommandForMode(m_viewMode)));
+    QScopedPointer<QMenu> menu(selected > 0
+                                   ? file_menus::ContextFile(this, selected == 1)
+                                   : file_menus::ContextView(this, CommandForMode(m_viewMode)));
     QAction* chosen =
         m_menuRunner ? m_menuRunner(*menu, globalPos) : file_menus::RunMenu(*menu, globalPos);
     OnCommand(file_menus::CommandOf(chosen));
@@ -227,14 +242,23 @@ void CMidView::ShowContextMenu(const QPoint& globalPos) {
 
 bool CMidView::OnCommand(int commandId) {
     switch (commandId) {
-        case res::ID_FILE_DELETE: OnDelete(); return true;
-        case res::ID_FILE_RENAME: OnRename(); return true;
-        case res::ID_FILE_INFORMATION: OnInformation(); return true;
+        case res::ID_FILE_DELETE:
+            OnDelete();
+            return true;
+        case res::ID_FILE_RENAME:
+            OnRename();
+            return true;
+        case res::ID_FILE_INFORMATION:
+            OnInformation();
+            return true;
         case res::ID_VIEW_SMALLICON:
         case res::ID_VIEW_LARGEICON:
         case res::ID_VIEW_LIST:
-        case res::ID_VIEW_DETAILS: emit viewStyleCommand(commandId); return true;
-        default: return false;
+        case res::ID_VIEW_DETAILS:
+            emit viewStyleCommand(commandId);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -264,14 +288,17 @@ void CMidView::OnEndLabelEdit(const QPersistentModelIndex& index, const QString&
     if (!entry) return;
     FileOperations operations(m_prompt);
     switch (operations.RenameFile(*entry, m_doc.GetCurrentFolder(), ToLocal(newText))) {
-        case RenameOutcome::Renamed: m_model->EntryChanged(entry); break;
+        case RenameOutcome::Renamed:
+            m_model->EntryChanged(entry);
+            break;
         case RenameOutcome::EditAgain:
             QTimer::singleShot(0, this, [this, index] {
                 if (index.isValid()) CurrentView()->edit(index);
             });
             break;
         case RenameOutcome::Unchanged:
-        case RenameOutcome::Failed: break;
+        case RenameOutcome::Failed:
+            break;
     }
 }
 
@@ -295,7 +322,8 @@ void CMidView::OpenRow(int row) {
         return;
     }
     // A file without a program for its type simply does not open.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
 }
 
 QMimeData* CMidView::MakeDragData() {

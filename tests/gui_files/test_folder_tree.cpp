@@ -1,0 +1,257 @@
+// The folder tree: drives, lazy folders, the remembered folder, its menu and folder commands.
+#include <gtest/gtest.h>
+
+#include <QContextMenuEvent>
+#include <QTest>
+
+#include "app/cqp_doc.h"
+#include "files_test_support.h"
+#include "frame/message_box.h"
+#include "gui_files_support.h"
+#include "res/resource_ids.h"
+#include "views/files/left_view.h"
+
+using namespace files_test;
+using namespace gui_files_test;
+
+namespace {
+
+class CountingView : public FileListView {
+public:
+    void RefillFromDocument() override { ++refills; }
+    int refills = 0;
+};
+
+class FolderTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"A", "A/B", "A/B/C", "beta", "Alpha", ".hidden", "gamma"})
+            MakeFolder(root / name);
+        MakeFolder(stick / "Voice");
+        doc.SetMidView(&list);
+        doc.SetMessageSelectionClearer([this] { ++clears; });
+    }
+
+    std::string RootDesignator() const { return root.Path().substr(0, root.Path().size() - 1); }
+
+    // A tree whose fixed drive is our temporary folder, beside a removable one.
+    CLeftView& Tree(const std::string& remembered) {
+        leftPath = remembered;
+        tree = std::make_unique<CLeftView>(doc, leftPath);
+        const std::string stickDesignator = stick.Path().substr(0, stick.Path().size() - 1);
+        tree->SetDriveSource([this, stickDesignator] {
+            return std::vector<DriveInfo>{
+                {RootDesignator(), kDriveFixed, "Disk (" + RootDesignator() + ")"},
+                {stickDesignator, kDriveRemovable, "Stick (" + stickDesignator + ")"},
+                {"/nowhere", kDriveUnknown, "Unknown (/nowhere)"}};
+        });
+        tree->resize(300, 400);
+        tree->show();
+        tree->OnInitialUpdate();
+        return *tree;
+    }
+
+    static QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text) {
+        for (int i = 0; i < parent->childCount(); ++i)
+            if (parent->child(i)->text(0) == text) return parent->child(i);
+        return nullptr;
+    }
+    static QStringList Texts(QTreeWidgetItem* parent) {
+        QStringList texts;
+        for (int i = 0; i < parent->childCount(); ++i) texts << parent->child(i)->text(0);
+        return texts;
+    }
+
+    // Opens the folder menu on item as a right click does, and picks command (0: none).
+    QStringList RightClick(QTreeWidgetItem* item, int command, QPoint at = {}) {
+        QStringList shown;
+        tree->SetMenuRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+            for (QAction* action : menu.actions()) shown << action->text();
+            return command ? file_menus::FindCommand(menu, command) : nullptr;
+        });
+        if (item) at = tree->visualItemRect(item).center();
+        QTest::mousePress(tree->viewport(), Qt::RightButton, {}, at);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree->viewport(), &event);
+        QTest::mouseRelease(tree->viewport(), Qt::RightButton, {}, at);
+        Settle();
+        return shown;
+    }
+
+    TempFolder root, stick;
+    CQPDoc doc;
+    CountingView list;
+    int clears = 0;
+    std::string leftPath;
+    std::unique_ptr<CLeftView> tree;
+};
+
+}  // namespace
+
+TEST_F(FolderTreeTest, TheRememberedFolderReopensLevelByLevel) {
+    CLeftView& view = Tree(root.Path() + "A/B/");
+    ASSERT_EQ(view.topLevelItemCount(), 2);  // the drive of unknown type is left out
+    QTreeWidgetItem* b = view.currentItem();
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->text(0), "B");
+    EXPECT_TRUE(b->isExpanded());
+    EXPECT_EQ(view.m_hSelectedItem, b);
+    EXPECT_EQ(list.refills, 3);  // the drive, A and B
+    EXPECT_GE(clears, 3);
+    EXPECT_EQ(leftPath, root.Path() + "A/B/");
+    EXPECT_EQ(doc.GetCurrentFolder(), root.Path() + "A/B/");
+    EXPECT_EQ(view.SelectedFolderPath(), root.Path() + "A/B/");
+    EXPECT_EQ(Texts(b), QStringList{"C"});
+    EXPECT_EQ(Texts(Child(b, "C")), QStringList{"0"});
+}
+
+TEST_F(FolderTreeTest, APathWithoutTheFinalSeparatorOrAMissingFolderStopsAbove) {
+    EXPECT_EQ(Tree(root.Path() + "A/B").currentItem()->text(0), "A");
+    EXPECT_EQ(Tree(root.Path() + "A/Gone/").currentItem()->text(0), "A");
+    EXPECT_EQ(Tree(root.Path()).currentItem()->text(0),
+              "Disk (" + QString::fromStdString(RootDesignator()) + ")");
+    EXPECT_EQ(tree->GetItemPath(tree->currentItem()), root.Path());
+}
+
+TEST_F(FolderTreeTest, ARememberedFolderOnARemovableDriveIsNotReopened) {
+    CLeftView& view = Tree(stick.Path() + "Voice/");
+    EXPECT_EQ(view.currentItem(), nullptr);
+    EXPECT_EQ(list.refills, 0);
+    EXPECT_EQ(Texts(view.topLevelItem(1)), QStringList{"0"});
+    EXPECT_EQ(view.GetItemPath(nullptr), "/");
+}
+
+TEST_F(FolderTreeTest, FoldersAreSortedCaseBlindAndReadAgainOnEveryExpansion) {
+    CLeftView& view = Tree(root.Path());
+    QTreeWidgetItem* drive = view.topLevelItem(0);
+    EXPECT_EQ(Texts(drive), (QStringList{".hidden", "A", "Alpha", "beta", "gamma"}));
+
+    QTreeWidgetItem* gamma = Child(drive, "gamma");
+    EXPECT_EQ(Texts(gamma), QStringList{"0"});
+    gamma->setExpanded(true);
+    EXPECT_EQ(gamma->childCount(), 0);  // no subfolders: no placeholder, no expand button
+
+    MakeFolder(root / "gamma/made elsewhere");
+    drive->setExpanded(false);
+    drive->setExpanded(true);
+    gamma = Child(drive, "gamma");
+    EXPECT_EQ(Texts(gamma), QStringList{"0"});
+    gamma->setExpanded(true);
+    EXPECT_EQ(Texts(gamma), QStringList{"made elsewhere"});
+}
+
+TEST_F(FolderTreeTest, SelectingADriveShowsItsFilesButKeepsTheRememberedFolder) {
+    CLeftView& view = Tree(root.Path() + "A/");
+    leftPath = "/kept/";
+    view.setCurrentItem(view.topLevelItem(0));
+    EXPECT_EQ(leftPath, "/kept/");
+    EXPECT_EQ(doc.GetCurrentFolder(), root.Path());
+    view.setCurrentItem(Child(view.topLevelItem(0), "gamma"));
+    EXPECT_EQ(leftPath, root.Path() + "gamma/");
+}
+
+TEST_F(FolderTreeTest, ARightClickOpensTheFolderMenuWithoutSelecting) {
+    CLeftView& view = Tree(root.Path() + "A/");
+    QTreeWidgetItem* alpha = Child(view.topLevelItem(0), "Alpha");
+    QTreeWidgetItem* selected = view.currentItem();
+    EXPECT_EQ(RightClick(alpha, 0), (QStringList{"New Folder", "Delete", "ReName"}));
+    EXPECT_EQ(view.m_hContextItem, alpha);
+    EXPECT_EQ(view.currentItem(), selected);
+
+    view.m_hContextItem = nullptr;
+    EXPECT_TRUE(RightClick(nullptr, 0, QPoint(5, view.viewport()->height() - 3)).isEmpty());
+    EXPECT_EQ(view.m_hContextItem, nullptr);
+}
+
+TEST_F(FolderTreeTest, NewFolderMakesTheNextFreeNameAndStartsEditingIt) {
+    CLeftView& view = Tree(root.Path());
+    QTreeWidgetItem* alpha = Child(view.topLevelItem(0), "Alpha");  // never opened
+    RightClick(alpha, res::ID_FOLDER_NEW);
+    EXPECT_TRUE(IsFolder(root / "Alpha/New Folder"));
+    EXPECT_TRUE(alpha->isExpanded());
+    EXPECT_EQ(Texts(alpha), QStringList{"New Folder"});
+    ASSERT_NE(Editor(&view), nullptr);
+    ASSERT_TRUE(FinishEdit(&view, "Voice"));
+    EXPECT_TRUE(IsFolder(root / "Alpha/Voice"));
+    EXPECT_EQ(Texts(alpha), QStringList{"Voice"});
+
+    RightClick(alpha, res::ID_FOLDER_NEW);  // opened already: the item is added in place
+    EXPECT_EQ(Texts(alpha), (QStringList{"New Folder", "Voice"}));
+    ASSERT_TRUE(FinishEdit(&view, "New Folder"));  // keeping the offered name
+    EXPECT_TRUE(IsFolder(root / "Alpha/New Folder"));
+}
+
+TEST_F(FolderTreeTest, RenameInPlaceChecksTheNameAndEscapeRenamesNothing) {
+    CLeftView& view = Tree(root.Path());
+    QTreeWidgetItem* alpha = Child(view.topLevelItem(0), "Alpha");
+    ScriptedMessageBoxes boxes;
+
+    RightClick(alpha, res::ID_FILE_RENAME);
+    ASSERT_TRUE(FinishEdit(&view, "Escaped", true));
+    EXPECT_EQ(alpha->text(0), "Alpha");
+    EXPECT_FALSE(Exists(root / "Escaped"));
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    RightClick(alpha, res::ID_FILE_RENAME);
+    ASSERT_TRUE(FinishEdit(&view, ""));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "You Must Input FolderName.");
+    EXPECT_EQ(boxes.Shown()[0].caption, "Folder ReName");
+    EXPECT_EQ(boxes.Shown()[0].kind, MessageBox::Stop);
+    ASSERT_NE(Editor(&view), nullptr);  // editing again
+
+    ASSERT_TRUE(FinishEdit(&view, "beta"));
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[1].caption, "Folder ReName Failed ");
+    ASSERT_NE(Editor(&view), nullptr);
+
+    ASSERT_TRUE(FinishEdit(&view, "Delta"));
+    EXPECT_EQ(alpha->text(0), "Delta");
+    EXPECT_TRUE(IsFolder(root / "Delta"));
+    EXPECT_EQ(leftPath, root.Path() + "Delta/");
+    EXPECT_EQ(boxes.Shown().size(), 2u);
+}
+
+TEST_F(FolderTreeTest, RenamingTheShownFolderKeepsTheFileListPathsGood) {
+    WriteFile(root / "A/B/memo.wav", "x");
+    CLeftView& view = Tree(root.Path() + "A/B/");
+    RightClick(Child(view.topLevelItem(0), "A"), res::ID_FILE_RENAME);
+    ASSERT_TRUE(FinishEdit(&view, "A2"));
+    EXPECT_EQ(doc.GetCurrentFolder(), root.Path() + "A2/B/");
+    ASSERT_EQ(doc.GetFileList()->size(), 1u);
+    EXPECT_EQ((*doc.GetFileList())[0]->path, root.Path() + "A2/B/memo.wav");
+}
+
+TEST_F(FolderTreeTest, DrivesCannotBeRenamedOrDeleted) {
+    CLeftView& view = Tree(root.Path());
+    ScriptedMessageBoxes boxes;
+    RightClick(view.topLevelItem(0), res::ID_FILE_RENAME);
+    EXPECT_EQ(Editor(&view), nullptr);
+    RightClick(view.topLevelItem(0), res::ID_FILE_DELETE);
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(view.topLevelItemCount(), 2);
+}
+
+TEST_F(FolderTreeTest, DeleteAsksOnceAndRemovesTheFolderAndItsItem) {
+    WriteFile(root / "A/B/memo.wav", "x");
+    CLeftView& view = Tree(root.Path() + "A/B/");
+    QTreeWidgetItem* a = Child(view.topLevelItem(0), "A");
+    ScriptedMessageBoxes boxes;
+
+    RightClick(a, res::ID_FILE_DELETE);  // answered No
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "'" + root.Path() + "A' Do You Want Delete Folder?");
+    EXPECT_EQ(boxes.Shown()[0].caption, "Delete Folder ");
+    EXPECT_EQ(boxes.Shown()[0].kind, MessageBox::Question);
+    EXPECT_TRUE(Exists(root / "A/B/memo.wav"));
+
+    boxes.Answer(MessageBox::IdYes);
+    RightClick(a, res::ID_FILE_DELETE);
+    EXPECT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_FALSE(Exists(root / "A"));
+    EXPECT_EQ(Child(view.topLevelItem(0), "A"), nullptr);
+    // The selection was inside: it moved on, and no handle points at a deleted item.
+    EXPECT_EQ(view.m_hContextItem, nullptr);
+    EXPECT_EQ(view.m_hSelectedItem, view.currentItem());
+    EXPECT_NO_FATAL_FAILURE(view.SelectedFolderPath());
+}
