@@ -1,0 +1,90 @@
+// sonoret delete F M [--yes]: deletes a message on the recorder; later ones move down.
+#include <algorithm>
+#include <ostream>
+
+#include "cli/arguments.h"
+#include "cli/command.h"
+#include "cli/recorder_session.h"
+#include "recorder/message_label.h"
+#include "res/strings.h"
+
+namespace {
+
+bool IsYes(std::string answer) {
+    answer.erase(0, answer.find_first_not_of(" \t"));
+    answer.erase(answer.find_last_not_of(" \t\r") + 1);
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return answer == "y" || answer == "yes";
+}
+
+class DeleteCommand : public Command {
+public:
+    explicit DeleteCommand(CliContext& context) : m_context(context) {}
+
+    std::string Synopsis() const override { return "delete F M [--yes]"; }
+    std::string Summary() const override {
+        return "delete message M of folder F on the recorder (asks first)";
+    }
+    std::string Help() const override {
+        return "usage: sonoret " + Synopsis() +
+               "\n\n"
+               "Deletes message M (1-100) of folder F (1-5) on the recorder; the messages after\n"
+               "it move down one number. On a terminal it asks first.\n\n"
+               "  -y, --yes   delete without asking (needed when not run on a terminal)\n";
+    }
+
+    int Execute(const std::vector<std::string>& args, std::ostream& out,
+                std::ostream& err) override {
+        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
+        ParsedArgs parsed;
+        if (auto error = ParseArgs(args, {{"--yes", "-y"}}, {}, &parsed)) {
+            return UsageError(*this, err, *error);
+        }
+        if (parsed.positional.size() != 2) {
+            return UsageError(*this, err, "delete needs a folder and a message number");
+        }
+        int folder = 0, message = 0;
+        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1],
+                                               &folder, &message)) {
+            return UsageError(*this, err, *error);
+        }
+        // Asked before anything goes to the recorder, as the window program does.
+        if (!parsed.Has("--yes")) {
+            if (!m_context.interactive) {
+                return UsageError(*this, err,
+                                  "not asking without a terminal; add --yes to delete anyway");
+            }
+            err << text::kDeleteQuestion << " [y/N] " << std::flush;
+            std::string answer;
+            if (!std::getline(*m_context.in, answer) || !IsYes(answer)) {
+                err << "Nothing deleted.\n";
+                return kExitOk;
+            }
+        }
+
+        RecorderSession session(m_context, err);
+        if (const int status = session.Open()) return status;
+        if (const int status = session.ReadDirectory()) return status;
+        if (message > session.Count(folder)) {
+            err << "sonoret: " << FolderBaseName(folder) << " holds " << session.Count(folder)
+                << " messages; there is no message " << message << "\n";
+            return kExitUsage;
+        }
+        if (!session.Link().DeleteMessage(folder, message)) {
+            return session.Failure(text::kDeleteFailed);
+        }
+        session.End();
+        out << "Deleted message " << message << " of " << FolderBaseName(folder) << ".\n";
+        return kExitOk;
+    }
+
+private:
+    CliContext& m_context;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeDeleteCommand(CliContext& context) {
+    return std::make_unique<DeleteCommand>(context);
+}

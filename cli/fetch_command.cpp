@@ -1,0 +1,97 @@
+// sonoret fetch F M [-o FILE]: one message into a ".Bin" file, byte for byte as received.
+#include <filesystem>
+#include <ostream>
+
+#include "cli/arguments.h"
+#include "cli/command.h"
+#include "cli/recorder_session.h"
+#include "cli/staging_folder.h"
+#include "recorder/message_label.h"
+#include "res/strings.h"
+
+namespace {
+
+class FetchCommand : public Command {
+public:
+    explicit FetchCommand(CliContext& context) : m_context(context) {}
+
+    std::string Synopsis() const override { return "fetch F M [-o FILE]"; }
+    std::string Summary() const override {
+        return "download message M of folder F into a .Bin file (the recorder's coded voice)";
+    }
+    std::string Help() const override {
+        return "usage: sonoret " + Synopsis() +
+               "\n\n"
+               "Downloads message M (1-100) of folder F (1-5) exactly as the recorder sends it.\n"
+               "The file appears only when the whole message arrived; Ctrl-C stops the\n"
+               "recorder and leaves no file behind.\n\n"
+               "  -o, --output FILE   where to write it (a folder: the default name inside it);\n"
+               "                      default <F-1>_<MM>.Bin in the current folder, the name\n"
+               "                      the window program gives it (0_03.Bin for fetch 1 3)\n";
+    }
+
+    int Execute(const std::vector<std::string>& args, std::ostream& out,
+                std::ostream& err) override {
+        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
+        ParsedArgs parsed;
+        if (auto error = ParseArgs(args, {}, {{"-o", "--output"}}, &parsed)) {
+            return UsageError(*this, err, *error);
+        }
+        if (parsed.positional.size() != 2) {
+            return UsageError(*this, err, "fetch needs a folder and a message number");
+        }
+        int folder = 0, message = 0;
+        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1],
+                                               &folder, &message)) {
+            return UsageError(*this, err, *error);
+        }
+        const std::string name = BinFileName(folder, message);
+        const std::string target = OutputPath(parsed.Option("-o").value_or(""), name);
+
+        StagingFolder staging;
+        if (!staging.Create(target)) {
+            err << "sonoret: " << staging.Error() << "\n";
+            return kExitOutput;
+        }
+        RecorderSession session(m_context, err);
+        if (const int status = session.Open()) return status;
+        if (const int status = session.ReadDirectory()) return status;
+        if (message > session.Count(folder)) {
+            err << "sonoret: " << FolderBaseName(folder) << " holds " << session.Count(folder)
+                << " messages; there is no message " << message << "\n";
+            return kExitUsage;
+        }
+
+        RecorderLink& link = session.Link();
+        session.Owner().SetWorkingFolder(staging.Path());
+        link.StartDownload(folder, message);
+        const int complete = session.Owner().WaitForDownload();
+        if (!complete) {
+            switch (link.LastDownloadEnd()) {
+                case RecorderLink::DownloadEnd::Cancelled: return kExitInterrupted;
+                case RecorderLink::DownloadEnd::FileError:
+                    err << "sonoret: cannot write " << target << " ("
+                        << link.LastDownloadError() << ")\n";
+                    return kExitOutput;
+                default: return session.Failure(text::kCommError, link.LastDownloadError());
+            }
+        }
+        session.End();
+        if (!staging.Publish(name, target)) {
+            err << "sonoret: " << staging.Error() << "\n";
+            return kExitOutput;
+        }
+        std::error_code ec;
+        out << target << ": " << std::filesystem::file_size(target, ec) << " bytes\n";
+        return kExitOk;
+    }
+
+private:
+    CliContext& m_context;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeFetchCommand(CliContext& context) {
+    return std::make_unique<FetchCommand>(context);
+}

@@ -1,0 +1,91 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+
+#include "cli/interruption.h"
+#include "recorder/serial_channel.h"
+
+namespace interruption {
+
+namespace {
+
+std::atomic<bool> g_raised{false};
+std::atomic<SerialChannel*> g_channel{nullptr};
+// Raise writes a byte here so Wait can sleep in poll; made before any handler is installed.
+std::atomic<int> g_wakeRead{-1};
+std::atomic<int> g_wakeWrite{-1};
+
+void EnsurePipe() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        int fds[2];
+        if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+            g_wakeRead.store(fds[0]);
+            g_wakeWrite.store(fds[1]);
+        }
+    });
+}
+
+void OnSignal(int) { Raise(); }
+
+struct sigaction g_oldInt;
+struct sigaction g_oldTerm;
+
+}  // namespace
+
+void Raise() {
+    const int saved = errno;
+    g_raised.store(true);
+    if (SerialChannel* channel = g_channel.load()) channel->Interrupt();
+    const int fd = g_wakeWrite.load();
+    if (fd >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
+    }
+    errno = saved;
+}
+
+bool Raised() { return g_raised.load(); }
+
+void Reset() {
+    EnsurePipe();
+    g_raised.store(false);
+    char sink[64];
+    while (::read(g_wakeRead.load(), sink, sizeof sink) > 0) {
+    }
+}
+
+void WatchChannel(SerialChannel* channel) { g_channel.store(channel); }
+
+bool Wait(int timeoutMs) {
+    EnsurePipe();
+    while (!g_raised.load()) {
+        pollfd pfd{g_wakeRead.load(), POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, timeoutMs);
+        if (ready == 0) break;
+        if (ready < 0 && errno != EINTR) break;
+    }
+    return g_raised.load();
+}
+
+SignalScope::SignalScope() {
+    EnsurePipe();
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a blocked wait returns and looks at the flag
+    ::sigaction(SIGINT, &action, &g_oldInt);
+    ::sigaction(SIGTERM, &action, &g_oldTerm);
+}
+
+SignalScope::~SignalScope() {
+    ::sigaction(SIGINT, &g_oldInt, nullptr);
+    ::sigaction(SIGTERM, &g_oldTerm, nullptr);
+}
+
+}  // namespace interruption

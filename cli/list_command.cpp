@@ -1,0 +1,130 @@
+// sonoret list [--json]: the recorder's folders and the labels of their messages.
+#include <ctime>
+#include <ostream>
+#include <sstream>
+
+#include "cli/arguments.h"
+#include "cli/command.h"
+#include "cli/recorder_session.h"
+#include "recorder/message_label.h"
+
+namespace {
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+class ListCommand : public Command {
+public:
+    explicit ListCommand(CliContext& context) : m_context(context) {}
+
+    std::string Synopsis() const override { return "list [--json]"; }
+    std::string Summary() const override {
+        return "connect and show every folder of the recorder with its messages";
+    }
+    std::string Help() const override {
+        return "usage: sonoret " + Synopsis() +
+               "\n\n"
+               "Reads the recorder's directory and the header of every message, then prints\n"
+               "each folder followed by its messages, indented by two spaces:\n\n"
+               "  1 File (3)\n"
+               "    01: 12-25 14:05 (SP-1:07)\n\n"
+               "The label gives the message number, the recording's month-day and time, the\n"
+               "quality (SP, MP, LP) and the length in minutes:seconds.\n\n"
+               "  --json   print one JSON object instead: the recorder variant (\"mode\") and,\n"
+               "           per folder, its messages with number, date, time, quality, length\n"
+               "           (in 528-byte blocks), seconds and label.\n";
+    }
+
+    int Execute(const std::vector<std::string>& args, std::ostream& out,
+                std::ostream& err) override {
+        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
+        ParsedArgs parsed;
+        if (auto error = ParseArgs(args, {{"--json"}}, {}, &parsed)) {
+            return UsageError(*this, err, *error);
+        }
+        if (!parsed.positional.empty()) {
+            return UsageError(*this, err, "unexpected argument " + parsed.positional.front());
+        }
+        RecorderSession session(m_context, err);
+        if (const int status = session.Open()) return status;
+        if (const int status = session.Connect()) return status;
+        session.End();
+        if (parsed.Has("--json")) {
+            PrintJson(session.Link(), out);
+        } else {
+            PrintText(session.Link(), out);
+        }
+        out.flush();
+        return out ? kExitOk : kExitOutput;
+    }
+
+private:
+    static void PrintText(const RecorderLink& link, std::ostream& out) {
+        const MessageDirectory& dir = link.m_directory;
+        for (int f = 0; f < kFolderCount; ++f) {
+            out << FolderLabel(f, dir.count[f]) << "\n";
+            for (int m = 1; m <= dir.count[f]; ++m) {
+                const MessageEntry& e = dir.Entry(f, m);
+                if (!e.loaded) continue;
+                out << "  "
+                    << MessageLabel(m, e.header, link.m_nMode,
+                                    link.DateFromValue(e.header.DateValue()))
+                    << "\n";
+            }
+        }
+    }
+
+    static void PrintJson(const RecorderLink& link, std::ostream& out) {
+        const MessageDirectory& dir = link.m_directory;
+        out << "{\"mode\":" << link.m_nMode << ",\"folders\":[";
+        for (int f = 0; f < kFolderCount; ++f) {
+            if (f) out << ",";
+            out << "{\"folder\":" << f + 1 << ",\"count\":" << int{dir.count[f]}
+                << ",\"messages\":[";
+            bool first = true;
+            for (int m = 1; m <= dir.count[f]; ++m) {
+                const MessageEntry& e = dir.Entry(f, m);
+                if (!e.loaded) continue;
+                const std::time_t date = link.DateFromValue(e.header.DateValue());
+                // "YYYY-MM-DD HH:MM", split into the two fields.
+                const std::string when = MessageDateText(e.header, date);
+                if (!first) out << ",";
+                first = false;
+                out << "{\"number\":" << m << ",\"date\":" << JsonString(when.substr(0, 10))
+                    << ",\"time\":" << JsonString(when.substr(11)) << ",\"quality\":"
+                    << JsonString(QualityName(e.header)) << ",\"length\":" << e.header.Length()
+                    << ",\"seconds\":" << DurationSeconds(e.header, link.m_nMode)
+                    << ",\"label\":" << JsonString(MessageLabel(m, e.header, link.m_nMode, date))
+                    << "}";
+            }
+            out << "]}";
+        }
+        out << "]}\n";
+    }
+
+    CliContext& m_context;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeListCommand(CliContext& context) {
+    return std::make_unique<ListCommand>(context);
+}

@@ -1,0 +1,17 @@
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/interruption.h"
+#include "cli/sonoret_cli.h"
+
+int main(int argc, char** argv) {
+    CliContext context;
+    context.interactive = ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO);
+    context.progressBars = ::isatty(STDERR_FILENO);
+    // Ctrl-C cancels what is under way (the recorder is stopped, partial files removed) and
+    // the command ends with status 130.
+    interruption::SignalScope signals;
+    return RunSonoret(std::vector<std::string>(argv + 1, argv + argc), context, std::cout,
+                      std::cerr);
+}

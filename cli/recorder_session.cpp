@@ -1,0 +1,72 @@
+#include "cli/recorder_session.h"
+
+#include "cli/command.h"
+#include "cli/interruption.h"
+#include "cli/simulation.h"
+#include "emulator/recorder_emulator.h"
+#include "res/strings.h"
+
+RecorderSession::RecorderSession(const CliContext& context, std::ostream& err)
+    : m_context(context), m_err(err), m_owner(context, err, m_settings) {
+    m_settings.Load(context.settingsPath.empty() ? SettingsFile::DefaultPath()
+                                                 : context.settingsPath);
+}
+
+RecorderSession::~RecorderSession() { End(); }
+
+int RecorderSession::Open() {
+    if (interruption::Raised()) return kExitInterrupted;
+    if (m_context.simulate) {
+        m_emulator = std::make_unique<emu::RecorderEmulator>(SimulationOptions());
+        std::string error;
+        if (!m_emulator->Start(&error)) {
+            m_err << "sonoret: the recorder emulator could not start: " << error << "\n";
+            return kExitPort;
+        }
+        m_owner.SetSimulatorDevice(m_emulator->DevicePath());
+    }
+    const int port = m_context.port > 0 ? m_context.port : m_settings.SavedPort();
+    if (!m_link.Initialise(port, &m_owner)) {
+        // The owner has shown the message; the system's reason helps find the right device.
+        m_err << "(" << m_link.m_serial.LastError() << ")\n";
+        return kExitPort;
+    }
+    m_opened = true;
+    interruption::WatchChannel(&m_link.m_serial);
+    return interruption::Raised() ? kExitInterrupted : kExitOk;
+}
+
+int RecorderSession::ReadDirectory() {
+    for (int attempt = 1; attempt <= RecorderLink::kDirectoryAttempts; ++attempt) {
+        if (!m_link.ReadDirectory()) return Failure(text::kCommError);
+        if (m_link.m_directory.marker == kDirectoryValidMarker) {
+            return interruption::Raised() ? kExitInterrupted : kExitOk;
+        }
+        if (interruption::Raised()) return kExitInterrupted;
+    }
+    return Failure(text::kCommError);
+}
+
+int RecorderSession::Connect() {
+    if (m_link.Connect()) return interruption::Raised() ? kExitInterrupted : kExitOk;
+    if (m_link.m_bCancelled) return kExitInterrupted;
+    return Failure(text::kCommError);
+}
+
+int RecorderSession::Failure(const char* message, const std::string& detail) {
+    if (interruption::Raised()) return kExitInterrupted;
+    m_err << message << "\n";
+    if (!detail.empty()) m_err << "(" << detail << ")\n";
+    return kExitComm;
+}
+
+void RecorderSession::End() {
+    if (m_opened) {
+        m_opened = false;
+        m_link.StopDownload();
+        m_link.SetMode(0);
+        interruption::WatchChannel(nullptr);
+        m_link.m_serial.Close();
+    }
+    if (m_emulator) m_emulator->Stop();
+}

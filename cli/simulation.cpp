@@ -1,0 +1,3 @@
+#include "cli/simulation.h"
+
+emu::Options SimulationOptions() { return emu::Options{}; }

@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+// A private folder beside an output file: a message is received into it and moved to its
+// final name only when it is whole, so a failed or interrupted command never leaves a partial
+// file behind, nor spoils a file that was there before.
+class StagingFolder {
+public:
+    StagingFolder() = default;
+    ~StagingFolder();  // removes the folder and whatever is left in it
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
+
+    // Creates the folder in the folder of outputPath; false with Error() set when it cannot.
+    bool Create(const std::string& outputPath);
+    // The folder, ending with the path separator.
+    const std::string& Path() const { return m_path; }
+    // Moves a file of the folder to its final place, replacing what was there.
+    bool Publish(const std::string& name, const std::string& target);
+    const std::string& Error() const { return m_error; }
+
+private:
+    std::string m_path;
+    std::string m_error;
+};
+
+// Where `-o` puts a file: the given path, or defaultName inside it when it is a folder, or
+// defaultName in the current folder when no path was given.
+std::string OutputPath(const std::string& given, const std::string& defaultName);

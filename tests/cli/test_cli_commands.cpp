@@ -1,0 +1,358 @@
+// The commands of `sonoret` run in-process against a recorder emulator of their own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "cli/interruption.h"
+#include "cli/sonoret_cli.h"
+#include "emulator/recorder_emulator.h"
+#include "res/strings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Frame = std::array<std::uint8_t, 4>;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr Frame kModeOn{0xAA, 0xAA, 0xAA, 0x55};
+constexpr Frame kModeOff{0xAA, 0xAA, 0x00, 0xFF};
+constexpr Frame kDirectory{0xAA, 0xBD, 0x00, 0x00};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Start();
+        std::string pattern = (fs::temp_directory_path() / "sonoret-cli-XXXXXX").string();
+        ASSERT_TRUE(::mkdtemp(pattern.data()));
+        folder = pattern;
+        context.settingsPath = (folder / "QP2400.conf").string();
+    }
+    void TearDown() override {
+        emulator.reset();
+        fs::remove_all(folder);
+    }
+    void Start() {
+        emulator = std::make_unique<emu::RecorderEmulator>(options);
+        std::string error;
+        ASSERT_TRUE(emulator->Start(&error)) << error;
+    }
+
+    // Runs `sonoret --device <emulator> args...`.
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--device", emulator->DevicePath()});
+        return RunPlain(args);
+    }
+    int RunPlain(const std::vector<std::string>& args) {
+        out.str("");
+        err.str("");
+        context.in = &in;
+        return RunSonoret(args, context, out, err);
+    }
+    std::vector<Frame> Frames() const { return emulator->ReceivedFrames(); }
+    void SetFaults(const std::function<void(emu::FaultSwitches&)>& change) {
+        emu::FaultSwitches faults;
+        change(faults);
+        emulator->SetFaults(faults);
+    }
+    emu::StoredMessage Stored(int f, int m) {
+        emu::StoredMessage copy;
+        emulator->WithModel([&](emu::RecorderModel& model) {
+            if (const auto* found = model.Find(f, m)) copy = *found;
+        });
+        return copy;
+    }
+    static Bytes FileBytes(const fs::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), {});
+    }
+    std::string Out() const { return out.str(); }
+    std::string Err() const { return err.str(); }
+
+    emu::Options options;
+    std::unique_ptr<emu::RecorderEmulator> emulator;
+    CliContext context;
+    std::istringstream in;
+    std::ostringstream out, err;
+    fs::path folder;
+};
+
+// An output stream another thread may look at while a command writes to it.
+class SharedOutput : public std::stringbuf {
+public:
+    std::string Snapshot() {
+        std::lock_guard lock(m_mutex);
+        return str();
+    }
+
+protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        std::lock_guard lock(m_mutex);
+        return std::stringbuf::xsputn(s, n);
+    }
+    int_type overflow(int_type c) override {
+        std::lock_guard lock(m_mutex);
+        return std::stringbuf::overflow(c);
+    }
+
+private:
+    std::recursive_mutex m_mutex;  // stringbuf's xsputn may call overflow
+};
+
+std::size_t Lines(const std::string& s) {
+    return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n'));
+}
+
+TEST_F(CliTest, ListShowsEveryFolderWithItsMessagesAndEndsWithModeOff) {
+    ASSERT_EQ(Run({"list"}), 0) << Err();
+    std::istringstream lines(Out());
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "1 File (3)");
+    std::getline(lines, line);
+    EXPECT_EQ(line.substr(0, 6), "  01: ");
+    EXPECT_NE(line.find("-"), std::string::npos);
+    EXPECT_EQ(Lines(Out()), 5u + 3 + 1 + 0 + 2 + 4);
+    EXPECT_NE(Out().find("\n3 File (0)\n4 File (2)\n"), std::string::npos);
+    const auto frames = Frames();
+    EXPECT_EQ(frames.front(), kModeOn);
+    EXPECT_EQ(frames[1], kDirectory);
+    EXPECT_EQ(frames.back(), kModeOff);
+    EXPECT_EQ(frames.size(), 2u + 10 + 1);
+}
+
+TEST_F(CliTest, ListAsJson) {
+    emulator->WithModel([](emu::RecorderModel& m) {
+        for (int f = 1; f < 5; ++f) m.folders[f].clear();
+        m.folders[0].resize(1);
+        auto& message = m.folders[0][0];
+        message.quality = emu::Quality::SP;
+        message.timeValue = 25350;
+        message.data.assign(153 * 528, 0x11);
+    });
+    // 2026-12-25 is day 9489 after 2001-01-01.
+    emulator->WithModel([](emu::RecorderModel& m) { m.folders[0][0].dateValue = 9489; });
+    ASSERT_EQ(Run({"list", "--json"}), 0) << Err();
+    EXPECT_EQ(
+        Out(),
+        "{\"mode\":2,\"folders\":[{\"folder\":1,\"count\":1,\"messages\":[{\"number\":1,"
+        "\"date\":\"2026-12-25\",\"time\":\"14:05\",\"quality\":\"SP\",\"length\":153,"
+        "\"seconds\":67,\"label\":\"01: 12-25 14:05 (SP-1:07)\"}]},"
+        "{\"folder\":2,\"count\":0,\"messages\":[]},{\"folder\":3,\"count\":0,\"messages\":[]},"
+        "{\"folder\":4,\"count\":0,\"messages\":[]},{\"folder\":5,\"count\":0,\"messages\":[]}]}"
+        "\n");
+}
+
+TEST_F(CliTest, FetchWritesTheMessageByteForByteUnderItsDefaultName) {
+    const fs::path cwd = fs::current_path();
+    fs::current_path(folder);
+    const int status = Run({"fetch", "5", "3"});
+    fs::current_path(cwd);
+    ASSERT_EQ(status, 0) << Err();
+    EXPECT_EQ(FileBytes(folder / "4_03.Bin"), Stored(4, 3).data);
+    const auto frames = Frames();
+    EXPECT_EQ(frames,
+              (std::vector<Frame>{kModeOn, kDirectory, {0xAA, 0xBF, 0x04, 0x03}, kModeOff}));
+    // Nothing else is left in the folder (the staging folder is gone).
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(CliTest, FetchToAGivenFileOrFolder) {
+    ASSERT_EQ(Run({"fetch", "1", "2", "-o", (folder / "two.bin").string()}), 0) << Err();
+    EXPECT_EQ(FileBytes(folder / "two.bin"), Stored(0, 2).data);
+    ASSERT_EQ(Run({"fetch", "1", "1", "--output", folder.string()}), 0) << Err();
+    EXPECT_EQ(FileBytes(folder / "0_01.Bin"), Stored(0, 1).data);
+}
+
+TEST_F(CliTest, FetchOfAMessageThatIsNotThereChangesNothing) {
+    std::ofstream(folder / "keep.Bin") << "mine";
+    EXPECT_EQ(Run({"fetch", "3", "1", "-o", (folder / "keep.Bin").string()}), 2);
+    EXPECT_NE(Err().find("3 File holds 0 messages"), std::string::npos) << Err();
+    EXPECT_EQ(FileBytes(folder / "keep.Bin"), (Bytes{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(Frames().back(), kModeOff);
+}
+
+TEST_F(CliTest, FetchIntoAFolderThatCannotBeWrittenFailsBeforeTalkingToTheRecorder) {
+    EXPECT_EQ(Run({"fetch", "1", "1", "-o", "/nonexistent-folder/x.Bin"}), 6);
+    EXPECT_NE(Err().find("/nonexistent-folder/x.Bin"), std::string::npos);
+    EXPECT_TRUE(Frames().empty());
+}
+
+TEST_F(CliTest, InterruptedFetchStopsTheRecorderAndLeavesNoFile) {
+    emulator.reset();
+    options.paced = true;
+    Start();
+    emulator->WithModel([](emu::RecorderModel& m) { m.folders[0][0].data.assign(40 * 528, 1); });
+    std::thread ctrlC([&] {
+        // Once the download frame went out, the user presses Ctrl-C.
+        for (int i = 0; i < 500; ++i) {
+            const auto frames = Frames();
+            if (!frames.empty() && frames.back()[1] == 0xBF) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        interruption::Raise();
+    });
+    const int status = Run({"fetch", "1", "1", "-o", (folder / "x.Bin").string()});
+    ctrlC.join();
+    EXPECT_EQ(status, 130);
+    EXPECT_FALSE(fs::exists(folder / "x.Bin"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 0);
+    const Bytes wire = emulator->ReceivedBytes();
+    ASSERT_GE(wire.size(), 4u + 4 + 4 + 256 + 4);
+    // The download frame, the cancel filler, then the mode-off frame.
+    EXPECT_TRUE(std::all_of(wire.end() - 260, wire.end() - 4, [](auto b) { return b == 0; }));
+    EXPECT_EQ(Frames().back(), kModeOff);
+}
+
+TEST_F(CliTest, DeleteWithYesSendsTheFrame) {
+    const auto third = Stored(0, 3);
+    ASSERT_EQ(Run({"delete", "1", "2", "--yes"}), 0) << Err();
+    EXPECT_EQ(Frames(),
+              (std::vector<Frame>{kModeOn, kDirectory, {0xAA, 0xBE, 0x00, 0x02}, kModeOff}));
+    EXPECT_EQ(Stored(0, 2).data, third.data);
+}
+
+TEST_F(CliTest, DeleteAsksOnATerminal) {
+    context.interactive = true;
+    in.str("n\n");
+    EXPECT_EQ(Run({"delete", "1", "2"}), 0);
+    EXPECT_NE(Err().find(text::kDeleteQuestion), std::string::npos);
+    EXPECT_TRUE(Frames().empty());  // asked before anything was sent
+
+    in.clear();
+    in.str("y\n");
+    EXPECT_EQ(Run({"delete", "1", "2"}), 0) << Err();
+    EXPECT_EQ(Frames()[2], (Frame{0xAA, 0xBE, 0x00, 0x02}));
+}
+
+TEST_F(CliTest, DeleteWithoutATerminalNeedsYes) {
+    EXPECT_EQ(Run({"delete", "1", "2"}), 2);
+    EXPECT_NE(Err().find("--yes"), std::string::npos);
+    EXPECT_TRUE(Frames().empty());
+}
+
+TEST_F(CliTest, SetTimeAndSetDateSendTheCodedValues) {
+    ASSERT_EQ(Run({"set-time", "13:45"}), 0) << Err();
+    EXPECT_EQ(Frames()[2], (Frame{0xAA, 0xC1, 0xAE, 0x60}));
+    EXPECT_EQ(Frames().back(), kModeOff);
+    emulator->ClearLog();
+    ASSERT_EQ(Run({"set-date", "2002-01-01"}), 0) << Err();
+    EXPECT_EQ(Frames()[2], (Frame{0xAA, 0xC2, 0x6D, 0x01}));
+}
+
+TEST_F(CliTest, SetClockTakesThePcsLocalClock) {
+    const std::time_t before = std::time(nullptr);
+    ASSERT_EQ(Run({"set-clock"}), 0) << Err();
+    std::tm tm{};
+    localtime_r(&before, &tm);
+    const auto frames = Frames();
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames[2][1], 0xC2);
+    EXPECT_EQ(frames[3][1], 0xC1);
+    const int sentMinutes = (frames[3][2] | frames[3][3] << 8) / 30;
+    const int nowMinutes = tm.tm_hour * 60 + tm.tm_min;
+    EXPECT_TRUE(sentMinutes == nowMinutes || sentMinutes == (nowMinutes + 1) % 1440);
+}
+
+TEST_F(CliTest, BadArgumentsAreRefusedWithTheUsage) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"fetch", "1"},
+        {"fetch", "0", "1"},
+        {"fetch", "1", "101"},
+        {"delete", "x", "1"},
+        {"set-time", "24:00"},
+        {"set-time", "7:5"},
+        {"set-date", "2001-02-29"},
+        {"set-date", "2000-12-31"},
+        {"set-date", "2200-01-01"},
+        {"list", "extra"},
+        {"list", "--xml"},
+        {"set-clock", "now"},
+        {"simulate", "--mode", "3"},
+        {"simulate", "--counts", "1,2,3"},
+    };
+    for (const auto& args : cases) {
+        EXPECT_EQ(Run(args), 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_NE(Err().find("usage: sonoret " + args[0]), std::string::npos) << Err();
+    }
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(RunPlain({}), 2);
+    EXPECT_EQ(RunPlain({"frobnicate"}), 2);
+    EXPECT_EQ(RunPlain({"--port", "0", "list"}), 2);
+    EXPECT_EQ(RunPlain({"--simulate", "--device", "/dev/null", "list"}), 2);
+}
+
+TEST_F(CliTest, HelpEverywhere) {
+    EXPECT_EQ(RunPlain({"--help"}), 0);
+    for (const char* command :
+         {"list", "fetch", "delete", "set-time", "set-date", "set-clock", "simulate"}) {
+        EXPECT_NE(Out().find(command), std::string::npos) << command;
+    }
+    EXPECT_EQ(RunPlain({"fetch", "--help"}), 0);
+    EXPECT_NE(Out().find("usage: sonoret fetch F M"), std::string::npos);
+    EXPECT_EQ(RunPlain({"help", "delete"}), 0);
+    EXPECT_NE(Out().find("--yes"), std::string::npos);
+}
+
+TEST_F(CliTest, APortThatCannotBeOpened) {
+    EXPECT_EQ(RunPlain({"--device", "/dev/no-such-recorder", "list"}), 5);
+    EXPECT_EQ(Err(),
+              std::string(text::kSerialInitError) + "\n(/dev/no-such-recorder: no such device)\n");
+}
+
+TEST_F(CliTest, PortsMapThroughTheWindowProgramsSettings) {
+    std::ofstream(context.settingsPath) << "[COMM]\nPORT=3\nDEVICE3=" << emulator->DevicePath()
+                                        << "\nDEVICE4=/dev/no-such-recorder\n";
+    EXPECT_EQ(RunPlain({"set-time", "01:02"}), 0) << Err();  // the saved port, COM3
+    EXPECT_EQ(RunPlain({"--port", "4", "set-time", "01:02"}), 5);
+    EXPECT_NE(Err().find("/dev/no-such-recorder"), std::string::npos);
+}
+
+TEST_F(CliTest, CommunicationFailuresUseTheProgramsMessages) {
+    SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 3; });
+    EXPECT_EQ(Run({"list"}), 3);
+    EXPECT_EQ(Err(), std::string(text::kCommError) + "\n");
+    EXPECT_EQ(Frames().back(), kModeOff);  // the session still ends properly
+
+    SetFaults([](emu::FaultSwitches& f) { f.wrongEcho = true; });
+    // The directory read checks the echo: every command needs it first.
+    EXPECT_EQ(Run({"set-time", "01:02"}), 3);
+    EXPECT_EQ(Err(), std::string(text::kCommError) + "\n");
+}
+
+TEST_F(CliTest, TheSimulateCommandServesUntilInterrupted) {
+    SharedOutput simOutput, simErrors;
+    std::ostream simOut(&simOutput), simErr(&simErrors);
+    int simStatus = -1;
+    std::thread simulate([&] {
+        simStatus = RunSonoret({"simulate", "--mode", "1", "--counts", "0,0,0,0,1", "--seed", "9"},
+                               context, simOut, simErr);
+    });
+    std::string device;
+    for (int i = 0; i < 500 && device.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const std::string text = simOutput.Snapshot();
+        if (text.find('\n') != std::string::npos) device = text.substr(0, text.find('\n'));
+    }
+    if (device.empty()) {
+        interruption::Raise();
+        simulate.join();
+        FAIL() << simErrors.Snapshot();
+    }
+    std::ostringstream listOut, listErr;
+    CliContext listing = context;
+    EXPECT_EQ(RunSonoret({"--device", device, "list", "--json"}, listing, listOut, listErr), 0)
+        << listErr.str();
+    interruption::Raise();
+    simulate.join();
+    EXPECT_EQ(simStatus, 0);
+    EXPECT_EQ(listOut.str().substr(0, 10), "{\"mode\":1,");
+    EXPECT_NE(listOut.str().find("{\"folder\":5,\"count\":1,"), std::string::npos);
+}
+
+}  // namespace

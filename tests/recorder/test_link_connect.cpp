@@ -1,0 +1,127 @@
+// The connect sequence: directory attempts, every header under the "Connect" progress, cancel.
+#include "res/strings.h"
+#include "tests/recorder/emulator_fixture.h"
+
+namespace {
+
+class ConnectTest : public LinkOnEmulator {
+protected:
+    ConnectTest() { openInSetUp = false; }
+    void OpenWith(std::array<int, 5> counts) {
+        options.counts = counts;
+        Open();
+    }
+    std::vector<Frame> HeaderFrames() const {
+        std::vector<Frame> headers;
+        for (const auto& f : Frames()) {
+            if (f[1] == 0xB1) headers.push_back(f);
+        }
+        return headers;
+    }
+};
+
+TEST_F(ConnectTest, ReadsEveryHeaderInFolderOrderUnderTheProgress) {
+    OpenWith({3, 0, 0, 0, 2});
+    link->m_directory.Entry(0, 1).downloaded = 1;  // from before: a connect starts afresh
+    link->m_directory.Entry(2, 5).converted = 1;
+    ASSERT_EQ(link->Connect(), 1);
+
+    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, HeaderFrame(0, 1),
+                                            HeaderFrame(0, 2), HeaderFrame(0, 3),
+                                            HeaderFrame(4, 1), HeaderFrame(4, 2)}));
+    const ProgressLog& p = *owner->progress;
+    EXPECT_EQ(p.captions, (std::vector<std::string>{text::kConnectCaption}));
+    EXPECT_EQ(p.texts, (std::vector<std::string>{text::kConnectText}));
+    EXPECT_EQ(p.lower, 0);
+    EXPECT_EQ(p.upper, 5);
+    EXPECT_EQ(p.step, 1);
+    EXPECT_EQ(p.steps, 5);
+    EXPECT_EQ(p.hides, 1);
+    EXPECT_EQ(p.destroyed, 1);
+    for (int m = 1; m <= 3; ++m) EXPECT_EQ(link->m_directory.Entry(0, m).loaded, 1);
+    EXPECT_EQ(link->m_directory.Entry(0, 1).downloaded, 0);
+    EXPECT_EQ(link->m_directory.Entry(2, 5).converted, 0);
+    const auto block = Stored(4, 2).HeaderBlock();
+    EXPECT_TRUE(std::equal(block.begin(), block.begin() + 10,
+                           link->m_directory.Entry(4, 2).header.bytes.begin()));
+    EXPECT_FALSE(link->IsBusy());
+}
+
+TEST_F(ConnectTest, AnEmptyRecorderStillShowsAndClosesTheProgress) {
+    OpenWith({0, 0, 0, 0, 0});
+    ASSERT_EQ(link->Connect(), 1);
+    EXPECT_TRUE(HeaderFrames().empty());
+    EXPECT_EQ(owner->progress->upper, 0);
+    EXPECT_EQ(owner->progress->hides, 1);
+    EXPECT_EQ(owner->progress->destroyed, 1);
+}
+
+TEST_F(ConnectTest, TriesTheDirectoryThreeTimesAgainstTheMarker) {
+    OpenWith({1, 0, 0, 0, 0});
+    SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 2; });
+    ASSERT_EQ(link->Connect(), 1);
+    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn,
+                                            kDirectory, HeaderFrame(0, 1)}));
+}
+
+TEST_F(ConnectTest, GivesUpAfterThreeBadMarkers) {
+    OpenWith({1, 0, 0, 0, 0});
+    SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 5; });
+    EXPECT_EQ(link->Connect(), 0);
+    EXPECT_EQ(link->m_bCancelled, 0);
+    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn,
+                                            kDirectory}));
+    EXPECT_TRUE(owner->progress->captions.empty());  // no progress before the directory
+}
+
+TEST_F(ConnectTest, CancelAfterAHeaderKeepsItLoadedAndStops) {
+    OpenWith({0, 6, 0, 0, 0});
+    owner->cancelAfterSteps = 4;
+    EXPECT_EQ(link->Connect(), 0);
+    EXPECT_EQ(link->m_bCancelled, 1);
+    EXPECT_EQ(link->m_directory.Entry(1, 4).loaded, 1);
+    EXPECT_EQ(link->m_directory.Entry(1, 5).loaded, 0);
+    EXPECT_EQ(HeaderFrames().back(), HeaderFrame(1, 4));
+    EXPECT_EQ(owner->progress->destroyed, 1);
+    EXPECT_FALSE(link->IsBusy());
+}
+
+TEST_F(ConnectTest, AHeaderThatDoesNotComeEndsTheConnectAsAFailure) {
+    OpenWith({4, 0, 0, 0, 0});
+    // Mode on, directory, the first headers; then the device is gone.
+    SetFaults([](emu::FaultSwitches& f) { f.disappearAfterFrames = 4; });
+    EXPECT_EQ(link->Connect(), 0);
+    EXPECT_EQ(link->m_bCancelled, 0);
+    EXPECT_EQ(link->m_directory.Entry(0, 1).loaded, 1);
+    EXPECT_EQ(link->m_directory.Entry(0, 3).loaded, 0);
+    EXPECT_EQ(link->m_directory.count[0], 4);  // the directory read stays
+}
+
+TEST_F(ConnectTest, CommandsFromTheProgressPumpAreRefusedWithoutTouchingTheLine) {
+    OpenWith({3, 0, 0, 0, 0});
+    std::vector<int> results;
+    owner->onStep = [&](RecordingProgress&) {
+        results.push_back(link->SetTime(1, 1));
+        results.push_back(link->ReadDirectory());
+        results.push_back(link->DeleteMessage(0, 1));
+        results.push_back(link->Connect());
+    };
+    ASSERT_EQ(link->Connect(), 1);
+    EXPECT_EQ(results, std::vector<int>(12, 0));
+    EXPECT_EQ(HeaderFrames().size(), 3u);
+    EXPECT_EQ(Frames().size(), 5u);
+}
+
+TEST_F(ConnectTest, ChoosingAnotherPortFromThePumpEndsTheConnectAsCancelled) {
+    OpenWith({3, 0, 0, 0, 0});
+    owner->onStep = [&](RecordingProgress&) {
+        if (owner->progress->steps == 1) link->Initialise(1, owner.get());
+    };
+    EXPECT_EQ(link->Connect(), 0);
+    EXPECT_EQ(link->m_bCancelled, 1);
+    EXPECT_EQ(HeaderFrames().size(), 1u);
+    EXPECT_EQ(link->m_bConnected, 1);
+    EXPECT_EQ(link->ReadDirectory(), 1);  // the new port works
+}
+
+}  // namespace
