@@ -65,6 +65,10 @@ TEST_F(VocodecTool, BadInputFailsClearlyAndWritesNothing) {
     EXPECT_EQ(Run({"encode", Path("missing.wav"), Path("out.Bin")}), 1);
     EXPECT_NE(m_err.str().find("missing.wav"), std::string::npos);
 
+    EXPECT_EQ(Run({"encode", m_dir.string(), Path("out.Bin")}), 1);  // a folder
+    EXPECT_NE(m_err.str().find("cannot read"), std::string::npos);
+    EXPECT_EQ(Run({"decode", m_dir.string(), Path("out.wav")}), 1);
+
     WriteBytes("text.wav", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!'});
     EXPECT_EQ(Run({"encode", Path("text.wav"), Path("out.Bin")}), 1);
     EXPECT_NE(m_err.str().find("not a RIFF WAVE file"), std::string::npos);
