@@ -18,12 +18,12 @@ std::uint16_t Le16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+void Set32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
+void Set16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
 }
 
 }  // namespace
@@ -122,22 +122,23 @@ bool ReadWavFile(const std::string& path, WavAudio& audio, std::string& error) {
 }
 
 std::vector<std::uint8_t> MakeWav(const std::int16_t* samples, std::size_t count, int sampleRate) {
-    std::vector<std::uint8_t> out;
-    out.reserve(44 + 2 * count);
     const auto dataBytes = static_cast<std::uint32_t>(2 * count);
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    Put32(out, 36 + dataBytes);
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    Put32(out, 16);
-    Put16(out, 1);
-    Put16(out, 1);
-    Put32(out, static_cast<std::uint32_t>(sampleRate));
-    Put32(out, static_cast<std::uint32_t>(2 * sampleRate));
-    Put16(out, 2);
-    Put16(out, 16);
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    Put32(out, dataBytes);
-    for (std::size_t i = 0; i < count; ++i) Put16(out, static_cast<std::uint16_t>(samples[i]));
+    std::vector<std::uint8_t> out(44 + std::size_t{dataBytes});
+    std::uint8_t* p = out.data();
+    std::memcpy(p, "RIFF", 4);
+    Set32(p + 4, 36 + dataBytes);
+    std::memcpy(p + 8, "WAVEfmt ", 8);
+    Set32(p + 16, 16);
+    Set16(p + 20, 1);  // PCM
+    Set16(p + 22, 1);  // mono
+    Set32(p + 24, static_cast<std::uint32_t>(sampleRate));
+    Set32(p + 28, static_cast<std::uint32_t>(2 * sampleRate));
+    Set16(p + 32, 2);
+    Set16(p + 34, 16);
+    std::memcpy(p + 36, "data", 4);
+    Set32(p + 40, dataBytes);
+    for (std::size_t i = 0; i < count; ++i)
+        Set16(p + 44 + 2 * i, static_cast<std::uint16_t>(samples[i]));
     return out;
 }
 
