@@ -47,7 +47,7 @@ void CQPDoc::FillFileList(std::string folder) {
     LocalFileSystem& fs = LocalFileSystem::Real();
     std::vector<LocalFolderItem> items;
     const std::string prefix = local_path::WithSeparator(folder);
-    if (!folder.empty() && fs.ListFolder(folder, items)) {
+    if (!folder.empty() && fs.ListFolder(folder, items, true)) {
         m_pFileList->reserve(items.size());
         for (const LocalFolderItem& item : items) {
             if (item.type == LocalFolderItem::Type::Folder || !IsWavName(item.name)) continue;
@@ -159,7 +159,7 @@ void CQPDoc::ListSubfolders(std::vector<std::string>& names, std::string folder)
     folder = local_path::WithSeparator(std::move(folder));
     LocalFileSystem& fs = LocalFileSystem::Real();
     std::vector<LocalFolderItem> items;
-    if (!fs.ListFolder(folder, items)) return;
+    if (!fs.ListFolder(folder, items, true)) return;
     for (const LocalFolderItem& item : items) {
         if (item.type == LocalFolderItem::Type::Folder) {
             names.push_back(item.name);

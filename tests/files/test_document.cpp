@@ -135,6 +135,22 @@ TEST(DocumentFill, EachFillMakesNewEntriesAndDropsTheCopyList) {
     EXPECT_TRUE(doc.GetCopyList().empty());  // it pointed into the old entries
 }
 
+TEST(DocumentFill, AFolderReachedThroughALinkIsReadLikeAnyOther) {
+    TempFolder folder;
+    MakeFolder(folder / "Real");
+    MakeFolder(folder / "Real/Sub");
+    WriteFile(folder / "Real/a.wav", "a");
+    MakeLink(folder / "Real", folder / "Alias");
+
+    CQPDoc doc;
+    doc.FillFileList(folder / "Alias/");
+    ASSERT_EQ(doc.GetFileList()->size(), 1u);
+    EXPECT_EQ((*doc.GetFileList())[0]->path, folder / "Alias/a.wav");
+    std::vector<std::string> names;
+    CQPDoc::ListSubfolders(names, folder / "Alias");
+    EXPECT_EQ(names, std::vector<std::string>{"Sub"});
+}
+
 TEST(DocumentHelpers, ResetFileEntryClearsEveryField) {
     FileEntry entry{"n", "p", 5, "k", 1, 2, 3, 1, 1, 1, 1};
     CQPDoc::ResetFileEntry(entry);

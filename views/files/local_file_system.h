@@ -44,9 +44,11 @@ public:
     // a failed copy leaves the old target as it was; a copy onto the source itself (or onto
     // another name of the same file) leaves the file untouched and succeeds.
     virtual bool CopyFile(const std::string& from, const std::string& to, bool overwrite);
-    // Lists the folder's names without "." and ".."; false when it cannot be read. A folder
-    // that is a link is refused, so a walk through the result never leaves the folder.
-    virtual bool ListFolder(const std::string& folder, std::vector<LocalFolderItem>& items);
+    // Lists the folder's names without "." and ".."; false when it cannot be read. Unless
+    // followLink is set, a folder that is a link is refused, so a walk that deletes through
+    // the result never leaves the folder it started in.
+    virtual bool ListFolder(const std::string& folder, std::vector<LocalFolderItem>& items,
+                            bool followLink = false);
     // Status of path, following links (a link shows what it points to).
     virtual bool ReadStatus(const std::string& path, LocalFileStatus& status);
     // True when both paths name folders on the same device (no mount point between them).

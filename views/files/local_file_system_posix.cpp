@@ -164,9 +164,10 @@ bool LocalFileSystem::CopyFile(const std::string& from, const std::string& to, b
     return ok;
 }
 
-bool LocalFileSystem::ListFolder(const std::string& folder, std::vector<LocalFolderItem>& items) {
+bool LocalFileSystem::ListFolder(const std::string& folder, std::vector<LocalFolderItem>& items,
+                                 bool followLink) {
     const int fd = open(folder.empty() ? "." : folder.c_str(),
-                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0) return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
