@@ -44,10 +44,14 @@ bool ParseCommandLine(int argc, char** argv, StartOptions& options, int* exitCod
         return false;
     }
     if (parser.isSet(help)) {
-        // The parser's own text names the program by argv[0]; keep it stable.
+        // The parser names the program by however it was started; the usage line says
+        // sonoret-manager.
         QString usage = parser.helpText();
-        usage.replace(QStringLiteral("<executable_name>"), QStringLiteral("sonoret-manager"));
-        usage.replace(arguments.value(0), QStringLiteral("sonoret-manager"));
+        const QString prefix = QStringLiteral("Usage: ");
+        if (usage.startsWith(prefix)) {
+            const auto end = usage.indexOf(QLatin1Char(' '), prefix.size());
+            usage.replace(prefix.size(), end - prefix.size(), QStringLiteral("sonoret-manager"));
+        }
         std::fputs(qPrintable(usage), stdout);
         *exitCode = 0;
         return false;

@@ -101,7 +101,8 @@ void CManagerApp::SaveSettings() {
 std::string CManagerApp::DeviceForPort(int port) const {
     if (port == m_nStartPort) {
         if (!m_options.devicePath.empty()) return m_options.devicePath;
-        if (m_pEmulator) return m_pEmulator->DevicePath();
+        // Without its emulator a simulated run must not reach for a real port instead.
+        if (m_options.simulate) return m_pEmulator ? m_pEmulator->DevicePath() : "(no emulator)";
     }
     const auto found = m_portDevices.find(port);
     return found == m_portDevices.end() ? std::string() : found->second;

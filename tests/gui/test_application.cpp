@@ -1,0 +1,148 @@
+// The application object: the command line, the settings it reads, the About box, and the
+// ways the window closes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/about_box.h"
+#include "app/command_line.h"
+#include "app/manager_app.h"
+#include "app/profile.h"
+#include "frame/main_frame.h"
+#include "frame/message_box.h"
+#include "frame/progress_window.h"
+#include "res/resource_ids.h"
+#include "tests/gui/gui_test_support.h"
+#include "views/recorder/right_view.h"
+
+namespace {
+
+struct Parsed {
+    bool goOn;
+    int exitCode;
+    StartOptions options;
+};
+
+Parsed Parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "sonoret-manager");
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    Parsed parsed{false, -1, {}};
+    parsed.goOn = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.options,
+                                   &parsed.exitCode);
+    return parsed;
+}
+
+}  // namespace
+
+TEST(ApplicationTest, CommandLineOptionsAndTheirMistakes) {
+    const Parsed none = Parse({});
+    EXPECT_TRUE(none.goOn);
+    EXPECT_FALSE(none.options.simulate);
+    EXPECT_TRUE(none.options.devicePath.empty());
+
+    const Parsed simulate = Parse({"--simulate", "--mode", "1"});
+    EXPECT_TRUE(simulate.goOn);
+    EXPECT_TRUE(simulate.options.simulate);
+    EXPECT_EQ(simulate.options.emulatorMode, 1);
+
+    const Parsed device = Parse({"--device", "/dev/ttyUSB0"});
+    EXPECT_TRUE(device.goOn);
+    EXPECT_EQ(device.options.devicePath, "/dev/ttyUSB0");
+
+    for (const auto& wrong :
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"--device"},
+                                               {"--simulate", "--device", "/dev/x"},
+                                               {"--mode", "1"},
+                                               {"--simulate", "--mode", "3"},
+                                               {"stray"}}) {
+        const Parsed parsed = Parse(wrong);
+        EXPECT_FALSE(parsed.goOn) << wrong[0];
+        EXPECT_EQ(parsed.exitCode, 2) << wrong[0];
+    }
+    testing::internal::CaptureStdout();
+    const Parsed help = Parse({"--help"});
+    const std::string usage = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(help.goOn);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(usage.find("Usage: sonoret-manager"), std::string::npos);
+    EXPECT_NE(usage.find("--simulate"), std::string::npos);
+}
+
+TEST(ApplicationTest, SettingsFallBackToTheirDefaults) {
+    CManagerApp& app = theApp();
+    {
+        Profile profile;
+        profile.setValue(QStringLiteral("COMM/PORT"), QStringLiteral("not a port"));
+        profile.setValue(QStringLiteral("COMM/DEVICE4"), QStringLiteral("/dev/ttyUSB3"));
+    }
+    app.LoadSettings();
+    EXPECT_EQ(app.m_nPort, 1);
+    EXPECT_EQ(app.m_strLeftPath, QDir::homePath().toStdString() + "/");
+    EXPECT_EQ(app.m_strSourcePath, app.ProgramFolder() + "/Source/");
+    EXPECT_EQ(app.DeviceForPort(4), "/dev/ttyUSB3");
+    EXPECT_EQ(app.DeviceForPort(5), "");
+
+    {
+        Profile profile;
+        profile.setValue(QStringLiteral("COMM/PORT"), 7);
+        profile.setValue(QStringLiteral("GLOBAL/LeftPth"), QStringLiteral("/srv/"));
+    }
+    app.LoadSettings();
+    EXPECT_EQ(app.m_nPort, 7);
+    EXPECT_EQ(app.m_strLeftPath, "/srv/");
+}
+
+TEST(ApplicationTest, AboutBoxShowsTheProgramAndCloses) {
+    CAboutBox box;
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("About Sonoret Manager"));
+    EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("line1"))->text(),
+              QStringLiteral("Sonoret Manager 1.0"));
+    auto* ok = box.findChild<QPushButton*>(QStringLiteral("ok"));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isDefault());
+    // Laid out in dialog units of a 235 x 55 template: OK at 178,7, the lines at 40,10 and 40,25.
+    auto* second = box.findChild<QLabel*>(QStringLiteral("line2"));
+    EXPECT_NEAR(ok->x() / double(box.width()), 178.0 / 235.0, 0.01);
+    EXPECT_NEAR(ok->width() / double(box.width()), 50.0 / 235.0, 0.01);
+    EXPECT_NEAR(second->x() / double(box.width()), 40.0 / 235.0, 0.01);
+    EXPECT_NEAR(second->y() / double(box.height()), 25.0 / 55.0, 0.02);
+    EXPECT_FALSE(second->text().isEmpty());
+
+    // From the menu: modal, closed with OK.
+    guitest::FrameHarness harness;
+    bool shown = false;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* about = qobject_cast<CAboutBox*>(QApplication::activeModalWidget())) {
+            shown = true;
+            about->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        }
+    });
+    harness.Frame().Action(res::ID_APP_ABOUT)->trigger();
+    EXPECT_TRUE(shown);
+}
+
+TEST(ApplicationTest, ExitClosesTheWindowLikeItsCloseButton) {
+    guitest::FrameHarness harness;
+    harness.Frame().Action(res::ID_APP_EXIT)->trigger();
+    EXPECT_TRUE(harness.Frame().IsClosing());
+    EXPECT_FALSE(harness.Frame().isVisible());
+}
+
+TEST(ApplicationTest, CloseDuringAConnectCancelsItAndClosesAfterwards) {
+    guitest::FrameHarness harness;
+    CMainFrame& frame = harness.Frame();
+    frame.SetProgressObserver(
+        [&frame](ProgressWindow*) { QTimer::singleShot(0, &frame, [&frame] { frame.close(); }); });
+    frame.OnCommand(res::ID_CONNECT);
+    // The connect ended as cancelled: no message, empty folders, and then the window closed.
+    EXPECT_TRUE(harness.Boxes().Shown().empty());
+    EXPECT_EQ(frame.GetRightView()->topLevelItem(0)->text(0), QStringLiteral("1 File"));
+    ASSERT_TRUE(guitest::WaitFor([&frame] { return frame.IsClosing() != 0; }));
+    EXPECT_FALSE(frame.isVisible());
+}
