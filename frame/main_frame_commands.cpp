@@ -1,7 +1,5 @@
 // The recorder commands: connect, play, save, delete, the recorder's clock, refresh, and the
 // end of a download.
-#include <unistd.h>
-
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -9,12 +7,12 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "app/cqp_doc.h"
 #include "app/manager_app.h"
+#include "frame/file_copy.h"
 #include "frame/main_frame.h"
 #include "frame/message_box.h"
 #include "frame/wait_cursor.h"
@@ -164,28 +162,12 @@ void CMainFrame::OnSaveToWav() {
 }
 
 bool CMainFrame::CopyToTarget(const std::string& source, const std::string& target) {
-    std::error_code error;
-    if (fs::exists(target, error) && fs::equivalent(source, target, error)) return true;
-
-    // Copied beside the target under a name of its own, then put in its place in one step:
-    // the old file is replaced whole or, on any failure, left as it was.
-    const fs::path targetPath(target);
-    std::string temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    bool copied = false;
-    if (fd >= 0) {
-        ::close(fd);
-        copied = fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error) &&
-                 (fs::rename(temporary, targetPath, error), !error);
-        if (!copied) fs::remove(temporary, error);
-    }
-    if (!copied) {
-        char message[1024];
-        std::snprintf(message, sizeof message, text::kFileCopyFailed,
-                      targetPath.filename().string().c_str());
-        MessageBox::Show(this, message, text::kFileCopyCaption, MessageBox::Stop);
-    }
-    return copied;
+    if (ReplaceWithCopy(source, target)) return true;
+    char message[1024];
+    std::snprintf(message, sizeof message, text::kFileCopyFailed,
+                  fs::path(target).filename().string().c_str());
+    MessageBox::Show(this, message, text::kFileCopyCaption, MessageBox::Stop);
+    return false;
 }
 
 void CMainFrame::OnDownloadComplete(int complete) {

@@ -38,7 +38,7 @@ ProgressWindow::ProgressWindow(QWidget* owner, const QString& caption, int smoot
       m_strTitle(QString::fromLatin1(text::kProgressDefaultTitle)),
       m_strCancelLabel(QString::fromLatin1(text::kProgressCancel)) {
     m_strTitle = caption;
-    Create(owner, caption, smooth);
+    Create(caption, smooth);
 }
 
 ProgressWindow::~ProgressWindow() {
@@ -46,7 +46,7 @@ ProgressWindow::~ProgressWindow() {
     SavePosition();
 }
 
-void ProgressWindow::Create(QWidget* owner, const QString& caption, int smooth) {
+void ProgressWindow::Create(const QString& caption, int smooth) {
     setObjectName(QStringLiteral("ProgressWindow"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setCursor(Qt::BusyCursor);  // arrow with hourglass: the program works, the window is live
@@ -83,7 +83,6 @@ void ProgressWindow::Create(QWidget* owner, const QString& caption, int smooth) 
 
     SetWindowSize(m_nTextLines, kWidth);
     RestorePosition();
-    (void)owner;
     Show();
 }
 

@@ -63,7 +63,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Create(QWidget* owner, const QString& caption, int smooth);
+    void Create(const QString& caption, int smooth);
     void SetWindowSize(int lines, int width);
     void RestorePosition();
     void SavePosition();

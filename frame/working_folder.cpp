@@ -1,8 +1,7 @@
 #include "frame/working_folder.h"
 
-#include <unistd.h>
-
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "recorder/message_directory.h"
@@ -12,12 +11,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The folder exists (made if needed) and new files can be made in it.
+// The folder exists (made if needed) and new files can be made in it: a file is made and
+// removed again, which answers for every platform and every way of granting access.
 bool UsableFolder(const fs::path& folder) {
     std::error_code error;
     if (!fs::exists(folder, error)) fs::create_directories(folder, error);
     if (!fs::is_directory(folder, error)) return false;
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    const fs::path probe = folder / ".sonoret-probe";
+    const bool writable = static_cast<bool>(std::ofstream(probe));
+    fs::remove(probe, error);
+    return writable;
 }
 
 std::string WithSeparator(const fs::path& folder) {
@@ -51,8 +54,8 @@ void RemoveWorkingFolder(const std::string& folder) {
         std::error_code removeError;
         fs::remove(path, removeError);
     }
-    // Fails, as it should, when anything else is left.
+    // Removing a folder fails, as it should, while anything else is left in it.
     fs::path dir(folder);
     if (!dir.has_filename()) dir = dir.parent_path();
-    ::rmdir(dir.c_str());
+    fs::remove(dir, error);
 }

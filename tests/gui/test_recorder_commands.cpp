@@ -295,7 +295,7 @@ TEST(RecorderCommandsTest, SaveToWavReportsAFailedCopyAndAFailedConversion) {
 
 TEST(RecorderCommandsTest, CompletionConvertsTheDownloadedMessageNotTheOneNowCurrent) {
     const emu::Options options = Paced();
-    FrameHarness harness(Content({2, 0, 0, 0, 0}, 4), &options);
+    FrameHarness harness(Content({2, 0, 0, 0, 0}, 8), &options);
     harness.Connect();
     harness.SelectMessage(0, 1);
     harness.Frame().Action(res::ID_PLAY)->trigger();
@@ -309,7 +309,7 @@ TEST(RecorderCommandsTest, CompletionConvertsTheDownloadedMessageNotTheOneNowCur
 
 TEST(RecorderCommandsTest, WhileADownloadRunsTheRecorderCommandsAreRefused) {
     const emu::Options options = Paced();
-    FrameHarness harness(Content({1, 0, 0, 0, 0}, 6), &options);
+    FrameHarness harness(Content({1, 0, 0, 0, 0}, 12), &options);
     CMainFrame& frame = harness.Frame();
     harness.Connect();
     harness.SelectMessage(0, 1);

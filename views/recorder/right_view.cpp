@@ -67,19 +67,18 @@ void CRightView::ClearTree() {
     emit messageSelectionChanged();
 }
 
-QTreeWidgetItem* CRightView::AddFolderItem(int folder, const std::string& label) {
+QTreeWidgetItem* CRightView::AddFolderItem(const std::string& label) {
     // The folder labels sort in folder order, so appending keeps them sorted.
     auto* item = new QTreeWidgetItem(this, QStringList(QString::fromStdString(label)));
     item->setData(0, kImageRole, kImageFolder);
     item->setIcon(0, m_folderIcon);
-    (void)folder;
     return item;
 }
 
 void CRightView::ShowEmptyFolders() {
     m_bRebuilding = true;
     ClearTree();
-    for (int f = 0; f < kFolderCount; ++f) AddFolderItem(f, FolderBaseName(f));
+    for (int f = 0; f < kFolderCount; ++f) AddFolderItem(FolderBaseName(f));
     m_expanded.fill(-1);
     m_bRebuilding = false;
 }
@@ -102,7 +101,7 @@ void CRightView::ShowDirectory(const RecorderLink& link) {
     QTreeWidgetItem* scrollTo = nullptr;
     for (int f = 0; f < kFolderCount; ++f) {
         const int count = directory.count[f];
-        QTreeWidgetItem* folderItem = AddFolderItem(f, FolderLabel(f, count));
+        QTreeWidgetItem* folderItem = AddFolderItem(FolderLabel(f, count));
         for (int m = 1; m <= std::min(count, kMaxMessages); ++m) {
             const MessageEntry& entry = directory.Entry(f, m);
             if (!entry.loaded) continue;

@@ -72,7 +72,7 @@ private:
     void SetCurrentItem(QTreeWidgetItem* item);
     void OnSelectionChanged(QTreeWidgetItem* current);
     void OnItemExpanding(QTreeWidgetItem* item);
-    QTreeWidgetItem* AddFolderItem(int folder, const std::string& label);
+    QTreeWidgetItem* AddFolderItem(const std::string& label);
     void ClearTree();
 
     QIcon m_folderIcon;
