@@ -18,7 +18,8 @@ public:
     // Runs task on the owner's thread (the user-interface thread), later, in order. The
     // download thread posts its completion through this and waits for it; the owner must
     // keep running its event loop for the task to run. An owner without a thread of its own
-    // (command line, tests) may run the task at once on the calling thread.
+    // (command line, tests) may run the task at once on the calling thread; it must then leave
+    // the link alone on its other threads until that task has returned.
     virtual void RunOnOwnerThread(std::function<void()> task) = 0;
 
     // The download's end, called on the owner's thread: complete = 1 when the ".Bin" file was

@@ -277,16 +277,17 @@ TEST_F(DownloadTest, TheCompletionMayStartTheNextDownload) {
 
 TEST_F(DownloadTest, AnOwnerWithoutAThreadOfItsOwnMayRunTheCompletionAtOnce) {
     Open();
-    SetBlocks(2, 1, 1);
-    SetBlocks(2, 2, 1);
+    SetBlocks(2, 1, 2);
     owner->runAtOnce = true;
-    owner->onComplete = [&](int complete) {
-        if (complete && link->m_nMessage == 1) link->StartDownload(2, 2);
-    };
+    std::thread::id completedOn;
+    owner->onComplete = [&](int) { completedOn = std::this_thread::get_id(); };
     link->StartDownload(2, 1);
-    EXPECT_EQ(owner->WaitForCompletions(2), 1);
-    link->StopDownload();
-    EXPECT_EQ(FileBytes(BinPath(2, 2)), Stored(2, 2).data);
+    EXPECT_EQ(owner->WaitForCompletions(1), 1);
+    link->StopDownload();  // waits for the thread, which ran the completion
+    EXPECT_NE(completedOn, std::this_thread::get_id());
+    EXPECT_EQ(link->m_directory.Entry(2, 1).downloaded, 1);
+    EXPECT_EQ(FileBytes(BinPath(2, 1)), Stored(2, 1).data);
+    EXPECT_FALSE(link->IsBusy());
 }
 
 // These wait out the recorder's 3000 ms block time.

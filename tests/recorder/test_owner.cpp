@@ -93,10 +93,10 @@ void TestOwner::RunOnOwnerThread(std::function<void()> task) {
 
 void TestOwner::OnDownloadComplete(int complete) {
     if (onComplete) onComplete(complete);
-    {
-        std::lock_guard lock(m_mutex);
-        completions.push_back(complete);
-    }
+    // Notified under the lock: a handler running on a download thread must be done with the
+    // owner once the test's thread sees the completion.
+    std::lock_guard lock(m_mutex);
+    completions.push_back(complete);
     m_posted.notify_all();
 }
 
