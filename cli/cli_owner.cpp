@@ -22,7 +22,9 @@ void CliOwner::OnDownloadComplete(int complete) {
     m_completion = complete;
 }
 
-void CliOwner::ShowMessage(const std::string& text) { m_err << text << "\n"; }
+void CliOwner::ShowMessage(const std::string& text) {
+    m_err << text << "\n";
+}
 
 std::string CliOwner::DeviceForPort(int port) const {
     if (!m_context.device.empty()) return m_context.device;

@@ -33,7 +33,9 @@ std::optional<ClockTime> ParseTime(const std::string& text) {
     return ClockTime{static_cast<int>(*hour), static_cast<int>(*minute)};
 }
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 // A real day the recorder's calendar can hold: from 2001-01-01, 65535 days on at most.
 std::optional<CalendarDate> ParseDate(const std::string& text, const RecorderLink& link) {

@@ -45,8 +45,8 @@ public:
             return UsageError(*this, err, "delete needs a folder and a message number");
         }
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1],
-                                               &folder, &message)) {
+        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
+                                               &message)) {
             return UsageError(*this, err, *error);
         }
         // Asked before anything goes to the recorder, as the window program does.

@@ -41,8 +41,8 @@ public:
             return UsageError(*this, err, "fetch needs a folder and a message number");
         }
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1],
-                                               &folder, &message)) {
+        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
+                                               &message)) {
             return UsageError(*this, err, *error);
         }
         const std::string name = BinFileName(folder, message);
@@ -68,12 +68,14 @@ public:
         const int complete = session.Owner().WaitForDownload();
         if (!complete) {
             switch (link.LastDownloadEnd()) {
-                case RecorderLink::DownloadEnd::Cancelled: return kExitInterrupted;
+                case RecorderLink::DownloadEnd::Cancelled:
+                    return kExitInterrupted;
                 case RecorderLink::DownloadEnd::FileError:
-                    err << "sonoret: cannot write " << target << " ("
-                        << link.LastDownloadError() << ")\n";
+                    err << "sonoret: cannot write " << target << " (" << link.LastDownloadError()
+                        << ")\n";
                     return kExitOutput;
-                default: return session.Failure(text::kCommError, link.LastDownloadError());
+                default:
+                    return session.Failure(text::kCommError, link.LastDownloadError());
             }
         }
         session.End();

@@ -31,7 +31,9 @@ void EnsurePipe() {
     });
 }
 
-void OnSignal(int) { Raise(); }
+void OnSignal(int) {
+    Raise();
+}
 
 struct sigaction g_oldInt;
 struct sigaction g_oldTerm;
@@ -50,7 +52,9 @@ void Raise() {
     errno = saved;
 }
 
-bool Raised() { return g_raised.load(); }
+bool Raised() {
+    return g_raised.load();
+}
 
 void Reset() {
     EnsurePipe();
@@ -60,7 +64,9 @@ void Reset() {
     }
 }
 
-void WatchChannel(SerialChannel* channel) { g_channel.store(channel); }
+void WatchChannel(SerialChannel* channel) {
+    g_channel.store(channel);
+}
 
 bool Wait(int timeoutMs) {
     EnsurePipe();

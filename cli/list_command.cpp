@@ -14,10 +14,18 @@ std::string JsonString(const std::string& s) {
     std::string out = "\"";
     for (unsigned char c : s) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char escaped[8];
@@ -109,8 +117,9 @@ private:
                 if (!first) out << ",";
                 first = false;
                 out << "{\"number\":" << m << ",\"date\":" << JsonString(when.substr(0, 10))
-                    << ",\"time\":" << JsonString(when.substr(11)) << ",\"quality\":"
-                    << JsonString(QualityName(e.header)) << ",\"length\":" << e.header.Length()
+                    << ",\"time\":" << JsonString(when.substr(11))
+                    << ",\"quality\":" << JsonString(QualityName(e.header))
+                    << ",\"length\":" << e.header.Length()
                     << ",\"seconds\":" << DurationSeconds(e.header, link.m_nMode)
                     << ",\"label\":" << JsonString(MessageLabel(m, e.header, link.m_nMode, date))
                     << "}";

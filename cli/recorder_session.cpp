@@ -12,7 +12,9 @@ RecorderSession::RecorderSession(const CliContext& context, std::ostream& err)
                                                  : context.settingsPath);
 }
 
-RecorderSession::~RecorderSession() { End(); }
+RecorderSession::~RecorderSession() {
+    End();
+}
 
 int RecorderSession::Open() {
     if (interruption::Raised()) return kExitInterrupted;

@@ -53,9 +53,15 @@ std::string UnescapeValue(const std::string& raw) {
         if (c == '\\' && i + 1 < raw.size()) {
             const char next = raw[++i];
             switch (next) {
-                case 'n': result += '\n'; break;
-                case 't': result += '\t'; break;
-                case 'r': result += '\r'; break;
+                case 'n':
+                    result += '\n';
+                    break;
+                case 't':
+                    result += '\t';
+                    break;
+                case 'r':
+                    result += '\r';
+                    break;
                 case 'x': {
                     int value = 0;
                     while (i + 1 < raw.size() && HexDigit(raw[i + 1]) >= 0) {
@@ -64,11 +70,13 @@ std::string UnescapeValue(const std::string& raw) {
                     result += static_cast<char>(value);
                     break;
                 }
-                default: result += next; break;
+                default:
+                    result += next;
+                    break;
             }
             continue;
         }
-        if (c == ';' && !quoted) break;  // a comment after the value
+        if (c == ';' && !quoted) break;                                // a comment after the value
         if (!quoted && sawQuote && (c == ' ' || c == '\t')) continue;  // around the quotes
         result += c;
     }
@@ -108,8 +116,8 @@ void SettingsFile::Parse(const std::string& text) {
         if (trimmed.empty() || trimmed[0] == ';' || trimmed[0] == '#') continue;
         if (trimmed.front() == '[') {
             const auto close = trimmed.find(']');
-            section = UnescapeName(trimmed.substr(1, close == std::string::npos ? std::string::npos
-                                                                                : close - 1));
+            section = UnescapeName(
+                trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             continue;
         }
         const auto equals = trimmed.find('=');
@@ -118,8 +126,8 @@ void SettingsFile::Parse(const std::string& text) {
         // "COMM/PORT" under [General] is the same value as PORT under [COMM].
         std::string keySection = section;
         if (const auto slash = key.rfind('/'); slash != std::string::npos) {
-            keySection = section == "General" ? key.substr(0, slash)
-                                              : section + "/" + key.substr(0, slash);
+            keySection =
+                section == "General" ? key.substr(0, slash) : section + "/" + key.substr(0, slash);
             key = key.substr(slash + 1);
         }
         m_values[keySection][key] = UnescapeValue(trimmed.substr(equals + 1));
@@ -143,5 +151,6 @@ int SettingsFile::SavedPort() const {
 }
 
 std::string SettingsFile::DeviceForPort(int port) const {
-    return Value(text::kSectionComm, text::kValueDevicePrefix + std::to_string(port)).value_or(std::string());
+    return Value(text::kSectionComm, text::kValueDevicePrefix + std::to_string(port))
+        .value_or(std::string());
 }

@@ -15,7 +15,7 @@ public:
     explicit SimulateCommand(CliContext&) {}
 
     std::string Synopsis() const override {
-        return "simulate [--mode 1|2] [--paced] [--seed N] [--counts a,b,c,d,e]";
+        return "simulate [--mode 1|2] [--paced] [--seed N] [--counts a,b,c,d,e] [--log]";
     }
     std::string Summary() const override {
         return "serve the built-in recorder emulator on a pseudo-terminal until Ctrl-C";
@@ -29,15 +29,16 @@ public:
                "  --mode 1|2          the recorder variant it answers as (default 2)\n"
                "  --paced             send at the real line rate, 3840 bytes a second\n"
                "  --seed N            the seed of its generated content (default 1)\n"
-               "  --counts a,b,c,d,e  messages in folders 1 to 5 (0-100 each; default 3,1,0,2,4)\n";
+               "  --counts a,b,c,d,e  messages in folders 1 to 5 (0-100 each; default 3,1,0,2,4)\n"
+               "  --log               print every request it gets on standard error\n";
     }
 
     int Execute(const std::vector<std::string>& args, std::ostream& out,
                 std::ostream& err) override {
         if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
         ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {{"--paced"}}, {{"--mode"}, {"--seed"}, {"--counts"}},
-                                   &parsed)) {
+        if (auto error = ParseArgs(args, {{"--paced"}, {"--log"}},
+                                   {{"--mode"}, {"--seed"}, {"--counts"}}, &parsed)) {
             return UsageError(*this, err, *error);
         }
         if (!parsed.positional.empty()) {
@@ -52,17 +53,25 @@ public:
         }
         if (auto seed = parsed.Option("--seed")) {
             const auto value = ParseInteger(*seed, 0, 0xFFFFFFFFL);
-            if (!value) return UsageError(*this, err, "--seed takes a number, not \"" + *seed + "\"");
+            if (!value)
+                return UsageError(*this, err, "--seed takes a number, not \"" + *seed + "\"");
             options.seed = static_cast<unsigned>(*value);
         }
         if (auto counts = parsed.Option("--counts")) {
             if (!ParseCounts(*counts, &options.counts)) {
                 return UsageError(*this, err,
                                   "--counts takes five numbers from 0 to 100 separated by commas, "
-                                  "not \"" + *counts + "\"");
+                                  "not \"" +
+                                      *counts + "\"");
             }
         }
 
+        if (parsed.Has("--log")) {
+            // Called on the emulator's thread while this one only waits for Ctrl-C.
+            options.activityLog = [&err](const std::string& line) {
+                err << line << "\n" << std::flush;
+            };
+        }
         emu::RecorderEmulator emulator(options);
         std::string error;
         if (!emulator.Start(&error)) {

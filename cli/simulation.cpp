@@ -1,3 +1,5 @@
 #include "cli/simulation.h"
 
-emu::Options SimulationOptions() { return emu::Options{}; }
+emu::Options SimulationOptions() {
+    return emu::Options{};
+}

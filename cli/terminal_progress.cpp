@@ -11,7 +11,9 @@ constexpr int kBarCells = 30;
 TerminalProgress::TerminalProgress(std::string caption, std::ostream* terminal)
     : m_caption(std::move(caption)), m_terminal(terminal) {}
 
-TerminalProgress::~TerminalProgress() { Hide(); }
+TerminalProgress::~TerminalProgress() {
+    Hide();
+}
 
 void TerminalProgress::SetRange(int lower, int upper, int step) {
     m_lower = lower;
@@ -31,7 +33,9 @@ int TerminalProgress::StepIt() {
     return m_pos;
 }
 
-bool TerminalProgress::CancelPressed() const { return interruption::Raised(); }
+bool TerminalProgress::CancelPressed() const {
+    return interruption::Raised();
+}
 
 void TerminalProgress::Hide() {
     if (!m_visible || !m_terminal) return;

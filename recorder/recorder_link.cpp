@@ -18,7 +18,9 @@ constexpr std::uint8_t kCmdSetTime = 0xC1;
 constexpr std::uint8_t kCmdSetDate = 0xC2;
 constexpr int kStatusSize = 4;
 
-long long FloorDiv(long long a, long long b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+long long FloorDiv(long long a, long long b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
 
 // Days from 1970-01-01 to the given day of the proleptic Gregorian calendar. Months outside
 // 1..12 and days outside the month roll over, as the C library's mktime does.
@@ -44,13 +46,17 @@ std::time_t LocalMidnight(int days) {
     return std::mktime(&tm);
 }
 
-void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(RecorderLink::kCommandPauseMs)); }
+void Pause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(RecorderLink::kCommandPauseMs));
+}
 
 }  // namespace
 
 RecorderLink::RecorderLink() = default;
 
-RecorderLink::~RecorderLink() { StopDownload(); }
+RecorderLink::~RecorderLink() {
+    StopDownload();
+}
 
 int RecorderLink::Initialise(int port, LinkOwner* owner) {
     StopDownload();
@@ -122,7 +128,8 @@ int RecorderLink::DoReadDirectory() {
         // The directory has room for 100 messages a folder; a larger count is line noise or a
         // recorder fault and must not lead to reading past the entries.
         const int count = block[7 + f];
-        m_directory.count[f] = static_cast<std::uint8_t>(count > kMaxMessages ? kMaxMessages : count);
+        m_directory.count[f] =
+            static_cast<std::uint8_t>(count > kMaxMessages ? kMaxMessages : count);
     }
     return 1;
 }
@@ -182,7 +189,9 @@ int RecorderLink::SetDate(int year, int month, int day) {
     return ReceiveExactly(status.data(), kStatusSize) && status[1] == kCmdSetDate ? 1 : 0;
 }
 
-int RecorderLink::TimeValue(int hour, int minute) { return (hour * 60 + minute) * 30; }
+int RecorderLink::TimeValue(int hour, int minute) {
+    return (hour * 60 + minute) * 30;
+}
 
 int RecorderLink::DateValue(int year, int month, int day) const {
     // Whole calendar days, not seconds between two local midnights divided by 86400: across a
@@ -204,4 +213,6 @@ std::string RecorderLink::MessagePath(int folder, int message, const char* exten
     return folderPath + MessageFileName(folder, message, extension);
 }
 
-bool RecorderLink::IsBusy() const { return m_busy.load(); }
+bool RecorderLink::IsBusy() const {
+    return m_busy.load();
+}

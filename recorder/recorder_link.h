@@ -49,9 +49,11 @@ public:
     int SetDate(int year, int month, int day);
 
     // Codings of the recorder's clock.
-    static int TimeValue(int hour, int minute);          // (hour * 60 + minute) * 30
-    int DateValue(int year, int month, int day) const;   // days since local 2001-01-01, >= 0
-    std::time_t DateFromValue(int value) const;          // m_baseDate + (value mod 65536) days
+    static int TimeValue(int hour, int minute);         // (hour * 60 + minute) * 30
+    int DateValue(int year, int month, int day) const;  // calendar days since 2001-01-01, >= 0
+    // Local midnight of the day (value mod 65536) days after 2001-01-01 (m_baseDate for 0).
+    // Counted in calendar days, so daylight saving never shifts the day read back.
+    std::time_t DateFromValue(int value) const;
 
     // Directory read (three attempts against the marker) and every header, under a
     // cancellable "Connect" progress. 0 on failure or cancel; m_bCancelled tells which.

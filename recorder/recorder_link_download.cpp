@@ -208,11 +208,11 @@ RecorderLink::DownloadOutcome RecorderLink::RunDownload(
             // A missing or cut block before the end leaves a hole in the voice data.
             stopRecorder();
             file.Discard();
-            std::string detail = "block " + std::to_string(i + 1) + " of " +
-                                 std::to_string(blocks) +
-                                 (received > 0 ? " arrived only in part (" +
-                                                     std::to_string(received) + " of 528 bytes)"
-                                               : " did not arrive");
+            std::string detail =
+                "block " + std::to_string(i + 1) + " of " + std::to_string(blocks) +
+                (received > 0
+                     ? " arrived only in part (" + std::to_string(received) + " of 528 bytes)"
+                     : " did not arrive");
             const std::string lineError = m_serial.LastError();
             if (!lineError.empty()) detail += " (" + lineError + ")";
             return {DownloadEnd::LineBroken, detail};

@@ -54,28 +54,47 @@ std::string OsError(const std::string& what, int err) {
     switch (err) {
         case ENOENT:
         case ENXIO:
-        case ENODEV: reason = "no such device"; break;
+        case ENODEV:
+            reason = "no such device";
+            break;
         case EBUSY:
-        case EWOULDBLOCK: reason = "in use by another program"; break;
+        case EWOULDBLOCK:
+            reason = "in use by another program";
+            break;
         case EACCES:
-        case EPERM: reason = "permission denied (is the user in the dialout group?)"; break;
-        case EIO: reason = "input/output error (device gone?)"; break;
-        default: reason = std::strerror(err); break;
+        case EPERM:
+            reason = "permission denied (is the user in the dialout group?)";
+            break;
+        case EIO:
+            reason = "input/output error (device gone?)";
+            break;
+        default:
+            reason = std::strerror(err);
+            break;
     }
     return what + ": " + reason;
 }
 
 speed_t SpeedFor(int baud) {
     switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B0;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B0;
     }
 }
 
@@ -131,7 +150,9 @@ SerialChannel::SerialChannel() : m_port(std::make_unique<Port>()) {
     }
 }
 
-SerialChannel::~SerialChannel() { Close(); }
+SerialChannel::~SerialChannel() {
+    Close();
+}
 
 int SerialChannel::Open(const std::string& device, int baud, int byteSize, int stopBits,
                         int parity) {
@@ -172,20 +193,35 @@ int SerialChannel::Open(const std::string& device, int baud, int byteSize, int s
 
     tio.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS | HUPCL);
     switch (byteSize) {
-        case 5: tio.c_cflag |= CS5; break;
-        case 6: tio.c_cflag |= CS6; break;
-        case 7: tio.c_cflag |= CS7; break;
-        case 8: tio.c_cflag |= CS8; break;
-        default: return fail(device + " (" + std::to_string(byteSize) + " data bits)", EINVAL);
+        case 5:
+            tio.c_cflag |= CS5;
+            break;
+        case 6:
+            tio.c_cflag |= CS6;
+            break;
+        case 7:
+            tio.c_cflag |= CS7;
+            break;
+        case 8:
+            tio.c_cflag |= CS8;
+            break;
+        default:
+            return fail(device + " (" + std::to_string(byteSize) + " data bits)", EINVAL);
     }
     // Stop bits and parity in the recorder's traditional coding: 0 = one stop bit, 1 (one and a
     // half) and 2 = two; parity 0 none, 1 odd, 2 even.
     if (stopBits != 0) tio.c_cflag |= CSTOPB;
     switch (parity) {
-        case 0: break;
-        case 1: tio.c_cflag |= PARENB | PARODD; break;
-        case 2: tio.c_cflag |= PARENB; break;
-        default: return fail(device + " (parity " + std::to_string(parity) + ")", EINVAL);
+        case 0:
+            break;
+        case 1:
+            tio.c_cflag |= PARENB | PARODD;
+            break;
+        case 2:
+            tio.c_cflag |= PARENB;
+            break;
+        default:
+            return fail(device + " (parity " + std::to_string(parity) + ")", EINVAL);
     }
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
@@ -210,7 +246,9 @@ int SerialChannel::Close() {
     return 1;
 }
 
-bool SerialChannel::IsOpen() const { return m_bOpen != 0; }
+bool SerialChannel::IsOpen() const {
+    return m_bOpen != 0;
+}
 
 int SerialChannel::Send(const std::uint8_t* bytes, int count) {
     if (!m_bOpen) return 0;
@@ -304,4 +342,6 @@ void SerialChannel::ClearInterrupt() {
     if (m_port->wakeRead.Valid()) m_port->DrainWake();
 }
 
-std::string SerialChannel::LastError() const { return m_port->error; }
+std::string SerialChannel::LastError() const {
+    return m_port->error;
+}

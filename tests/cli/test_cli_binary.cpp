@@ -135,12 +135,14 @@ TEST(SonoretProgram, CtrlCDuringADownloadStopsCleanlyWith130) {
     emu::RecorderEmulator emulator(options);
     ASSERT_TRUE(emulator.Start());
     emulator.WithModel([](emu::RecorderModel& m) { m.folders[0][0].data.assign(60 * 528, 7); });
-    const fs::path folder = fs::temp_directory_path() / ("sonoret-ctrlc-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("sonoret-ctrlc-" + std::to_string(::getpid()));
     fs::create_directories(folder);
 
     Process fetch({"--device", emulator.DevicePath(), "fetch", "1", "1", "-o",
                    (folder / "message.Bin").string()});
-    ASSERT_TRUE(emulator.WaitForFrames(3, std::chrono::seconds(10)));  // mode on, directory, download
+    ASSERT_TRUE(
+        emulator.WaitForFrames(3, std::chrono::seconds(10)));  // mode on, directory, download
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     fetch.Signal(SIGINT);
     EXPECT_EQ(fetch.Wait(), 130) << fetch.Err();

@@ -44,15 +44,15 @@ public:
     }
 
     // Reads until `count` bytes came or `timeout` passed.
-    std::vector<std::uint8_t> Read(std::size_t count, std::chrono::milliseconds timeout =
-                                                           std::chrono::milliseconds(2000)) {
+    std::vector<std::uint8_t> Read(
+        std::size_t count, std::chrono::milliseconds timeout = std::chrono::milliseconds(2000)) {
         std::vector<std::uint8_t> bytes;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (bytes.size() < count) {
             std::uint8_t buffer[512];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer < count - bytes.size()
-                                                           ? sizeof buffer
-                                                           : count - bytes.size());
+            const ssize_t n =
+                ::read(m_master, buffer,
+                       sizeof buffer < count - bytes.size() ? sizeof buffer : count - bytes.size());
             if (n > 0) {
                 bytes.insert(bytes.end(), buffer, buffer + n);
                 continue;

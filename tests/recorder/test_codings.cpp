@@ -35,8 +35,8 @@ private:
 
 // Zones given as rules, so no time-zone database is needed: none, northern and southern
 // daylight saving.
-const char* const kZones[] = {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3",
-                              "AEST-10AEDT,M10.1.0,M4.1.0/3", "EST5EDT,M3.2.0,M11.1.0"};
+const char* const kZones[] = {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "AEST-10AEDT,M10.1.0,M4.1.0/3",
+                              "EST5EDT,M3.2.0,M11.1.0"};
 
 // Initialise sets the base date; the port is one that does not exist.
 void InitialiseWithoutPort(RecorderLink& link) {
@@ -148,8 +148,8 @@ TEST(MessageLabels, DurationFollowsQualityAndRecorderVariant) {
         int bits, mode, length, seconds;
         const char* quality;
     } cases[] = {
-        {2, 1, 1000, 652, "MP"}, {2, 2, 1000, 587, "MP"},  {3, 1, 1000, 489, "SP"},
-        {3, 2, 1000, 440, "SP"}, {1, 1, 1000, 1067, "LP"}, {0, 2, 1000, 960, "LP"},
+        {2, 1, 1000, 652, "MP"},    {2, 2, 1000, 587, "MP"},  {3, 1, 1000, 489, "SP"},
+        {3, 2, 1000, 440, "SP"},    {1, 1, 1000, 1067, "LP"}, {0, 2, 1000, 960, "LP"},
         {3, 7, 1000, 440, "SP"},  // any variant but 1 counts as the second
         {1, 2, 65535, 62913, "LP"},
     };

@@ -26,9 +26,9 @@ TEST_F(ConnectTest, ReadsEveryHeaderInFolderOrderUnderTheProgress) {
     link->m_directory.Entry(2, 5).converted = 1;
     ASSERT_EQ(link->Connect(), 1);
 
-    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, HeaderFrame(0, 1),
-                                            HeaderFrame(0, 2), HeaderFrame(0, 3),
-                                            HeaderFrame(4, 1), HeaderFrame(4, 2)}));
+    EXPECT_EQ(Frames(),
+              (std::vector<Frame>{kModeOn, kDirectory, HeaderFrame(0, 1), HeaderFrame(0, 2),
+                                  HeaderFrame(0, 3), HeaderFrame(4, 1), HeaderFrame(4, 2)}));
     const ProgressLog& p = *owner->progress;
     EXPECT_EQ(p.captions, (std::vector<std::string>{text::kConnectCaption}));
     EXPECT_EQ(p.texts, (std::vector<std::string>{text::kConnectText}));
@@ -69,8 +69,8 @@ TEST_F(ConnectTest, GivesUpAfterThreeBadMarkers) {
     SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 5; });
     EXPECT_EQ(link->Connect(), 0);
     EXPECT_EQ(link->m_bCancelled, 0);
-    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn,
-                                            kDirectory}));
+    EXPECT_EQ(Frames(),
+              (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn, kDirectory}));
     EXPECT_TRUE(owner->progress->captions.empty());  // no progress before the directory
 }
 

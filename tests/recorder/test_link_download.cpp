@@ -29,7 +29,8 @@ protected:
         emulator->WithModel([&](emu::RecorderModel& model) {
             auto& data = model.folders[f][m - 1].data;
             data.resize(static_cast<std::size_t>(blocks) * 528);
-            for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7 + m);
+            for (std::size_t i = 0; i < data.size(); ++i)
+                data[i] = static_cast<std::uint8_t>(i * 7 + m);
         });
     }
     std::string BinPath(int f, int m) const { return link->MessagePath(f, m, ".Bin"); }
@@ -41,7 +42,8 @@ protected:
     Bytes AfterDownloadFrame() const {
         const Bytes wire = Wire();
         for (std::size_t i = 0; i + 4 <= wire.size(); ++i) {
-            if (wire[i] == 0xAA && wire[i + 1] == 0xBF) return Bytes(wire.begin() + i + 4, wire.end());
+            if (wire[i] == 0xAA && wire[i + 1] == 0xBF)
+                return Bytes(wire.begin() + i + 4, wire.end());
         }
         return {};
     }

@@ -100,7 +100,9 @@ void TestOwner::OnDownloadComplete(int complete) {
     m_posted.notify_all();
 }
 
-void TestOwner::ShowMessage(const std::string& text) { messages.push_back(text); }
+void TestOwner::ShowMessage(const std::string& text) {
+    messages.push_back(text);
+}
 
 std::string TestOwner::DeviceForPort(int port) const {
     const_cast<TestOwner*>(this)->portsAsked.push_back("COM" + std::to_string(port));
@@ -135,9 +137,8 @@ int TestOwner::WaitForCompletions(std::size_t count, std::chrono::milliseconds t
         std::function<void()> task;
         {
             std::unique_lock lock(m_mutex);
-            const bool ready = m_posted.wait_until(lock, deadline, [&] {
-                return !m_tasks.empty() || completions.size() >= count;
-            });
+            const bool ready = m_posted.wait_until(
+                lock, deadline, [&] { return !m_tasks.empty() || completions.size() >= count; });
             if (completions.size() >= count) return completions[count - 1];
             if (!ready) return -1;
             task = std::move(m_tasks.front());
