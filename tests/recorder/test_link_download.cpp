@@ -204,7 +204,7 @@ TEST_F(DownloadTest, WithoutAnOpenPortNothingIsSent) {
 TEST_F(DownloadTest, EveryOtherExchangeIsRefusedWhileItRuns) {
     options.paced = true;
     Open();
-    SetBlocks(2, 1, 8);
+    SetBlocks(2, 1, 20);  // almost three seconds on the paced line
     link->StartDownload(2, 1);
     ASSERT_TRUE(emulator->WaitForFrames(1, std::chrono::seconds(5)));
     EXPECT_TRUE(link->IsBusy());
@@ -245,9 +245,11 @@ TEST_F(DownloadTest, DestroyingTheLinkWhileTheCompletionWaitsIsSafe) {
     SetBlocks(2, 1, 2);
     link->StartDownload(2, 1);
     // The transfer ends and posts its completion, which the owner has not run yet.
-    for (int i = 0; i < 500 && link->IsDownloading(); ++i) {
+    for (int i = 0; i < 1000 && owner->PendingTasks() == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    ASSERT_EQ(owner->PendingTasks(), 1u);
+    EXPECT_TRUE(link->IsDownloading());  // until its end reached the owner
     link.reset();
     owner->RunPosted();  // the queued completion must not touch the link that is gone
     EXPECT_TRUE(owner->completions.empty());

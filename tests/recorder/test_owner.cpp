@@ -109,6 +109,11 @@ std::string TestOwner::DeviceForPort(int port) const {
     return device.empty() ? LinkOwner::DeviceForPort(port) : device;
 }
 
+std::size_t TestOwner::PendingTasks() {
+    std::lock_guard lock(m_mutex);
+    return m_tasks.size();
+}
+
 void TestOwner::RunPosted() {
     for (;;) {
         std::function<void()> task;

@@ -77,6 +77,8 @@ public:
                            std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // Runs the tasks posted so far.
     void RunPosted();
+    // Tasks posted and not run yet.
+    std::size_t PendingTasks();
 
     const std::filesystem::path& Folder() const { return m_folder; }
 
