@@ -84,6 +84,15 @@ TEST_F(CommandsTest, ADeviceThatVanishesFailsTheExchange) {
     EXPECT_FALSE(link->m_serial.LastError().empty());
 }
 
+TEST_F(CommandsTest, ANoisyLineNeverLeavesTheDirectoryOutOfBounds) {
+    SetFaults([](emu::FaultSwitches& f) { f.noiseRate = 0.3; });
+    for (int i = 0; i < 20; ++i) {
+        const int ok = link->ReadDirectory();
+        EXPECT_TRUE(ok == 0 || ok == 1);
+        for (int f = 0; f < 5; ++f) ASSERT_LE(link->m_directory.count[f], 100) << "read " << i;
+    }
+}
+
 TEST(CommandsWithoutPort, NothingIsSentAndTheOwnerIsTold) {
     TestOwner owner("/dev/no-such-recorder-port");
     RecorderLink link;
