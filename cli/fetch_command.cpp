@@ -17,7 +17,7 @@ public:
 
     std::string Synopsis() const override { return "fetch F M [-o FILE]"; }
     std::string Summary() const override {
-        return "download message M of folder F into a .Bin file (the recorder's coded voice)";
+        return "download message M of folder F into a .Bin file, as the recorder sends it";
     }
     std::string Help() const override {
         return "usage: sonoret " + Synopsis() +

@@ -18,7 +18,7 @@ public:
         return "simulate [--mode 1|2] [--paced] [--seed N] [--counts a,b,c,d,e] [--log]";
     }
     std::string Summary() const override {
-        return "serve the built-in recorder emulator on a pseudo-terminal until Ctrl-C";
+        return "serve the recorder emulator on a pseudo-terminal until Ctrl-C";
     }
     std::string Help() const override {
         return "usage: sonoret " + Synopsis() +

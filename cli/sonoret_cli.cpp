@@ -15,9 +15,15 @@ void PrintUsage(std::ostream& s, CliContext& context) {
          "Commands:\n";
     for (const auto& entry : CommandTable()) {
         const auto command = entry.make(context);
-        std::string synopsis = command->Synopsis();
-        if (synopsis.size() < 28) synopsis.resize(28, ' ');
-        s << "  " << synopsis << " " << command->Summary() << "\n";
+        const std::string synopsis = command->Synopsis();
+        s << "  " << synopsis;
+        // A long synopsis gets its summary on the next line, under the others.
+        if (synopsis.size() < 28) {
+            s << std::string(28 - synopsis.size(), ' ') << " ";
+        } else {
+            s << "\n" << std::string(2 + 28 + 1, ' ');
+        }
+        s << command->Summary() << "\n";
     }
     s << "\n"
          "Where the recorder is (before the command):\n"
