@@ -229,6 +229,13 @@ TEST(RecorderCommandsTest, PlayDownloadsConvertsAndOpensThenOpensAtOnce) {
     harness.Frame().Action(res::ID_PLAY)->trigger();
     EXPECT_EQ(harness.opened, (std::vector<std::string>{wav, wav}));
     EXPECT_TRUE(harness.Frames().empty());
+
+    // The WAV deleted meanwhile (the file list can do that): made again from the ".Bin".
+    fs::remove(wav);
+    harness.Frame().Action(res::ID_PLAY)->trigger();
+    EXPECT_EQ(harness.opened.size(), 3u);
+    EXPECT_EQ(ReadFile(wav).substr(0, 4), "RIFF");
+    EXPECT_TRUE(harness.Frames().empty());
 }
 
 TEST(RecorderCommandsTest, SaveToWavReplacesTheFileTheUserAgreedToReplace) {
