@@ -82,7 +82,6 @@ CMainFrame::CMainFrame(CManagerApp& app, CQPDoc& doc) : m_app(app), m_doc(doc) {
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowTitle(QString::fromLatin1(text::kMainTitle));
     setWindowIcon(res::AppIcon());
-    m_openFile = nullptr;
     m_clock = [] { return std::time(nullptr); };
     OnCreate();
     OnCreateClient();
