@@ -1,7 +1,7 @@
 #include "app/simulated_recorder.h"
 
 #include "emulator/recorder_emulator.h"
-#include "vocodec/speech_messages.h"
+#include "emulator/spoken_voice.h"
 
 struct SimulatedRecorder::Impl {
     emu::RecorderEmulator emulator;
@@ -14,9 +14,7 @@ SimulatedRecorder::SimulatedRecorder(int modeVariant) {
     // A recorder on a real line takes its time: the progress windows show as they would.
     options.paced = true;
     // Spoken sentences rather than noise, so Play has something to say.
-    options.voiceSource = [](emu::Quality quality, int index) {
-        return vocodec::SpeechMessage(static_cast<int>(quality), index);
-    };
+    options.voiceSource = emu::SpokenVoice();
     m_impl = std::make_unique<Impl>(options);
 }
 

@@ -1,5 +1,9 @@
 #include "cli/simulation.h"
 
+#include "emulator/spoken_voice.h"
+
 emu::Options SimulationOptions() {
-    return emu::Options{};
+    emu::Options options;
+    options.voiceSource = emu::SpokenVoice();
+    return options;
 }

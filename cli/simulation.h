@@ -2,5 +2,5 @@
 #include "emulator/recorder_emulator.h"
 
 // The recorder `--simulate` and `sonoret simulate` serve: the emulator's demo content, with
-// real voice once a voice source is installed here.
+// spoken sentences as its messages.
 emu::Options SimulationOptions();

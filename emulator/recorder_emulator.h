@@ -73,6 +73,9 @@ public:
     const StoredMessage* Find(int folder, int message) const;
 };
 
+// Coded voice for the message of the given quality and index in the demo content.
+using VoiceSource = std::function<std::vector<std::uint8_t>(Quality, int index)>;
+
 // Content for a new emulator: which messages its folders hold. The default fills the five
 // folders with a few messages of every quality; data bytes come from the voice source below.
 struct Options {
@@ -82,7 +85,7 @@ struct Options {
     std::array<int, 5> counts{3, 1, 0, 2, 4};  // messages per folder in the default content
     // Coded voice for a message of the given quality and index; the default (null) gives
     // arbitrary bytes. The voice codec installs real speech here.
-    std::function<std::vector<std::uint8_t>(Quality, int index)> voiceSource;
+    VoiceSource voiceSource;
     // The newest recording date of the generated content, as days since 1 January 2001;
     // negative: the PC's date today.
     int today = -1;
