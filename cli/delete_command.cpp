@@ -66,11 +66,7 @@ public:
         RecorderSession session(m_context, err);
         if (const int status = session.Open()) return status;
         if (const int status = session.ReadDirectory()) return status;
-        if (message > session.Count(folder)) {
-            err << "sonoret: " << FolderBaseName(folder) << " holds " << session.Count(folder)
-                << " messages; there is no message " << message << "\n";
-            return kExitUsage;
-        }
+        if (const int status = session.RequireMessage(folder, message)) return status;
         if (!session.Link().DeleteMessage(folder, message)) {
             return session.Failure(text::kDeleteFailed);
         }

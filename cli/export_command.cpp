@@ -123,24 +123,6 @@ private:
         return m_context.progressBars ? &err : nullptr;
     }
 
-    // The message's ".Bin" into the staging folder; kExitOk or the exit status.
-    int Download(RecorderSession& session, int folder, int message, const std::string& target,
-                 std::ostream& err) {
-        RecorderLink& link = session.Link();
-        link.StartDownload(folder, message);
-        if (session.Owner().WaitForDownload()) return kExitOk;
-        switch (link.LastDownloadEnd()) {
-            case RecorderLink::DownloadEnd::Cancelled:
-                return kExitInterrupted;
-            case RecorderLink::DownloadEnd::FileError:
-                err << "sonoret: cannot write " << target << " (" << link.LastDownloadError()
-                    << ")\n";
-                return kExitOutput;
-            default:
-                return session.Failure(text::kCommError, link.LastDownloadError());
-        }
-    }
-
     std::string Label(RecorderLink& link, int folder, int message) const {
         const MessageHeader& header = link.m_directory.Entry(folder, message).header;
         return MessageLabel(message, header, link.m_nMode, link.DateFromValue(header.DateValue()));
@@ -159,15 +141,11 @@ private:
         RecorderSession session(m_context, err);
         if (const int status = session.Open()) return status;
         if (const int status = session.ReadDirectory()) return status;
-        if (message > session.Count(folder)) {
-            err << "sonoret: " << FolderBaseName(folder) << " holds " << session.Count(folder)
-                << " messages; there is no message " << message << "\n";
-            return kExitUsage;
-        }
+        if (const int status = session.RequireMessage(folder, message)) return status;
         RecorderLink& link = session.Link();
         if (!link.FetchHeader(folder, message)) return session.Failure(text::kCommError);
         session.Owner().SetWorkingFolder(staging.Path());
-        if (const int status = Download(session, folder, message, target, err)) return status;
+        if (const int status = session.Download(folder, message, target)) return status;
         const int mode = link.m_nMode;
         const std::string label = Label(link, folder, message);
         session.End();  // the recorder is not needed for the conversion
@@ -206,7 +184,7 @@ private:
             for (int message = 1; message <= session.Count(folder); ++message) {
                 const std::string target =
                     (fs::path(folderPath) / WavFileName(folder, message)).string();
-                if (const int end = Download(session, folder, message, target, err)) return end;
+                if (const int end = session.Download(folder, message, target)) return end;
                 const std::string bin = staging.Path() + BinFileName(folder, message);
                 const ConvertResult result =
                     ConvertForCli(bin, target, link.m_nMode, decoder, Terminal(err));

@@ -6,7 +6,6 @@
 #include "cli/command.h"
 #include "cli/recorder_session.h"
 #include "cli/staging_folder.h"
-#include "recorder/message_label.h"
 #include "res/strings.h"
 
 namespace {
@@ -56,28 +55,10 @@ public:
         RecorderSession session(m_context, err);
         if (const int status = session.Open()) return status;
         if (const int status = session.ReadDirectory()) return status;
-        if (message > session.Count(folder)) {
-            err << "sonoret: " << FolderBaseName(folder) << " holds " << session.Count(folder)
-                << " messages; there is no message " << message << "\n";
-            return kExitUsage;
-        }
+        if (const int status = session.RequireMessage(folder, message)) return status;
 
-        RecorderLink& link = session.Link();
         session.Owner().SetWorkingFolder(staging.Path());
-        link.StartDownload(folder, message);
-        const int complete = session.Owner().WaitForDownload();
-        if (!complete) {
-            switch (link.LastDownloadEnd()) {
-                case RecorderLink::DownloadEnd::Cancelled:
-                    return kExitInterrupted;
-                case RecorderLink::DownloadEnd::FileError:
-                    err << "sonoret: cannot write " << target << " (" << link.LastDownloadError()
-                        << ")\n";
-                    return kExitOutput;
-                default:
-                    return session.Failure(text::kCommError, link.LastDownloadError());
-            }
-        }
+        if (const int status = session.Download(folder, message, target)) return status;
         session.End();
         if (!staging.Publish(name, target)) {
             err << "sonoret: " << staging.Error() << "\n";

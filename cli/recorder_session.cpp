@@ -4,6 +4,7 @@
 #include "cli/interruption.h"
 #include "cli/simulation.h"
 #include "emulator/recorder_emulator.h"
+#include "recorder/message_label.h"
 #include "res/strings.h"
 
 RecorderSession::RecorderSession(const CliContext& context, std::ostream& err)
@@ -53,6 +54,28 @@ int RecorderSession::Connect() {
     if (m_link.Connect()) return interruption::Raised() ? kExitInterrupted : kExitOk;
     if (m_link.m_bCancelled) return kExitInterrupted;
     return Failure(text::kCommError);
+}
+
+int RecorderSession::RequireMessage(int folder, int message) {
+    if (message <= Count(folder)) return kExitOk;
+    m_err << "sonoret: " << FolderBaseName(folder) << " holds " << Count(folder)
+          << " messages; there is no message " << message << "\n";
+    return kExitUsage;
+}
+
+int RecorderSession::Download(int folder, int message, const std::string& target) {
+    m_link.StartDownload(folder, message);
+    if (m_owner.WaitForDownload()) return kExitOk;
+    switch (m_link.LastDownloadEnd()) {
+        case RecorderLink::DownloadEnd::Cancelled:
+            return kExitInterrupted;
+        case RecorderLink::DownloadEnd::FileError:
+            m_err << "sonoret: cannot write " << target << " (" << m_link.LastDownloadError()
+                  << ")\n";
+            return kExitOutput;
+        default:
+            return Failure(text::kCommError, m_link.LastDownloadError());
+    }
 }
 
 int RecorderSession::Failure(const char* message, const std::string& detail) {

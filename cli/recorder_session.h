@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "cli/cli_context.h"
 #include "cli/cli_owner.h"
@@ -28,6 +29,12 @@ public:
     int ReadDirectory();
     // The whole connect: directory and every header under the "Connect" progress.
     int Connect();
+    // After the directory read: kExitOk when the folder holds the message, else kExitUsage with
+    // the reason written.
+    int RequireMessage(int folder, int message);
+    // Downloads the message into the owner's working folder and waits for it: kExitOk, or the
+    // exit status with the reason written (target names the file for a write failure).
+    int Download(int folder, int message, const std::string& target);
     // The exit status of a failed exchange: kExitInterrupted when Ctrl-C cut it short, else
     // kExitComm after writing message (and detail, when there is one).
     int Failure(const char* message, const std::string& detail = {});
