@@ -32,10 +32,6 @@ QMenu* ContextFolder(QWidget* parent) {
     return res::LoadContextMenu(res::POPUP_CONTEXT_FOLDER, parent);
 }
 
-int CommandOf(const QAction* action) {
-    return res::CommandIdOf(action);
-}
-
 QAction* FindCommand(const QMenu& menu, int commandId) {
     for (QAction* action : menu.actions()) {
         if (QMenu* sub = action->menu()) {

@@ -13,8 +13,6 @@ QMenu* ContextFile(QWidget* parent, bool renameEnabled);
 QMenu* ContextView(QWidget* parent, int currentViewCommand);
 QMenu* ContextFolder(QWidget* parent);
 
-// The chosen action's command id, 0 for none.
-int CommandOf(const QAction* action);
 // The action of a command in menu or its sub-menus; null when there is none.
 QAction* FindCommand(const QMenu& menu, int commandId);
 

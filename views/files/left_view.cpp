@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/cqp_doc.h"
+#include "res/menu_builder.h"
 #include "res/resource_ids.h"
 #include "res/strings.h"
 #include "views/files/file_browser_images.h"
@@ -240,7 +241,7 @@ void CLeftView::ShowFolderMenu(const QPoint& globalPos) {
     QScopedPointer<QMenu> menu(file_menus::ContextFolder(this));
     QAction* chosen =
         m_menuRunner ? m_menuRunner(*menu, globalPos) : file_menus::RunMenu(*menu, globalPos);
-    OnCommand(file_menus::CommandOf(chosen));
+    OnCommand(res::CommandIdOf(chosen));
 }
 
 bool CLeftView::OnCommand(int commandId) {

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "frame/message_box.h"
+#include "res/menu_builder.h"
 #include "res/resource_ids.h"
 #include "res/strings.h"
 #include "views/files/file_copy_record.h"
@@ -237,7 +238,7 @@ void CMidView::ShowContextMenu(const QPoint& globalPos) {
                                    : file_menus::ContextView(this, CommandForMode(m_viewMode)));
     QAction* chosen =
         m_menuRunner ? m_menuRunner(*menu, globalPos) : file_menus::RunMenu(*menu, globalPos);
-    OnCommand(file_menus::CommandOf(chosen));
+    OnCommand(res::CommandIdOf(chosen));
 }
 
 bool CMidView::OnCommand(int commandId) {
