@@ -10,15 +10,10 @@ std::unique_ptr<ProgressDisplay> CliOwner::CreateProgress(const std::string& cap
 }
 
 void CliOwner::RunOnOwnerThread(std::function<void()> task) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_tasks.push_back(std::move(task));
-    }
-    m_posted.notify_all();
+    m_tasks.Post(std::move(task));
 }
 
 void CliOwner::OnDownloadComplete(int complete) {
-    std::lock_guard lock(m_mutex);
     m_completion = complete;
 }
 
@@ -35,21 +30,7 @@ std::string CliOwner::DeviceForPort(int port) const {
 }
 
 int CliOwner::WaitForDownload() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_completion = -1;
-    }
-    for (;;) {
-        std::function<void()> task;
-        {
-            std::unique_lock lock(m_mutex);
-            // Every wait of the download is bounded, so its completion always comes.
-            m_posted.wait(lock, [&] { return !m_tasks.empty(); });
-            task = std::move(m_tasks.front());
-            m_tasks.pop_front();
-        }
-        task();
-        std::lock_guard lock(m_mutex);
-        if (m_completion >= 0) return m_completion;
-    }
+    m_completion = -1;
+    m_tasks.RunUntil([this] { return m_completion >= 0; });
+    return m_completion;
 }

@@ -1,14 +1,12 @@
 #pragma once
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <ostream>
 #include <string>
 
 #include "cli/cli_context.h"
 #include "cli/settings_file.h"
 #include "recorder/link_owner.h"
+#include "recorder/posted_tasks.h"
 
 // The recorder link's owner in the command line. The main thread is the "owner's thread": it
 // runs the tasks the download thread posts while it waits for the download in WaitForDownload,
@@ -40,8 +38,6 @@ private:
     std::string m_workingFolder;
     std::string m_simulatorDevice;
 
-    std::mutex m_mutex;
-    std::condition_variable m_posted;
-    std::deque<std::function<void()>> m_tasks;
-    int m_completion = -1;
+    PostedTasks m_tasks;
+    int m_completion = -1;  // the owner's thread only
 };
