@@ -22,6 +22,8 @@ public:
     // Readable when someone closed the device; -1 where that cannot be watched.
     int Watch() const { return m_watch.Get(); }
     void OnWatchReadable();
+    // Bytes we wrote that the program has not read yet (0 where that cannot be told).
+    int UnreadByProgram() const;
     // The recorder goes away: the program's descriptor hangs up and the device node is gone,
     // so opening the path fails. The number stays taken until Close.
     void Vanish();

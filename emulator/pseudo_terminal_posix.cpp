@@ -83,6 +83,12 @@ void PseudoTerminal::OnWatchReadable() {
     if (closed && m_heldSlave.Valid()) ioctl(m_heldSlave.Get(), TIOCNXCL);
 }
 
+int PseudoTerminal::UnreadByProgram() const {
+    int waiting = 0;
+    if (!m_heldSlave.Valid() || ioctl(m_heldSlave.Get(), FIONREAD, &waiting) != 0) return 0;
+    return waiting;
+}
+
 void PseudoTerminal::Vanish() {
     m_watch.Reset();
     m_master.Reset();

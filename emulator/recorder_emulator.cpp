@@ -22,6 +22,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long a vanishing device lets the program read its last reply, and how long the kernel is
+// given to hand freshly written bytes to the reading side.
+constexpr auto kDeliveryGrace = std::chrono::seconds(3);
+constexpr auto kDeliverySettle = std::chrono::milliseconds(20);
+
 // Lets Stop and SetFaults interrupt the serving thread's poll.
 class WakePipe {
 public:
@@ -104,11 +109,14 @@ struct RecorderEmulator::Impl {
     FrameParser parser;
     Outgoing out;
     bool lineDown = false;
+    Clock::time_point lastReplyOut{};
+    bool vanishWaiting = false;  // due to vanish, waiting for the program to read its reply
 
     void Serve();
     bool DisappearDue() const {
         return faults.disappearAfterFrames >= 0 && framesSinceFaults >= faults.disappearAfterFrames;
     }
+    bool LastReplyDelivered(Clock::time_point now) const;
     void TakeRequests(std::vector<std::string>& log);
     bool WriteDue(std::vector<std::string>& log);
     void ReadInput(std::vector<std::string>& log);
@@ -158,6 +166,7 @@ std::size_t RecorderEmulator::Impl::DueCount(Clock::time_point now) const {
 
 int RecorderEmulator::Impl::PollTimeout(Clock::time_point now) const {
     if (lineDown) return 20;
+    if (vanishWaiting) return 5;  // look again whether the device may go now
     if (!out.active || !options.paced || DueCount(now) > out.sent) return -1;
     const auto nextDue =
         out.start + std::chrono::microseconds((out.sent + 1) * 1000000 / kLineBytesPerSecond);
@@ -188,7 +197,19 @@ bool RecorderEmulator::Impl::WriteDue(std::vector<std::string>& log) {
         log.push_back(out.what + ": " + std::to_string(out.bytes.size()) + " bytes sent");
     }
     out = {};
+    lastReplyOut = Clock::now();
     return true;
+}
+
+// A recorder unplugged after answering had its answer on the wire already. Closing the master
+// at once would make the kernel throw away whatever the program has not read yet, so the
+// device waits until the last reply was read (or for a few seconds, for a program that never
+// reads) before it goes.
+bool RecorderEmulator::Impl::LastReplyDelivered(Clock::time_point now) const {
+    if (now - lastReplyOut >= kDeliveryGrace) return true;
+    // The kernel moves written bytes to the reading side a moment later: give it that moment.
+    if (now - lastReplyOut < kDeliverySettle) return false;
+    return pty.UnreadByProgram() == 0;
 }
 
 void RecorderEmulator::Impl::ReadInput(std::vector<std::string>& log) {
@@ -226,7 +247,9 @@ void RecorderEmulator::Impl::Serve() {
             std::lock_guard lock(mutex);
             if (!gone) {
                 TakeRequests(log);
-                if (!out.active && DisappearDue()) {
+                vanishWaiting = !out.active && DisappearDue();
+                if (vanishWaiting && LastReplyDelivered(Clock::now())) {
+                    vanishWaiting = false;
                     gone = true;
                     pty.Vanish();
                     parser.Clear();
