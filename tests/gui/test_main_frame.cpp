@@ -122,7 +122,9 @@ TEST(MainFrameTest, ToolBarButtonsPromptsAndTips) {
     EXPECT_EQ(ids,
               (std::vector<int>{32791, 0, 32790, 32792, 0, 59409, 59408, 59410, 59411, 0, 32796}));
     for (QAction* action : bar->actions()) {
-        if (!action->isSeparator()) EXPECT_FALSE(action->icon().isNull()) << action->data().toInt();
+        if (!action->isSeparator()) {
+            EXPECT_FALSE(action->icon().isNull()) << action->data().toInt();
+        }
     }
     struct Prompt {
         int id;

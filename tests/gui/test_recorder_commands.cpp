@@ -329,7 +329,9 @@ TEST(RecorderCommandsTest, WhileADownloadRunsTheRecorderCommandsAreRefused) {
     for (int port = 1; port <= 9; ++port) recorderCommands.push_back(res::PortCommand(port));
     for (int id : recorderCommands) EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
     for (QAction* action : harness.Tree().ContextMenu()->actions()) {
-        if (!action->isSeparator()) EXPECT_FALSE(action->isEnabled());
+        if (!action->isSeparator()) {
+            EXPECT_FALSE(action->isEnabled());
+        }
     }
     EXPECT_TRUE(frame.Action(res::ID_REFRESH)->isEnabled());
 
@@ -433,7 +435,9 @@ TEST(RecorderCommandsSlowTest, FailuresOfTheLineAreReportedWithTheirOwnTexts) {
                          "Communition ERROR!\n\nCheck Your Commnunication Cable.",
                      }));
     for (const auto& shown : harness.Boxes().Shown()) {
-        if (shown.kind != MessageBox::Question) EXPECT_EQ(shown.caption, "QP2400");
+        if (shown.kind != MessageBox::Question) {
+            EXPECT_EQ(shown.caption, "QP2400");
+        }
     }
     // The failed delete and connect left the tree as it was.
     EXPECT_EQ(harness.Tree().topLevelItem(0)->childCount(), 2);

@@ -1,6 +1,6 @@
 // Not a test: the picture of the main window for the documentation. Run by hand under a
 // virtual display, for example
-//   SONORET_SCREENSHOT=docs/screenshot-main.png QT_QPA_PLATFORM=xcb xvfb-run -a \
+//   SONORET_SCREENSHOT=docs/screenshot-main.png QT_QPA_PLATFORM=xcb xvfb-run -a
 //     build/default/bin/test_gui --gtest_also_run_disabled_tests --gtest_filter='*Screenshot*'
 // It starts the program as --simulate does, connects, saves two messages into a folder of
 // recordings that the folder tree shows (SONORET_SCREENSHOT_RECORDINGS, else one of the
