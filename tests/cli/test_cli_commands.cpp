@@ -1,6 +1,8 @@
 // The commands of `sonoret` run in-process against a recorder emulator of their own.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -328,13 +330,16 @@ TEST_F(CliTest, CommunicationFailuresUseTheProgramsMessages) {
 TEST_F(CliTest, TheSimulateCommandServesUntilInterrupted) {
     SharedOutput simOutput, simErrors;
     std::ostream simOut(&simOutput), simErr(&simErrors);
-    int simStatus = -1;
+    std::atomic<int> simStatus{-1};
     std::thread simulate([&] {
         simStatus = RunSonoret({"simulate", "--mode", "1", "--counts", "0,0,0,0,1", "--seed", "9"},
                                context, simOut, simErr);
     });
+    // Making the messages' voice takes a while in the sanitizer builds, the more so on a busy
+    // machine: wait for the device line as long as the command keeps running.
     std::string device;
-    for (int i = 0; i < 500 && device.empty(); ++i) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (device.empty() && simStatus == -1 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const std::string text = simOutput.Snapshot();
         if (text.find('\n') != std::string::npos) device = text.substr(0, text.find('\n'));
@@ -350,7 +355,7 @@ TEST_F(CliTest, TheSimulateCommandServesUntilInterrupted) {
         << listErr.str();
     interruption::Raise();
     simulate.join();
-    EXPECT_EQ(simStatus, 0);
+    EXPECT_EQ(simStatus.load(), 0);
     EXPECT_EQ(listOut.str().substr(0, 10), "{\"mode\":1,");
     EXPECT_NE(listOut.str().find("{\"folder\":5,\"count\":1,"), std::string::npos);
 }

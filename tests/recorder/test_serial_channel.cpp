@@ -25,6 +25,13 @@ protected:
         ASSERT_TRUE(peer.Ok());
         ASSERT_EQ(OpenRecorderLine(channel, peer.SlavePath()), 1) << channel.LastError();
     }
+    // Bytes the peer wrote reach our side a moment later (sooner or later on a busy machine).
+    void AwaitArrival(int count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (channel.BytesAvailable() < count && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
     PtyPeer peer;
     SerialChannel channel;
 };
@@ -98,7 +105,7 @@ TEST_F(SerialChannelTest, SendsEveryByteInOrder) {
 
 TEST_F(SerialChannelTest, ReceivesAWholeReplyAndCountsWaitingBytes) {
     peer.Write({0xAA, 0xBD, 0x00, 0x00, 0x01, 0x02});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    AwaitArrival(6);
     EXPECT_EQ(channel.BytesAvailable(), 6);
     std::uint8_t buffer[4];
     ASSERT_EQ(channel.Receive(buffer, 4), 4);
@@ -108,7 +115,7 @@ TEST_F(SerialChannelTest, ReceivesAWholeReplyAndCountsWaitingBytes) {
 
 TEST_F(SerialChannelTest, SendDiscardsBytesThatArrivedBeforeTheRequest) {
     peer.Write({0xDE, 0xAD, 0xBE, 0xEF, 0x55});  // the tail of an earlier reply
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    AwaitArrival(5);
     const Bytes frame{0xAA, 0xC2, 0x00, 0x00};
     channel.Send(frame.data(), 4);
     EXPECT_EQ(peer.Read(4), frame);
@@ -120,7 +127,7 @@ TEST_F(SerialChannelTest, SendDiscardsBytesThatArrivedBeforeTheRequest) {
 
 TEST_F(SerialChannelTest, InterruptEndsTheNextWaitWithWhatCame) {
     peer.Write({0xAA, 0xAA});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    AwaitArrival(2);
     channel.Interrupt();
     std::uint8_t buffer[4] = {0x80, 0x80, 0x80, 0x80};
     EXPECT_EQ(channel.Receive(buffer, 4), 2);
@@ -150,7 +157,7 @@ TEST_F(SerialChannelTest, InterruptFromAnotherThreadWakesAWaitingReceive) {
 
 TEST_F(SerialChannelTest, ADeviceThatDisappearsFailsAtOnce) {
     peer.Write({0xAA});
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    AwaitArrival(1);
     peer.CloseMaster();
     const Bytes frame{0xAA, 0xAA, 0x00, 0xFF};
     EXPECT_EQ(channel.Send(frame.data(), 4), 4);  // writes failing are the reply's business
