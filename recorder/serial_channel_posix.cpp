@@ -258,7 +258,11 @@ int SerialChannel::Send(const std::uint8_t* bytes, int count) {
     // yet (a cancel filler followed at once by the next frame would vanish).
     ::tcflush(fd, TCIFLUSH);
 
-    for (int i = 0; i < count; ++i) {
+    // A line that took no byte for a whole wait will not take the next ones either: the rest
+    // of the request is given up at once rather than waited for a second a byte (the 256-byte
+    // cancel filler would hold the program for minutes). The reply check reports the failure.
+    bool stalled = false;
+    for (int i = 0; i < count && !stalled; ++i) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
         for (;;) {
             const ssize_t n = ::write(fd, bytes + i, 1);
@@ -274,7 +278,10 @@ int SerialChannel::Send(const std::uint8_t* bytes, int count) {
                 break;
             }
             const int left = MsLeft(deadline);
-            if (left == 0) break;  // this byte is given up; the next one is tried
+            if (left == 0) {
+                stalled = true;
+                break;
+            }
             pollfd pfd{fd, POLLOUT, 0};
             ::poll(&pfd, 1, left);
         }

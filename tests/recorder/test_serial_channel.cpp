@@ -155,6 +155,22 @@ TEST_F(SerialChannelTest, InterruptFromAnotherThreadWakesAWaitingReceive) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
 }
 
+TEST_F(SerialChannelTest, ALineThatStopsTakingOutputCostsOneWaitNotOneAByte) {
+    // Nobody reads the far end: once the terminal's buffers are full a byte waits its 1000 ms
+    // in vain, and the rest of the request must not wait a second each.
+    const std::vector<std::uint8_t> flood(256 * 1024, 0x00);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(channel.Send(flood.data(), static_cast<int>(flood.size())),
+              static_cast<int>(flood.size()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    // The line still works once the far end reads again.
+    while (!peer.Read(4096, std::chrono::milliseconds(50)).empty()) {
+    }
+    const Bytes frame{0xAA, 0xBD, 0x00, 0x00};
+    EXPECT_EQ(channel.Send(frame.data(), 4), 4);
+    EXPECT_EQ(peer.Read(4), frame);
+}
+
 TEST_F(SerialChannelTest, ADeviceThatDisappearsFailsAtOnce) {
     peer.Write({0xAA});
     AwaitArrival(1);
