@@ -1,6 +1,5 @@
 // The file browser with big folders: 10,000 ".wav" files read and shown in the file list, and
 // a folder of 10,000 subfolders opened in the folder tree. Prints times and memory.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,7 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -45,21 +44,8 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 void RemoveTree(const std::string& path) {
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        if (DIR* dir = opendir(path.c_str())) {
-            std::vector<std::string> names;
-            while (dirent* e = readdir(dir))
-                if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, ".."))
-                    names.push_back(e->d_name);
-            closedir(dir);
-            for (const std::string& name : names) RemoveTree(path + "/" + name);
-        }
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 // Shows the widget's current state on screen (offscreen here): layout and one full paint.

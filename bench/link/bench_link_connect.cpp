@@ -1,10 +1,10 @@
 // Connect time beyond the 200 ms pause before every header reply: the program's own share.
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 
 #include "bench/link/bench_owner.h"
+#include "bench/link/cpu_seconds.h"
 #include "bench/link/emulator_process.h"
 #include "recorder/recorder_link.h"
 
@@ -16,13 +16,6 @@ constexpr int kHeaders = 30;
 // header at 3840 bytes a second, after the 200 ms pause.
 constexpr double kLineMsPerHeader = 40.0 * 1000.0 / 3840.0;
 constexpr double kPauseMs = RecorderLink::kCommandPauseMs;
-
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 }  // namespace
 

@@ -1,13 +1,13 @@
 // Download throughput through the emulator at full speed, and the program's own cost per
 // 528-byte block beside the 137.5 ms the block takes on the real line.
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 
 #include "bench/link/bench_owner.h"
+#include "bench/link/cpu_seconds.h"
 #include "bench/link/emulator_process.h"
 #include "recorder/recorder_link.h"
 
@@ -16,13 +16,6 @@ namespace {
 constexpr int kBlocks = 4000;  // about 2 MB, nine minutes of line time
 constexpr int kRuns = 3;
 constexpr double kLineMsPerBlock = 528.0 * 1000.0 / 3840.0;  // 137.5 ms at 38400 baud
-
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 }  // namespace
 
