@@ -157,20 +157,29 @@ std::vector<std::string> Names(const fs::path& folder) {
     return names;
 }
 
-// `sonoret fetch` of that message gets the signal while the blocks come in: it ends with the
-// status a shell would report, leaves nothing behind, and the recorder hears the cancel filler
-// and then the mode-off frame.
+// `sonoret fetch` of that message into folder, hit by the signal while the blocks come in;
+// its exit status (-1 when the download never began), and its standard error in err.
+int FetchHitBySignal(emu::RecorderEmulator& recorder, const fs::path& folder, int signal,
+                     std::string& err) {
+    Process fetch({"--device", recorder.DevicePath(), "fetch", "1", "1", "-o",
+                   (folder / "message.Bin").string()});
+    // mode on, directory, download
+    if (!recorder.WaitForFrames(3, std::chrono::seconds(10))) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    fetch.Signal(signal);
+    const int status = fetch.Wait();
+    err = fetch.Err();
+    return status;
+}
+
+// The signal ends the fetch with the status a shell would report, nothing is left behind, and
+// the recorder hears the cancel filler and then the mode-off frame.
 void ExpectADownloadStopsCleanly(int signal, int status) {
     const auto emulator = PacedRecorder();
     ASSERT_TRUE(emulator);
     const fs::path folder = FreshFolder("sonoret-signal");
-    Process fetch({"--device", emulator->DevicePath(), "fetch", "1", "1", "-o",
-                   (folder / "message.Bin").string()});
-    // mode on, directory, download
-    ASSERT_TRUE(emulator->WaitForFrames(3, std::chrono::seconds(10)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    fetch.Signal(signal);
-    EXPECT_EQ(fetch.Wait(), status) << fetch.Err();
+    std::string err;
+    EXPECT_EQ(FetchHitBySignal(*emulator, folder, signal, err), status) << err;
 
     EXPECT_TRUE(fs::is_empty(folder)) << "a partial file was left behind";
     fs::remove_all(folder);
@@ -206,12 +215,8 @@ TEST(SonoretProgram, WhatAKilledFetchLeftGoesWithTheNextRunThere) {
     const auto emulator = PacedRecorder();
     ASSERT_TRUE(emulator);
     const fs::path folder = FreshFolder("sonoret-killed");
-    Process killed({"--device", emulator->DevicePath(), "fetch", "1", "1", "-o",
-                    (folder / "message.Bin").string()});
-    ASSERT_TRUE(emulator->WaitForFrames(3, std::chrono::seconds(10)));
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    killed.Signal(SIGKILL);
-    EXPECT_EQ(killed.Wait(), 128 + SIGKILL);
+    std::string err;
+    EXPECT_EQ(FetchHitBySignal(*emulator, folder, SIGKILL, err), 128 + SIGKILL) << err;
     // Nothing can be done about a SIGKILL: the staging folder with the partial message stays.
     const auto left = Names(folder);
     ASSERT_EQ(left.size(), 1u);

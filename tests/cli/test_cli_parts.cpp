@@ -79,21 +79,6 @@ TEST(SettingsFile, OnlyARegularFileOfSaneSizeIsRead) {
     fs::remove_all(dir);
 }
 
-TEST(SettingsFile, AWrongPortIsNamedWithItsFileKeyAndValue) {
-    SettingsFile settings;
-    for (const std::string value : {"999", "-5", "3abc", "0", ""}) {
-        settings.Parse("[COMM]\nPORT=" + value + "\n");
-        EXPECT_EQ(settings.SavedPort(), 1) << value;
-        EXPECT_EQ(settings.SavedPortProblem(), "PORT=" + value +
-                                                   " in [COMM] of the settings file is not a port "
-                                                   "number from 1 to 255");
-    }
-    settings.Parse("[COMM]\nPORT=9\n");
-    EXPECT_EQ(settings.SavedPortProblem(), "");
-    settings.Parse("[GLOBAL]\nPATH=x\n");
-    EXPECT_EQ(settings.SavedPortProblem(), "");  // no port saved: COM1 is no surprise
-}
-
 TEST(SettingsFile, LivesUnderTheUsersConfigFolder) {
     const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
     const std::string saved = oldXdg ? oldXdg : "";
