@@ -14,7 +14,7 @@ enum ExitCode : int {
     kExitConversion = 4,    // a message could not be converted
     kExitPort = 5,          // the port could not be opened
     kExitOutput = 6,        // an output file could not be written
-    kExitInterrupted = 130  // Ctrl-C
+    kExitInterrupted = 130  // Ctrl-C or another signal; RunSonoret reports 128 + the signal
 };
 
 // One `sonoret` command. Execute gets the words after the command's name and returns the exit

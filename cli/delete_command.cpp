@@ -4,6 +4,7 @@
 
 #include "cli/arguments.h"
 #include "cli/command.h"
+#include "cli/interruption.h"
 #include "cli/recorder_session.h"
 #include "recorder/message_label.h"
 #include "res/strings.h"
@@ -57,7 +58,10 @@ public:
             }
             err << text::kDeleteQuestion << " [y/N] " << std::flush;
             std::string answer;
-            if (!std::getline(*m_context.in, answer) || !IsYes(answer)) {
+            const bool answered = static_cast<bool>(std::getline(*m_context.in, answer));
+            // Ctrl-C at the question ends the read too; that is no answer of "no".
+            if (interruption::Raised()) return kExitInterrupted;
+            if (!answered || !IsYes(answer)) {
                 err << "Nothing deleted.\n";
                 return kExitOk;
             }

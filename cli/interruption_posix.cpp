@@ -15,6 +15,7 @@ namespace interruption {
 namespace {
 
 std::atomic<bool> g_raised{false};
+std::atomic<int> g_signal{0};  // the first signal raised
 std::atomic<SerialChannel*> g_channel{nullptr};
 // Raise writes a byte here so Wait can sleep in poll; made before any handler is installed.
 std::atomic<int> g_wakeRead{-1};
@@ -31,19 +32,24 @@ void EnsurePipe() {
     });
 }
 
-void OnSignal(int) {
-    Raise();
+void OnSignal(int signal) {
+    Raise(signal);
 }
 
-struct sigaction g_oldInt;
-struct sigaction g_oldTerm;
+// A closed pipe on standard output (`sonoret list | head -1`) is one of them too: the write
+// fails instead of the program dying with its temporaries left behind.
+constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+constexpr int kHandledCount = sizeof kHandledSignals / sizeof kHandledSignals[0];
+struct sigaction g_oldActions[kHandledCount];
 
 }  // namespace
 
-void Raise() {
+void Raise(int signal) {
     const int saved = errno;
+    int none = 0;
+    g_signal.compare_exchange_strong(none, signal);
     g_raised.store(true);
-    if (SerialChannel* channel = g_channel.load()) channel->Interrupt();
+    if (SerialChannel* channel = g_channel.load()) channel->InterruptUntilClosed();
     const int fd = g_wakeWrite.load();
     if (fd >= 0) {
         const char byte = 1;
@@ -56,9 +62,15 @@ bool Raised() {
     return g_raised.load();
 }
 
+int ExitStatus() {
+    const int signal = g_signal.load();
+    return 128 + (signal > 0 ? signal : SIGINT);
+}
+
 void Reset() {
     EnsurePipe();
     g_raised.store(false);
+    g_signal.store(0);
     char sink[64];
     while (::read(g_wakeRead.load(), sink, sizeof sink) > 0) {
     }
@@ -66,6 +78,8 @@ void Reset() {
 
 void WatchChannel(SerialChannel* channel) {
     g_channel.store(channel);
+    // A signal that came before the channel was watched still ends its waits.
+    if (channel && g_raised.load()) channel->InterruptUntilClosed();
 }
 
 bool Wait(int timeoutMs) {
@@ -85,13 +99,15 @@ SignalScope::SignalScope() {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocked wait returns and looks at the flag
-    ::sigaction(SIGINT, &action, &g_oldInt);
-    ::sigaction(SIGTERM, &action, &g_oldTerm);
+    for (int i = 0; i < kHandledCount; ++i) {
+        ::sigaction(kHandledSignals[i], &action, &g_oldActions[i]);
+    }
 }
 
 SignalScope::~SignalScope() {
-    ::sigaction(SIGINT, &g_oldInt, nullptr);
-    ::sigaction(SIGTERM, &g_oldTerm, nullptr);
+    for (int i = 0; i < kHandledCount; ++i) {
+        ::sigaction(kHandledSignals[i], &g_oldActions[i], nullptr);
+    }
 }
 
 }  // namespace interruption

@@ -28,7 +28,14 @@ int RecorderSession::Open() {
         }
         m_owner.SetSimulatorDevice(m_emulator->DevicePath());
     }
-    const int port = m_context.port > 0 ? m_context.port : m_settings.SavedPort();
+    // The settings matter only where they choose the device: what is wrong with them is
+    // named, with what is used instead, rather than ending in a communication error on some
+    // other port.
+    const bool settingsChooseDevice = m_context.device.empty() && !m_context.simulate;
+    if (settingsChooseDevice && !m_settings.Problem().empty()) {
+        m_err << "sonoret: " << m_settings.Problem() << "; going on with the default settings\n";
+    }
+    const int port = m_context.port > 0 ? m_context.port : SavedPort(settingsChooseDevice);
     if (!m_link.Initialise(port, &m_owner)) {
         // The owner has shown the message; the system's reason helps find the right device.
         m_err << "(" << m_link.m_serial.LastError() << ")\n";
@@ -37,6 +44,15 @@ int RecorderSession::Open() {
     m_opened = true;
     interruption::WatchChannel(&m_link.m_serial);
     return interruption::Raised() ? kExitInterrupted : kExitOk;
+}
+
+int RecorderSession::SavedPort(bool warn) {
+    const int port = m_settings.SavedPort();
+    if (const std::string problem = m_settings.SavedPortProblem(); warn && !problem.empty()) {
+        m_err << "sonoret: " << problem << "; using COM" << port << " ("
+              << m_owner.DeviceForPort(port) << ")\n";
+    }
+    return port;
 }
 
 int RecorderSession::ReadDirectory() {

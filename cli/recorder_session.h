@@ -47,6 +47,10 @@ public:
     int Count(int folder) const { return m_link.m_directory.count[folder]; }
 
 private:
+    // The port saved by the window program; when warn, a wrong value is named on err with the
+    // port used instead.
+    int SavedPort(bool warn);
+
     const CliContext& m_context;
     std::ostream& m_err;
     SettingsFile m_settings;

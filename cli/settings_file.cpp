@@ -1,6 +1,9 @@
 #include "cli/settings_file.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -8,6 +11,12 @@
 #include "res/strings.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// Port numbers the command line takes, as --port does; 1 when none is saved.
+constexpr int kDefaultPort = 1;
+constexpr long kMaxPort = 255;
 
 std::string Trim(const std::string& s) {
     const auto begin = s.find_first_not_of(" \t\r");
@@ -99,11 +108,44 @@ std::string SettingsFile::DefaultPath() {
 
 bool SettingsFile::Load(const std::string& path) {
     m_values.clear();
+    m_path = path;
+    m_problem.clear();
+    const std::string subject = "the settings file " + path;
+    // Only a regular file of sane size is read: a link to /dev/zero must not eat the memory,
+    // nor a named pipe hold the command up for ever.
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) {
+        if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
+            m_problem = subject + " cannot be read (" + ec.message() + ")";
+        }
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        m_problem = subject + " is not a regular file";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    Parse(text.str());
+    if (!in) {
+        m_problem = subject + " cannot be read (" + std::strerror(errno) + ")";
+        return false;
+    }
+    // Read in pieces up to one byte more than allowed: that tells a file too large, also one
+    // that grows while it is read or claims no size at all.
+    std::string text;
+    char piece[16 * 1024];
+    while (text.size() <= kMaxBytes && in.read(piece, sizeof piece).gcount() > 0) {
+        text.append(piece, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        m_problem = subject + " cannot be read";
+        return false;
+    }
+    if (text.size() > kMaxBytes) {
+        m_problem = subject + " is larger than " + std::to_string(kMaxBytes / 1024) + " KiB";
+        return false;
+    }
+    Parse(text);
     return true;
 }
 
@@ -145,9 +187,17 @@ std::optional<std::string> SettingsFile::Value(const std::string& section,
 
 int SettingsFile::SavedPort() const {
     const auto value = Value(text::kSectionComm, text::kValuePort);
-    if (!value) return 1;
-    const auto port = ParseInteger(*value, 1, 255);
-    return port ? static_cast<int>(*port) : 1;
+    if (!value) return kDefaultPort;
+    const auto port = ParseInteger(*value, 1, kMaxPort);
+    return port ? static_cast<int>(*port) : kDefaultPort;
+}
+
+std::string SettingsFile::SavedPortProblem() const {
+    const auto value = Value(text::kSectionComm, text::kValuePort);
+    if (!value || ParseInteger(*value, 1, kMaxPort)) return {};
+    return std::string(text::kValuePort) + "=" + *value + " in [" + text::kSectionComm + "] of " +
+           (m_path.empty() ? std::string("the settings file") : m_path) +
+           " is not a port number from 1 to " + std::to_string(kMaxPort);
 }
 
 std::string SettingsFile::DeviceForPort(int port) const {

@@ -1,6 +1,7 @@
 #include "cli/sonoret_cli.h"
 
 #include "cli/arguments.h"
+#include "cli/command.h"
 #include "cli/command_table.h"
 #include "cli/interruption.h"
 
@@ -36,7 +37,9 @@ void PrintUsage(std::ostream& s, CliContext& context) {
          "\n"
          "Exit status: 0 done, 2 bad arguments, 3 the recorder did not answer as it should,\n"
          "4 conversion failed, 5 the port could not be opened, 6 an output file could not be\n"
-         "written, 130 interrupted.\n"
+         "written. Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and a closed output pipe (SIGPIPE) stop a\n"
+         "command cleanly (the recorder is told to stop, no partial file is left) and it ends\n"
+         "with 128 + the signal's number: 130, 143, 129, 131, 141.\n"
          "\n"
          "'sonoret COMMAND --help' tells more about a command.\n";
 }
@@ -99,5 +102,11 @@ int RunSonoret(const std::vector<std::string>& args, CliContext context, std::os
     const auto command = MakeCommand(name, context);
     if (!command) return GlobalUsageError("unknown command " + name, err);
     interruption::Reset();
-    return command->Execute(rest, out, err);
+    const int status = command->Execute(rest, out, err);
+    // A command cut short by a signal, also one that failed because of it (a write into a
+    // closed pipe), ends as the signal would have ended it.
+    if (status == kExitInterrupted || (status != kExitOk && interruption::Raised())) {
+        return interruption::ExitStatus();
+    }
+    return status;
 }

@@ -1,28 +1,39 @@
 #include "cli/staging_folder.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
+#include "convert/owned_temporary.h"
+
 namespace fs = std::filesystem;
 
 StagingFolder::~StagingFolder() {
-    if (m_path.empty()) return;
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
+    if (!m_path.empty()) {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    // Unlocked only once it is gone, so no other run ever takes it for litter.
+    if (m_lock >= 0) ::close(m_lock);
 }
 
 bool StagingFolder::Create(const std::string& outputPath) {
     fs::path parent = fs::path(outputPath).parent_path();
     if (parent.empty()) parent = ".";
-    std::string pattern = (parent / ".sonoret-XXXXXX").string();
+    owned_temporary::SweepLitter(parent.string() + "/");
+    std::string pattern =
+        (parent / owned_temporary::StagingFolderPattern(static_cast<long>(::getpid()))).string();
     if (!::mkdtemp(pattern.data())) {
         m_error = "cannot write " + outputPath + ": " + std::strerror(errno);
         return false;
     }
     m_path = pattern + "/";
+    m_lock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    owned_temporary::Hold(m_lock);
     return true;
 }
 

@@ -3,7 +3,9 @@
 
 // A private folder beside an output file: a message is received into it and moved to its
 // final name only when it is whole, so a failed or interrupted command never leaves a partial
-// file behind, nor spoils a file that was there before.
+// file behind, nor spoils a file that was there before. It carries this process's id in its
+// name and stays locked while the command runs, so that a later command can tell it from the
+// litter of a run that was killed outright, which Create removes.
 class StagingFolder {
 public:
     StagingFolder() = default;
@@ -11,7 +13,8 @@ public:
     StagingFolder(const StagingFolder&) = delete;
     StagingFolder& operator=(const StagingFolder&) = delete;
 
-    // Creates the folder in the folder of outputPath; false with Error() set when it cannot.
+    // Creates the folder in the folder of outputPath, after removing what killed runs left
+    // there; false with Error() set when it cannot.
     bool Create(const std::string& outputPath);
     // The folder, ending with the path separator.
     const std::string& Path() const { return m_path; }
@@ -22,6 +25,7 @@ public:
 private:
     std::string m_path;
     std::string m_error;
+    int m_lock = -1;  // the folder, open and locked for the command's life
 };
 
 // Where `-o` puts a file: the given path, or defaultName inside it when it is a folder, or

@@ -15,7 +15,8 @@ public:
     BinInputFile& operator=(const BinInputFile&) = delete;
 
     // Opens a regular file; false with Error() set when it cannot be read (missing, a folder,
-    // no permission, in use by a writer that holds an exclusive lock on it).
+    // a named pipe or a device, no permission, in use by a writer that holds an exclusive
+    // lock on it). Never waits for a writer to come.
     bool Open(const std::string& path);
     std::uint64_t Size() const { return m_size; }
     // Back to the first byte, for a second pass.

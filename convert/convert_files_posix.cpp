@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "convert/bin_input_file.h"
+#include "convert/owned_temporary.h"
 #include "convert/staged_output_file.h"
 
 namespace {
@@ -20,6 +20,15 @@ constexpr std::size_t kBufferBytes = 64 * 1024;
 
 std::string FileError(const std::string& what, const std::string& path, int err) {
     return what + " " + path + ": " + std::strerror(err);
+}
+
+// What a path that is no regular file leads to, in the user's words.
+std::string NotAFile(mode_t mode) {
+    if (S_ISDIR(mode)) return "it is a folder, not a file";
+    if (S_ISFIFO(mode)) return "it is a named pipe, not a file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+    if (S_ISSOCK(mode)) return "it is a socket, not a file";
+    return "it is not a regular file";
 }
 
 void CloseQuietly(int& fd) {
@@ -52,9 +61,11 @@ bool BinInputFile::Open(const std::string& path) {
     m_error.clear();
     m_pos = m_end = 0;
     m_size = 0;
+    // Without O_NONBLOCK a named pipe would hold the open until some writer came, deaf to
+    // Ctrl-C; only a regular file is read, and for it the flag changes nothing.
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         m_error = FileError("cannot open", path, errno);
@@ -67,10 +78,11 @@ bool BinInputFile::Open(const std::string& path) {
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        m_error = FileError("cannot convert", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        m_error = "cannot convert " + path + ": " + NotAFile(st.st_mode);
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // Keep out of the way of a writer that holds the file exclusively (a download still
     // writing it); locks that the file system does not support are no reason to refuse.
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
@@ -149,17 +161,20 @@ bool StagedOutputFile::Create(const std::string& targetPath) {
     std::string folder, name;
     SplitPath(targetPath, folder, name);
     if (name.empty()) return Fail("cannot create", EISDIR);
+    // What a run that was killed while writing here left behind goes first.
+    owned_temporary::SweepLitter(folder);
     // A dot name the file lists do not show; unique through the process id and a counter,
-    // and O_EXCL makes sure a leftover of an earlier run is never reused or overwritten.
+    // and O_EXCL makes sure a leftover of an earlier run is never reused or overwritten. The
+    // lock held until the file is closed tells a later run that its owner is still at work.
     static std::atomic<unsigned> counter{0};
-    const std::string stem = name.size() <= 200 ? "." + name : std::string(".sonoret");
+    const std::string stem = name.size() <= 200 ? name : std::string("sonoret");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".%ld-%u.part", static_cast<long>(::getpid()),
-                      counter.fetch_add(1));
-        const std::string candidate = folder + stem + suffix;
+        const std::string candidate =
+            folder + owned_temporary::PartFileName(stem, static_cast<long>(::getpid()),
+                                                   counter.fetch_add(1));
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
+            owned_temporary::Hold(fd);
             m_fd = fd;
             m_tempPath = candidate;
             return true;

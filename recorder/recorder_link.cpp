@@ -88,7 +88,9 @@ bool RecorderLink::ReceiveExactly(std::uint8_t* buffer, int count) {
 int RecorderLink::SetMode(int on) {
     ExchangeGuard guard(m_busy);
     if (!guard) return 0;
-    m_serial.ClearInterrupt();
+    // Mode off is how a session ends, also one that was just cancelled: it leaves a cancel in
+    // force, so the goodbye costs no wait.
+    if (on) m_serial.ClearInterrupt();
     return DoSetMode(on);
 }
 
@@ -102,8 +104,11 @@ int RecorderLink::DoSetMode(int on) {
         // recorder that really sent 0x01 in byte 2 is taken for the first variant.
         if (m_serial.Receive(reply.data(), kStatusSize) > 0) m_nMode = reply[2] == 0x01 ? 1 : 2;
     } else {
+        // The reply is ignored. A line that did not answer the exchange before will not
+        // answer this one either: it is not worth another full wait.
+        const bool lineSilent = m_serial.LastReceiveGotNothing();
         SendFrame(kCmdMode, 0x00, 0xFF);
-        m_serial.Receive(reply.data(), kStatusSize);
+        if (!lineSilent) m_serial.Receive(reply.data(), kStatusSize);
     }
     return 1;
 }

@@ -36,12 +36,22 @@ public:
     // when nothing came, -2 when not open. Bytes beyond the returned number are untouched.
     int Receive(std::uint8_t* buffer, int count);
 
-    // Wakes a Receive that is waiting now (or the next one) so it returns at once with what it
-    // has. Async-signal-safe.
+    // Wakes a Receive that is waiting now, and keeps every later one from waiting, until
+    // ClearInterrupt: each returns at once with what has already come. A cancelled operation
+    // thus ends without a further wait, whatever exchanges it still makes on its way out.
+    // Async-signal-safe.
     void Interrupt();
-    // Forgets an Interrupt that no Receive has seen yet (a cancel left over from an operation
-    // that already ended). Called at the start of each operation, never while one waits.
+    // Ends an Interrupt (a cancel left over from an operation that already ended). Called at
+    // the start of each new operation, never while one waits.
     void ClearInterrupt();
+    // An Interrupt that ClearInterrupt does not end; only the next Open does. For a program
+    // that is stopping (Ctrl-C on the command line): whatever it still says on its way out, no
+    // reply is waited for. Async-signal-safe.
+    void InterruptUntilClosed();
+
+    // True when the last Receive got no byte at all: nothing came within its wait, the line
+    // failed, or an interrupt ended it first.
+    bool LastReceiveGotNothing() const;
 
     std::string LastError() const;
 

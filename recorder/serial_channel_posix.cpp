@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -112,8 +113,23 @@ struct SerialChannel::Port {
     // Interrupt writes a byte here; a waiting Receive polls the read end beside the device.
     UniqueFd wakeRead;
     UniqueFd wakeWrite;
+    // What the interrupts ask for; the byte in the pipe only wakes a wait to look at them.
+    std::atomic<bool> interrupted{false};
+    std::atomic<bool> interruptedUntilClosed{false};
+    std::atomic<bool> lastReceiveGotNothing{false};
     std::string device;
     std::string error;
+
+    bool Interrupted() const { return interrupted.load() || interruptedUntilClosed.load(); }
+
+    // Async-signal-safe.
+    void Wake() {
+        const int fd = wakeWrite.Get();
+        if (fd < 0) return;
+        const char byte = 1;
+        // A full pipe already holds a wake-up; nothing is lost.
+        [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
+    }
 
     void Fail(const std::string& what, int err) { error = OsError(what, err); }
 
@@ -160,6 +176,8 @@ int SerialChannel::Open(const std::string& device, int baud, int byteSize, int s
     Port& port = *m_port;
     port.device = device;
     port.error.clear();
+    port.interruptedUntilClosed.store(false);
+    port.lastReceiveGotNothing.store(false);
 
     UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.Valid()) {
@@ -304,6 +322,7 @@ int SerialChannel::Receive(std::uint8_t* buffer, int count) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
     int got = 0;
 
+    // Under an interrupt the loop only collects what has already come.
     while (got < count) {
         const ssize_t n = ::read(fd, buffer + got, static_cast<size_t>(count - got));
         if (n > 0) {
@@ -317,36 +336,48 @@ int SerialChannel::Receive(std::uint8_t* buffer, int count) {
             break;
         }
         const int left = MsLeft(deadline);
-        if (left == 0) break;
+        if (left == 0 || port.Interrupted()) break;
         pollfd pfds[2] = {{fd, POLLIN, 0}, {port.wakeRead.Get(), POLLIN, 0}};
         const int ready = ::poll(pfds, port.wakeRead.Valid() ? 2 : 1, left);
         if (ready < 0 && errno != EINTR) {
             port.Fail(port.device, errno);
             break;
         }
-        if (ready > 0 && (pfds[1].revents & POLLIN) && port.DrainWake()) break;
+        // A wake-up left over from an interrupt already cleared only costs a look at the flags.
+        if (ready > 0 && (pfds[1].revents & POLLIN)) port.DrainWake();
         if (ready > 0 && (pfds[0].revents & (POLLERR | POLLNVAL))) {
             port.Fail(port.device, EIO);
             break;
         }
         // POLLHUP with data still queued: the read above collects it, then reports EIO.
     }
+    port.lastReceiveGotNothing.store(got == 0);
     return got > 0 ? got : -1;
 }
 
 void SerialChannel::Interrupt() {
+    if (!m_port) return;
     const int saved = errno;  // may run in a signal handler
-    const int fd = m_port ? m_port->wakeWrite.Get() : -1;
-    if (fd >= 0) {
-        const char byte = 1;
-        // A full pipe already holds a wake-up; nothing is lost.
-        [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
-    }
+    m_port->interrupted.store(true);
+    m_port->Wake();
+    errno = saved;
+}
+
+void SerialChannel::InterruptUntilClosed() {
+    if (!m_port) return;
+    const int saved = errno;
+    m_port->interruptedUntilClosed.store(true);
+    m_port->Wake();
     errno = saved;
 }
 
 void SerialChannel::ClearInterrupt() {
+    m_port->interrupted.store(false);
     if (m_port->wakeRead.Valid()) m_port->DrainWake();
+}
+
+bool SerialChannel::LastReceiveGotNothing() const {
+    return m_port->lastReceiveGotNothing.load();
 }
 
 std::string SerialChannel::LastError() const {

@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -129,33 +131,108 @@ TEST(SonoretProgram, ExitStatusesForUsageAndPortErrors) {
     EXPECT_NE(help.Out().find("Exit status"), std::string::npos);
 }
 
-TEST(SonoretProgram, CtrlCDuringADownloadStopsCleanlyWith130) {
+// A recorder at the real line rate with a first message that takes seconds to download.
+std::unique_ptr<emu::RecorderEmulator> PacedRecorder() {
     emu::Options options;
-    options.paced = true;  // the real line rate: the download takes seconds
-    emu::RecorderEmulator emulator(options);
-    ASSERT_TRUE(emulator.Start());
-    emulator.WithModel([](emu::RecorderModel& m) { m.folders[0][0].data.assign(60 * 528, 7); });
-    const fs::path folder =
-        fs::temp_directory_path() / ("sonoret-ctrlc-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    options.paced = true;
+    auto emulator = std::make_unique<emu::RecorderEmulator>(options);
+    if (!emulator->Start()) return nullptr;
+    emulator->WithModel([](emu::RecorderModel& m) { m.folders[0][0].data.assign(60 * 528, 7); });
+    return emulator;
+}
 
-    Process fetch({"--device", emulator.DevicePath(), "fetch", "1", "1", "-o",
+fs::path FreshFolder(const std::string& name) {
+    const fs::path folder = fs::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// `sonoret fetch` of that message into folder, hit by the signal while the blocks come in;
+// its exit status (-1 when the download never began), and its standard error in err.
+int FetchHitBySignal(emu::RecorderEmulator& recorder, const fs::path& folder, int signal,
+                     std::string& err) {
+    Process fetch({"--device", recorder.DevicePath(), "fetch", "1", "1", "-o",
                    (folder / "message.Bin").string()});
-    ASSERT_TRUE(
-        emulator.WaitForFrames(3, std::chrono::seconds(10)));  // mode on, directory, download
+    // mode on, directory, download
+    if (!recorder.WaitForFrames(3, std::chrono::seconds(10))) return -1;
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    fetch.Signal(SIGINT);
-    EXPECT_EQ(fetch.Wait(), 130) << fetch.Err();
+    fetch.Signal(signal);
+    const int status = fetch.Wait();
+    err = fetch.Err();
+    return status;
+}
+
+// The signal ends the fetch with the status a shell would report, nothing is left behind, and
+// the recorder hears the cancel filler and then the mode-off frame.
+void ExpectADownloadStopsCleanly(int signal, int status) {
+    const auto emulator = PacedRecorder();
+    ASSERT_TRUE(emulator);
+    const fs::path folder = FreshFolder("sonoret-signal");
+    std::string err;
+    EXPECT_EQ(FetchHitBySignal(*emulator, folder, signal, err), status) << err;
 
     EXPECT_TRUE(fs::is_empty(folder)) << "a partial file was left behind";
     fs::remove_all(folder);
-    ASSERT_TRUE(emulator.WaitForFrames(4, std::chrono::seconds(5)));
-    const auto frames = emulator.ReceivedFrames();
+    ASSERT_TRUE(emulator->WaitForFrames(4, std::chrono::seconds(5)));
+    const auto frames = emulator->ReceivedFrames();
     EXPECT_EQ(frames[2][1], 0xBF);
     EXPECT_EQ(frames.back(), (std::array<std::uint8_t, 4>{0xAA, 0xAA, 0x00, 0xFF}));
-    const auto wire = emulator.ReceivedBytes();
+    const auto wire = emulator->ReceivedBytes();
     ASSERT_GE(wire.size(), 12u + 256 + 4);
     EXPECT_TRUE(std::all_of(wire.end() - 260, wire.end() - 4, [](auto b) { return b == 0; }));
+}
+
+TEST(SonoretProgram, CtrlCDuringADownloadStopsCleanlyWith130) {
+    ExpectADownloadStopsCleanly(SIGINT, 130);
+}
+
+// Regression: these killed the program outright, leaving the partial message behind for ever
+// and the recorder sending.
+class SignalDuringADownload : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(SignalDuringADownload, StopsCleanlyWith128PlusTheSignal) {
+    ExpectADownloadStopsCleanly(GetParam().first, GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringADownload,
+                         ::testing::Values(std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129},
+                                           std::pair{SIGQUIT, 131}, std::pair{SIGPIPE, 141}),
+                         [](const auto& info) {
+                             return std::string(sigabbrev_np(info.param.first));
+                         });
+
+TEST(SonoretProgram, WhatAKilledFetchLeftGoesWithTheNextRunThere) {
+    const auto emulator = PacedRecorder();
+    ASSERT_TRUE(emulator);
+    const fs::path folder = FreshFolder("sonoret-killed");
+    std::string err;
+    EXPECT_EQ(FetchHitBySignal(*emulator, folder, SIGKILL, err), 128 + SIGKILL) << err;
+    // Nothing can be done about a SIGKILL: the staging folder with the partial message stays.
+    const auto left = Names(folder);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_TRUE(left[0].starts_with(".sonoret-")) << left[0];
+    EXPECT_FALSE(fs::is_empty(folder / left[0]));
+    // The staging folder of a run still at work (this very process, by its name) stays.
+    const std::string alive = ".sonoret-" + std::to_string(::getpid()) + "-Zz9Zz9";
+    fs::create_directories(folder / alive);
+
+    emu::RecorderEmulator recorder;
+    ASSERT_TRUE(recorder.Start());
+    Process next({"--device", recorder.DevicePath(), "fetch", "1", "2", "-o",
+                  (folder / "two.Bin").string()});
+    EXPECT_EQ(next.Wait(), 0) << next.Err();
+    EXPECT_EQ(Names(folder), (std::vector<std::string>{alive, "two.Bin"}));
+    fs::remove_all(folder);
 }
 
 TEST(SonoretProgram, SimulateServesAnotherSonoretUntilInterrupted) {

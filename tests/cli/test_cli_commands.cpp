@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -313,6 +314,79 @@ TEST_F(CliTest, PortsMapThroughTheWindowProgramsSettings) {
     EXPECT_EQ(RunPlain({"set-time", "01:02"}), 0) << Err();  // the saved port, COM3
     EXPECT_EQ(RunPlain({"--port", "4", "set-time", "01:02"}), 5);
     EXPECT_NE(Err().find("/dev/no-such-recorder"), std::string::npos);
+}
+
+TEST_F(CliTest, WrongSettingsAreNamedWithWhatIsUsedInstead) {
+    // Regression: a bad PORT silently became COM1, and the user saw a communication error.
+    for (const std::string value : {"999", "-5", "3abc"}) {
+        std::ofstream(context.settingsPath)
+            << "[COMM]\nPORT=" << value << "\nDEVICE1=" << emulator->DevicePath() << "\n";
+        EXPECT_EQ(RunPlain({"set-time", "01:02"}), 0) << Err();
+        EXPECT_NE(Err().find("sonoret: PORT=" + value + " in [COMM] of " + context.settingsPath),
+                  std::string::npos)
+            << Err();
+        EXPECT_NE(Err().find("; using COM1 (" + emulator->DevicePath() + ")\n"), std::string::npos)
+            << Err();
+    }
+    // Not a file to read: the defaults, after saying so.
+    fs::remove(context.settingsPath);
+    fs::create_symlink("/dev/zero", context.settingsPath);
+    EXPECT_EQ(RunPlain({"--port", "200", "list"}), 5);
+    EXPECT_EQ(Err().find("sonoret: the settings file " + context.settingsPath +
+                         " is not a regular file; going on with the default settings\n"),
+              0u)
+        << Err();
+    EXPECT_NE(Err().find("/dev/ttyS199"), std::string::npos) << Err();
+    // Where the settings choose nothing, they are not talked about.
+    EXPECT_EQ(Run({"set-time", "01:02"}), 0);
+    EXPECT_EQ(Err(), "");
+}
+
+TEST_F(CliTest, ASignalAgainstASilentRecorderEndsTheCommandAtOnce) {
+    // Regression: Ctrl-C ended only the wait under way; the next request and the mode-off
+    // each waited their full 3000 ms.
+    using namespace std::chrono;
+    SetFaults([](emu::FaultSwitches& f) { f.silent = true; });
+    for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        emulator->ClearLog();
+        steady_clock::time_point raised;
+        std::thread press([&, signal = signal] {
+            emulator->WaitForFrames(1, seconds(10));  // waiting for the mode reply
+            std::this_thread::sleep_for(milliseconds(100));
+            raised = steady_clock::now();
+            interruption::Raise(signal);
+        });
+        const int got = Run({"list"});
+        const auto ended = steady_clock::now();
+        press.join();
+        EXPECT_EQ(got, status) << Err();
+        EXPECT_LT(ended - raised, milliseconds(1500));
+        EXPECT_EQ(Err(), "");  // an interruption is no communication error
+        // The session still ends with the mode-off frame.
+        emulator->WaitForFrames(3, seconds(5));
+        EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOff}));
+    }
+}
+
+TEST_F(CliTest, CtrlCAtTheDeleteQuestionIsNoAnswer) {
+    // Ctrl-C ends the read of the answer as the end of input would.
+    class InterruptedInput : public std::streambuf {
+    protected:
+        int_type underflow() override {
+            interruption::Raise();
+            return traits_type::eof();
+        }
+    } input;
+    std::istream interrupted(&input);
+    context.interactive = true;
+    context.in = &interrupted;
+    out.str("");
+    err.str("");
+    EXPECT_EQ(
+        RunSonoret({"--device", emulator->DevicePath(), "delete", "1", "2"}, context, out, err),
+        130);
+    EXPECT_EQ(err.str().find("Nothing deleted"), std::string::npos) << err.str();
+    EXPECT_TRUE(Frames().empty());
 }
 
 TEST_F(CliTest, CommunicationFailuresUseTheProgramsMessages) {

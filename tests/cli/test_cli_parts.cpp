@@ -1,5 +1,7 @@
 // The command line's own pieces: the settings reader, argument parsing, the progress line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -43,6 +45,38 @@ TEST(SettingsFile, FallsBackToTheFirstPort) {
     EXPECT_EQ(settings.SavedPort(), 2);  // the group written into the key
     EXPECT_FALSE(settings.Load("/nonexistent/QP2400.conf"));
     EXPECT_EQ(settings.SavedPort(), 1);
+}
+
+TEST(SettingsFile, OnlyARegularFileOfSaneSizeIsRead) {
+    // Regression: the file was read whole, whatever it was: a link to /dev/zero grew memory
+    // without bound, a named pipe blocked for ever.
+    namespace fs = std::filesystem;
+    const fs::path dir =
+        fs::temp_directory_path() / ("sonoret-settings-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string zero = (dir / "zero.conf").string();
+    const std::string pipe = (dir / "pipe.conf").string();
+    const std::string large = (dir / "large.conf").string();
+    fs::create_symlink("/dev/zero", zero);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::ofstream(large) << "[COMM]\nPORT=3\n";
+    fs::resize_file(large, SettingsFile::kMaxBytes + 1);
+    for (const auto& [path, why] :
+         {std::pair{zero, " is not a regular file"}, std::pair{pipe, " is not a regular file"},
+          std::pair{large, " is larger than 1024 KiB"}}) {
+        SettingsFile settings;
+        EXPECT_FALSE(settings.Load(path));
+        EXPECT_EQ(settings.Problem(), "the settings file " + path + why);
+        EXPECT_EQ(settings.SavedPort(), 1);
+    }
+    SettingsFile settings;
+    EXPECT_FALSE(settings.Load((dir / "missing.conf").string()));
+    EXPECT_EQ(settings.Problem(), "");  // nothing to tell: the defaults
+    fs::resize_file(large, SettingsFile::kMaxBytes);
+    EXPECT_TRUE(settings.Load(large));
+    EXPECT_EQ(settings.Problem(), "");
+    EXPECT_EQ(settings.SavedPort(), 3);
+    fs::remove_all(dir);
 }
 
 TEST(SettingsFile, LivesUnderTheUsersConfigFolder) {

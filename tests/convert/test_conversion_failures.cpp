@@ -1,7 +1,12 @@
 // Every way a conversion can fail ends the same way: a clear status, no partial ".wav", no
 // temporary file left over, an earlier ".wav" untouched, the progress display closed.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <future>
 
 #include "convert/frame_decoding.h"
 #include "convert/wav_converter.h"
@@ -85,6 +90,29 @@ TEST_F(ConversionFailure, FilesThatCannotBeOpenedFailBeforeAnyProgress) {
     EXPECT_NE(output.detail.find("gone/0_01.wav"), std::string::npos) << output.detail;
     EXPECT_EQ(m_log->created, 0);
     EXPECT_EQ(m_folder.Names(), std::vector<std::string>{"0_01.Bin"});
+}
+
+TEST_F(ConversionFailure, ANamedPipeOrADeviceIsRefusedWithoutWaiting) {
+    // Regression: the open of a named pipe waited for a writer for ever, deaf to Ctrl-C.
+    const std::string fifo = m_folder.File("pipe.Bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto converting = std::async(
+        std::launch::async, [&] { return ConvertBinToWav(fifo, Wav(), 2, m_entries, nullptr); });
+    if (converting.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ::close(::open(fifo.c_str(), O_WRONLY));  // the writer it waits for, so the test ends
+        converting.wait();
+        FAIL() << "the conversion waited for a writer of the pipe";
+    }
+    const ConvertResult pipe = converting.get();
+    EXPECT_EQ(pipe.status, ConvertStatus::InputUnreadable);
+    EXPECT_EQ(pipe.detail, "cannot convert " + fifo + ": it is a named pipe, not a file");
+
+    const std::string zero = m_folder.File("zero.Bin");
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    const ConvertResult device = ConvertBinToWav(zero, Wav(), 2, m_entries, nullptr);
+    EXPECT_EQ(device.status, ConvertStatus::InputUnreadable);
+    EXPECT_EQ(device.detail, "cannot convert " + zero + ": it is a device, not a file");
+    EXPECT_FALSE(FileExists(Wav()));
 }
 
 TEST_F(ConversionFailure, TheMessageFileIsNeverWrittenOver) {

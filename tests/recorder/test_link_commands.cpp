@@ -116,7 +116,44 @@ TEST_F(CommandsTest, ReopeningTheSamePortWorks) {
     EXPECT_EQ(link->ReadDirectory(), 1);
 }
 
+TEST_F(CommandsTest, ACancelledExchangeEndsWithoutAnotherWait) {
+    // Regression: a cancel woke only the wait under way; the directory request after the mode
+    // frame and the mode-off each waited their full 3000 ms against a silent recorder.
+    using namespace std::chrono;
+    SetFaults([](emu::FaultSwitches& f) { f.silent = true; });
+    std::thread cancel([&] {
+        emulator->WaitForFrames(1, seconds(5));
+        std::this_thread::sleep_for(milliseconds(100));
+        link->m_serial.Interrupt();
+    });
+    const auto start = steady_clock::now();
+    EXPECT_EQ(link->ReadDirectory(), 0);
+    EXPECT_EQ(link->SetMode(0), 1);
+    cancel.join();
+    EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
+    // Everything was still said.
+    emulator->WaitForFrames(3, seconds(5));
+    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOff}));
+
+    // The next operation starts clean.
+    SetFaults([](emu::FaultSwitches&) {});
+    EXPECT_EQ(link->ReadDirectory(), 1);
+}
+
 // Each of these waits out the recorder's 3000 ms reply time once or more.
+
+TEST_F(CommandsTest, SlowModeOffAfterASilentExchangeIsNotWaitedFor) {
+    // Its reply is ignored anyway; a line that did not answer the last exchange is not worth
+    // another 3000 ms at the end of every failed session.
+    using namespace std::chrono;
+    SetFaults([](emu::FaultSwitches& f) { f.silent = true; });
+    EXPECT_EQ(link->SetTime(1, 2), 0);
+    const auto start = steady_clock::now();
+    EXPECT_EQ(link->SetMode(0), 1);
+    EXPECT_LT(steady_clock::now() - start, milliseconds(1500));
+    emulator->WaitForFrames(2, seconds(5));
+    EXPECT_EQ(Frames().back(), kModeOff);
+}
 
 TEST_F(CommandsTest, SlowShortRepliesFailEveryCheckedExchange) {
     // Regression: a reply that came only in part counted as complete, the rest of the buffer

@@ -142,6 +142,38 @@ TEST_F(SerialChannelTest, AClearedInterruptIsForgotten) {
     EXPECT_EQ(channel.Receive(buffer, 4), 4);
 }
 
+TEST_F(SerialChannelTest, InterruptsHoldUntilTheirEnd) {
+    // Regression: the one Receive that saw an interrupt used it up, so the next request of a
+    // cancelled operation waited its full 3000 ms again.
+    using namespace std::chrono;
+    std::uint8_t buffer[4];
+    auto promptly = [&] {
+        const auto start = steady_clock::now();
+        const int got = channel.Receive(buffer, 4);
+        EXPECT_LT(steady_clock::now() - start, milliseconds(1000));
+        return got;
+    };
+    channel.Interrupt();
+    EXPECT_EQ(promptly(), -1);
+    EXPECT_EQ(promptly(), -1);
+    EXPECT_TRUE(channel.LastReceiveGotNothing());
+    channel.ClearInterrupt();  // a new operation
+    peer.Write({1, 2, 3, 4});
+    EXPECT_EQ(channel.Receive(buffer, 4), 4);
+    EXPECT_FALSE(channel.LastReceiveGotNothing());
+
+    // The program's own stop outlasts ClearInterrupt; only opening the line again ends it.
+    channel.InterruptUntilClosed();
+    channel.ClearInterrupt();
+    peer.Write({5, 6});
+    AwaitArrival(2);
+    EXPECT_EQ(promptly(), 2);  // what had come, at once
+    EXPECT_EQ(promptly(), -1);
+    ASSERT_EQ(OpenRecorderLine(channel, peer.SlavePath()), 1) << channel.LastError();
+    peer.Write({7, 8, 9, 10});
+    EXPECT_EQ(channel.Receive(buffer, 4), 4);
+}
+
 TEST_F(SerialChannelTest, InterruptFromAnotherThreadWakesAWaitingReceive) {
     const auto start = std::chrono::steady_clock::now();
     std::thread canceller([&] {
