@@ -38,6 +38,8 @@ inline constexpr const char* kConvertFailed = " Convert Failed ";
 inline constexpr const char* kDeleteQuestion = "Do You Really Delete Message?";
 inline constexpr const char* kDeleteCaption = "Delete Message";
 inline constexpr const char* kDeleteFailed = "Delete Failed.\nCheck Your Commnunication Cable.";
+// The port error goes on with the device and the system's reason: "(/dev/ttyS0: no such device)".
+inline constexpr const char* kSerialInitReason = "\n(%s)";  // printf format, the reason
 
 // Progress windows: caption and text line of each long operation
 inline constexpr const char* kProgressDefaultTitle = "Progress";

@@ -226,7 +226,8 @@ TEST(MainFrameTest, PortRadioMarksAndThePortKeptForTheNextStart) {
         frame.Action(res::ID_PORT_COM2)->trigger();
         ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
         EXPECT_EQ(harness.Boxes().Shown()[0].text,
-                  "Serial Port Initialize Error\nCheck Your Commnunication Cable.");
+                  "Serial Port Initialize Error\nCheck Your Commnunication Cable.\n"
+                  "(/nonexistent/serial: no such device)");
         EXPECT_EQ(CheckedPorts(frame), std::vector<int>{2});
         EXPECT_EQ(frame.m_link.m_bConnected, 0);
 
