@@ -1,7 +1,11 @@
 #include "app/manager_app.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWindow>
+#include <chrono>
 
 #include "app/about_box.h"
 #include "app/cqp_doc.h"
@@ -11,8 +15,28 @@
 #include "frame/message_box.h"
 #include "res/pictures.h"
 #include "res/strings.h"
+#include "res/text_format.h"
 
 namespace {
+
+constexpr int kLowestPort = 1;
+constexpr int kHighestPort = 9;  // the Port menu's COM1 to COM9
+
+// Waits, at most a moment, until the window system has placed and shown the window: a box shown
+// before then is centred over wherever the window was before it was placed, which is often the
+// menu bar of the window that then appears. The user's input waits meanwhile.
+void WaitUntilExposed(QWidget& window, std::chrono::milliseconds timeout) {
+    QWindow* handle = window.windowHandle();
+    if (!handle || handle->isExposed()) return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, handle] {
+        if (handle->isExposed()) loop.quit();
+    });
+    poll.start(10);
+    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
 
 QString Key(const char* section, const char* value) {
     return QStringLiteral("%1/%2").arg(QString::fromLatin1(section), QString::fromLatin1(value));
@@ -55,12 +79,40 @@ std::string CManagerApp::CacheFolder() const {
         .toStdString();
 }
 
+WorkingFolder::Places CManagerApp::WorkingFolderPlaces() const {
+    WorkingFolder::Places places;
+    places.programFolder = ProgramFolder();
+    places.cacheFolder = CacheFolder();
+    // A private folder: where the user's private run-time files go, else the temporary folder.
+    // (Read plainly: asking for the run-time location makes folders of its own when unset.)
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) places.privateBases.push_back(runtime.toStdString());
+    const QString temporary = QDir::tempPath();
+    if (!temporary.isEmpty()) {
+        places.privateBases.push_back(QDir::toNativeSeparators(temporary).toStdString());
+    }
+    return places;
+}
+
 void CManagerApp::LoadSettings() {
     Profile profile;
+    m_settingsNotices.clear();
     bool ok = false;
-    const int port = profile.value(Key(text::kSectionComm, text::kValuePort), 1).toInt(&ok);
-    // A value that is not a port number counts as missing.
-    m_nPort = ok && port >= 1 ? port : 1;
+    const QString portKey = Key(text::kSectionComm, text::kValuePort);
+    const QVariant portValue = profile.value(portKey);
+    const int port = portValue.toInt(&ok);
+    m_nPort = 1;
+    if (!portValue.isValid()) {
+        // Missing: the first run.
+    } else if (ok && port >= kLowestPort && port <= kHighestPort) {
+        m_nPort = port;
+    } else {
+        // Said, not passed over: the port error that would follow names no setting.
+        const std::string setting = "[" + std::string(text::kSectionComm) + "] " +
+                                    text::kValuePort + "=" + portValue.toString().toStdString();
+        m_settingsNotices.push_back(text::Format(text::kSettingsBadPort, setting,
+                                                 profile.fileName().toStdString(), m_nPort));
+    }
 
     m_strSourcePath = profile
                           .value(Key(text::kSectionGlobal, text::kValuePath),
@@ -108,25 +160,34 @@ std::string CManagerApp::DeviceForPort(int port) const {
     return found == m_portDevices.end() ? std::string() : found->second;
 }
 
-bool CManagerApp::StartEmulator() {
+bool CManagerApp::StartEmulator(std::vector<std::string>& notices) {
     m_pEmulator = std::make_unique<SimulatedRecorder>(m_options.emulatorMode);
     std::string error;
     if (m_pEmulator->Start(&error)) return true;
     m_pEmulator.reset();
-    MessageBox::Show(nullptr, "The built-in recorder emulator could not start: " + error);
+    notices.push_back("The built-in recorder emulator could not start: " + error);
     return false;
 }
 
 bool CManagerApp::InitInstance() {
+    // Before anything reads the profile: a wrong file is never read, and never written.
+    std::vector<std::string> notices;
+    if (std::string problem = Profile::CheckFiles(); !problem.empty()) {
+        notices.push_back(std::move(problem));
+    }
     LoadSettings();
     m_pDocument = std::make_unique<CQPDoc>();
-    if (m_options.simulate) StartEmulator();
+    if (m_options.simulate) StartEmulator(notices);
     m_pMainFrame = std::make_unique<CMainFrame>(*this, *m_pDocument);
     m_pMainFrame->show();
     m_pMainFrame->setWindowTitle(QString::fromLatin1(text::kMainTitle));
     // Read afresh: whatever the panes' creation did to the members, the profile holds.
     LoadSettings();
+    notices.insert(notices.end(), m_settingsNotices.begin(), m_settingsNotices.end());
     m_nStartPort = m_nPort;
+    // What start-up has to say is said over the window, once the user can see it.
+    WaitUntilExposed(*m_pMainFrame, std::chrono::seconds(2));
+    for (const std::string& notice : notices) MessageBox::Show(m_pMainFrame.get(), notice);
     m_pMainFrame->StartRecorder();
     return true;
 }

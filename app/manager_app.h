@@ -3,8 +3,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
+#include "frame/working_folder.h"
 
 class CMainFrame;
 class CQPDoc;
@@ -37,6 +39,8 @@ public:
     std::string ProgramFolder() const;
     // The user's cache folder, the working folder's fallback.
     std::string CacheFolder() const;
+    // Every place the working folder may go, in order.
+    WorkingFolder::Places WorkingFolderPlaces() const;
 
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     CQPDoc* Document() const { return m_pDocument.get(); }
@@ -52,7 +56,9 @@ public:
     std::string m_strProgramFolder;
 
 private:
-    bool StartEmulator();
+    bool StartEmulator(std::vector<std::string>& notices);
+
+    std::vector<std::string> m_settingsNotices;  // what the last LoadSettings found wrong
 
     StartOptions m_options;
     int m_nStartPort = 0;                      // the port --device or --simulate stands behind

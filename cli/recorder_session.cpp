@@ -36,11 +36,8 @@ int RecorderSession::Open() {
         m_err << "sonoret: " << m_settings.Problem() << "; going on with the default settings\n";
     }
     const int port = m_context.port > 0 ? m_context.port : SavedPort(settingsChooseDevice);
-    if (!m_link.Initialise(port, &m_owner)) {
-        // The owner has shown the message; the system's reason helps find the right device.
-        m_err << "(" << m_link.m_serial.LastError() << ")\n";
-        return kExitPort;
-    }
+    // The owner has shown the message, with the device and the system's reason.
+    if (!m_link.Initialise(port, &m_owner)) return kExitPort;
     m_opened = true;
     interruption::WatchChannel(&m_link.m_serial);
     return interruption::Raised() ? kExitInterrupted : kExitOk;

@@ -22,11 +22,11 @@
 #include "frame/progress_window.h"
 #include "frame/progress_window_display.h"
 #include "frame/threaded_progress_display.h"
-#include "frame/working_folder.h"
 #include "res/menu_builder.h"
 #include "res/pictures.h"
 #include "res/resource_ids.h"
 #include "res/strings.h"
+#include "res/text_format.h"
 #include "views/files/left_view.h"
 #include "views/files/mid_view.h"
 #include "views/recorder/right_view.h"
@@ -252,8 +252,7 @@ void CMainFrame::OnCreateClient() {
     });
     connect(m_pRightView, &CRightView::commandIssued, this, &CMainFrame::OnCommand);
     connect(m_pRightView, &CRightView::deleteKeyPressed, this, &CMainFrame::OnDeleteMessage);
-    connect(m_pRightView, &CRightView::messageClicked, this, &CMainFrame::ShowMessageDate);
-    connect(m_pRightView, &CRightView::folderClicked, this, &CMainFrame::ResetMessageDate);
+    connect(m_pRightView, &CRightView::currentMessageChanged, this, &CMainFrame::ShowMessageDate);
     connect(m_pRightView, &CRightView::messageSelectionChanged, this, &CMainFrame::UpdateCommandUI);
 
     // The views' initial update.
@@ -419,14 +418,36 @@ std::string CMainFrame::DeviceForPort(int port) const {
 // ---- working folder -------------------------------------------------------------------------
 
 void CMainFrame::PrepareWorkingFolder() {
-    const std::string folder = ::PrepareWorkingFolder(m_app.ProgramFolder(), m_app.CacheFolder());
+    StoreWorkingFolder();
+    if (!m_workingFolder.Path().empty()) {
+        m_bNoFolderReported = false;
+        return;
+    }
+    // Said once, not again at every change of port; the commands that need it say it again.
+    if (m_bNoFolderReported) return;
+    m_bNoFolderReported = true;
+    MessageBox::Show(this, text::Format(text::kNoWorkingFolder, m_workingFolder.Problem()), {},
+                     MessageBox::Stop);
+}
+
+void CMainFrame::StoreWorkingFolder() {
+    m_workingFolder.Prepare(m_app.WorkingFolderPlaces());
+    const std::string folder = m_workingFolder.Path();
     m_app.m_strSourcePath = folder;
     std::lock_guard<std::mutex> lock(m_folderMutex);
     m_strWorkingFolder = folder;
 }
 
+bool CMainFrame::RequireWorkingFolder() {
+    StoreWorkingFolder();
+    if (!m_workingFolder.Path().empty()) return true;
+    MessageBox::Show(this, text::Format(text::kNoWorkingFolder, m_workingFolder.Problem()), {},
+                     MessageBox::Stop);
+    return false;
+}
+
 void CMainFrame::RemoveWorkingFolder() {
-    ::RemoveWorkingFolder(m_app.m_strSourcePath);
+    m_workingFolder.Remove();
 }
 
 // ---- close ----------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "frame/working_folder.h"
 #include "recorder/link_owner.h"
 #include "recorder/recorder_link.h"
 
@@ -63,6 +64,8 @@ public:
 
     void PrepareWorkingFolder();
     void RemoveWorkingFolder();
+    // The date pane follows the recorder tree's current item: a message's date, else (a
+    // folder, nothing) the pane's own text.
     void ShowMessageDate();
     void ResetMessageDate();
 
@@ -82,8 +85,8 @@ public:
     std::string DeviceForPort(int port) const override;
 
     // Seams, so tests see what would go to the desktop and the user.
-    // Opens a file with the desktop's default application (Play).
-    using FileOpener = std::function<void(const std::string& path)>;
+    // Opens a file with the desktop's default application (Play); false when none opened it.
+    using FileOpener = std::function<bool(const std::string& path)>;
     void SetFileOpener(FileOpener opener) { m_openFile = std::move(opener); }
     // The Save As dialog: the chosen full path, or empty when the user cancelled.
     using SaveAsDialog =
@@ -129,7 +132,14 @@ private:
     void UpdateLockIndicators();
     // Says no to a recorder command while another runs.
     bool RefuseWhileBusy();
+    // Plays a converted message; says so when the desktop has no program to open it.
     void OpenMessageFile(const std::string& path);
+    // The working folder, made again if it has gone; when there is none the user is told and
+    // the command that asked must not go on.
+    bool RequireWorkingFolder();
+    void StoreWorkingFolder();
+    // The folder the Save As dialog opens in: the folder tree's, or its nearest existing parent.
+    std::string SaveAsFolder() const;
     // Copies the converted message to the chosen place, replacing what is there; reports a
     // failure. Nothing happens when both are the same file.
     bool CopyToTarget(const std::string& source, const std::string& target);
@@ -155,6 +165,8 @@ private:
     bool m_bCloseWhenIdle = false;
     QPointer<ProgressWindow> m_pActiveProgress;  // the GUI thread's progress window, if any
 
+    ::WorkingFolder m_workingFolder;  // the LinkOwner call WorkingFolder() hides the class name
+    bool m_bNoFolderReported = false;
     mutable std::mutex m_folderMutex;  // the download thread asks for the working folder
     std::string m_strWorkingFolder;
 

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QUrl>
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -18,6 +17,7 @@
 #include "frame/wait_cursor.h"
 #include "recorder/message_label.h"
 #include "res/strings.h"
+#include "res/text_format.h"
 #include "views/files/left_view.h"
 #include "views/recorder/right_view.h"
 
@@ -90,12 +90,32 @@ void CMainFrame::OnConnect() {
 }
 
 void CMainFrame::OpenMessageFile(const std::string& path) {
-    if (m_openFile) {
-        m_openFile(path);
-        return;
+    const bool opened =
+        m_openFile ? m_openFile(path)
+                   : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    // Without a player for ".wav" nothing would happen at all: the user is told where the file
+    // is, to open it some other way.
+    if (!opened) {
+        MessageBox::Show(this, text::Format(text::kPlayOpenFailed, path), {}, MessageBox::Stop);
     }
-    // A file without a player simply does not open.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+std::string CMainFrame::SaveAsFolder() const {
+    std::string shown = m_pLeftView ? m_pLeftView->SelectedFolderPath() : std::string();
+    if (shown.empty()) shown = m_app.m_strLeftPath;
+    // A folder that has gone since opens its nearest parent that is still there.
+    fs::path folder(shown);
+    std::error_code error;
+    while (!folder.empty() && !fs::is_directory(folder, error)) {
+        const fs::path parent =
+            folder.has_filename() ? folder.parent_path() : folder.parent_path().parent_path();
+        if (parent == folder) break;
+        folder = parent;
+    }
+    if (folder.empty() || !fs::is_directory(folder, error)) return shown;
+    std::string path = folder.string();
+    if (path.back() != fs::path::preferred_separator) path += fs::path::preferred_separator;
+    return path;
 }
 
 void CMainFrame::OnPlay() {
@@ -106,6 +126,7 @@ void CMainFrame::OnPlay() {
         !m_pRightView->GetCurrentMessage(message, folder)) {
         return;
     }
+    if (!RequireWorkingFolder()) return;
     CommandScope scope(*this);
     m_strTargetPath = m_link.MessagePath(folder, message, ".wav");
     const MessageEntry& entry = m_link.m_directory.Entry(folder, message);
@@ -131,13 +152,14 @@ void CMainFrame::OnSaveToWav() {
         !m_pRightView->GetCurrentMessage(message, folder)) {
         return;
     }
+    if (!RequireWorkingFolder()) return;
     std::string proposed = m_pRightView->GetCurrentItemText();
     std::replace(proposed.begin(), proposed.end(), ':', '_');
 
     const SaveAsDialog& dialog =
         m_saveAsDialog ? m_saveAsDialog : SaveAsDialog(DefaultSaveAsDialog);
     const QString chosen =
-        dialog(this, QString::fromStdString(m_app.m_strLeftPath), QString::fromStdString(proposed),
+        dialog(this, QString::fromStdString(SaveAsFolder()), QString::fromStdString(proposed),
                NameFilters(text::kSaveFilter), QString::fromLatin1(text::kWavExtension));
     if (chosen.isEmpty()) return;
 
@@ -163,10 +185,9 @@ void CMainFrame::OnSaveToWav() {
 
 bool CMainFrame::CopyToTarget(const std::string& source, const std::string& target) {
     if (ReplaceWithCopy(source, target)) return true;
-    char message[1024];
-    std::snprintf(message, sizeof message, text::kFileCopyFailed,
-                  fs::path(target).filename().string().c_str());
-    MessageBox::Show(this, message, text::kFileCopyCaption, MessageBox::Stop);
+    MessageBox::Show(this,
+                     text::Format(text::kFileCopyFailed, fs::path(target).filename().string()),
+                     text::kFileCopyCaption, MessageBox::Stop);
     return false;
 }
 
@@ -175,7 +196,15 @@ void CMainFrame::OnDownloadComplete(int complete) {
     const auto downloaded = std::exchange(m_pendingDownload, std::nullopt);
     UpdateCommandUI();
     if (!complete) {
-        if (!m_link.m_bCancelled && !m_bClosing) MessageBox::Show(this, text::kCommError);
+        if (m_link.m_bCancelled || m_bClosing) return;
+        if (m_link.LastDownloadEnd() == RecorderLink::DownloadEnd::FileError) {
+            // Not the cable: the ".Bin" file could not be written (disk full, no permission).
+            MessageBox::Show(
+                this, text::Format(text::kMessageFileWriteFailed, m_link.LastDownloadError()), {},
+                MessageBox::Stop);
+        } else {
+            MessageBox::Show(this, text::kCommError);
+        }
         return;
     }
     if (!downloaded) return;
@@ -199,8 +228,13 @@ void CMainFrame::OnDeleteMessage() {
     if (RefuseWhileBusy()) return;
     int message = 0, folder = 0;
     if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) return;
+    // The PC's copies of the later messages are renumbered in the working folder.
+    if (!RequireWorkingFolder()) return;
     CommandScope scope(*this);
-    if (MessageBox::Show(this, text::kDeleteQuestion, text::kDeleteCaption, MessageBox::Question) !=
+    const std::string question =
+        text::Format(text::kDeleteMessageNaming, text::kDeleteQuestion, FolderBaseName(folder),
+                     m_pRightView->GetCurrentItemText());
+    if (MessageBox::Show(this, question, text::kDeleteCaption, MessageBox::Question) !=
         MessageBox::IdYes) {
         return;
     }

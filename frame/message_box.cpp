@@ -12,13 +12,14 @@ MessageBox::Hook& TestHook() {
     return hook;
 }
 
+std::string CaptionOrAppName(const std::string& caption) {
+    return caption.empty() ? std::string(text::kAppName) : caption;
+}
+
 }  // namespace
 
-int MessageBox::Show(QWidget* parent, const std::string& text, const std::string& caption,
-                     Kind kind) {
-    Shown shown{text, caption.empty() ? std::string(text::kAppName) : caption, kind};
-    if (TestHook()) return TestHook()(shown);
-
+std::unique_ptr<QMessageBox> MessageBox::Build(QWidget* parent, const std::string& text,
+                                               const std::string& caption, Kind kind) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     switch (kind) {
@@ -32,9 +33,20 @@ int MessageBox::Show(QWidget* parent, const std::string& text, const std::string
             buttons = QMessageBox::Yes | QMessageBox::No;
             break;
     }
-    QMessageBox box(icon, QString::fromStdString(shown.caption), QString::fromStdString(text),
-                    buttons, parent);
-    switch (box.exec()) {
+    auto box =
+        std::make_unique<QMessageBox>(icon, QString::fromStdString(CaptionOrAppName(caption)),
+                                      QString::fromStdString(text), buttons, parent);
+    // Every question may destroy something: Enter, or a key pressed in haste, must not say yes.
+    if (kind == Question) box->setDefaultButton(QMessageBox::No);
+    return box;
+}
+
+int MessageBox::Show(QWidget* parent, const std::string& text, const std::string& caption,
+                     Kind kind) {
+    if (TestHook()) return TestHook()(Shown{text, CaptionOrAppName(caption), kind, parent});
+
+    const std::unique_ptr<QMessageBox> box = Build(parent, text, caption, kind);
+    switch (box->exec()) {
         case QMessageBox::Yes:
             return IdYes;
         case QMessageBox::No:
@@ -53,6 +65,7 @@ void MessageBox::SetTestHook(Hook hook) {
 ScriptedMessageBoxes::ScriptedMessageBoxes() {
     MessageBox::SetTestHook([this](const MessageBox::Shown& shown) {
         m_shown.push_back(shown);
+        if (m_onShow) m_onShow(shown);
         if (!m_answers.empty()) {
             const int answer = m_answers.front();
             m_answers.erase(m_answers.begin());

@@ -1,8 +1,10 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 // Every message box of the window program goes through here, so the texts, captions, buttons
@@ -21,12 +23,17 @@ public:
         std::string text;
         std::string caption;
         Kind kind = Plain;
+        QWidget* parent = nullptr;  // the window the box is centred on
     };
 
     // Shows the box modally and returns the answer. An empty caption gives the application's
-    // name, as every untitled box of the program has always had.
+    // name, as every untitled box of the program has always had. A question's default button
+    // is No.
     static int Show(QWidget* parent, const std::string& text, const std::string& caption = {},
                     Kind kind = Plain);
+    // The box Show shows, made but not shown.
+    static std::unique_ptr<QMessageBox> Build(QWidget* parent, const std::string& text,
+                                              const std::string& caption, Kind kind);
 
     // While a hook is set no dialog appears: the hook sees each box and returns the answer.
     using Hook = std::function<int(const Shown&)>;
@@ -43,10 +50,15 @@ public:
     ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
 
     void Answer(int answer) { m_answers.push_back(answer); }
+    // Runs as each box is shown, before it is answered.
+    void OnShow(std::function<void(const MessageBox::Shown&)> onShow) {
+        m_onShow = std::move(onShow);
+    }
     const std::vector<MessageBox::Shown>& Shown() const { return m_shown; }
     void Clear() { m_shown.clear(); }
 
 private:
     std::vector<int> m_answers;
     std::vector<MessageBox::Shown> m_shown;
+    std::function<void(const MessageBox::Shown&)> m_onShow;
 };

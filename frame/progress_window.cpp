@@ -33,8 +33,8 @@ QWidget* MainWindowOf(QWidget* owner) {
 }  // namespace
 
 ProgressWindow::ProgressWindow(QWidget* owner, const QString& caption, int smooth)
-    : QWidget(MainWindowOf(owner), Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                       Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+    : QWidget(MainWindowOf(owner),
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_strTitle(QString::fromLatin1(text::kProgressDefaultTitle)),
       m_strCancelLabel(QString::fromLatin1(text::kProgressCancel)) {
     m_strTitle = caption;
@@ -42,13 +42,15 @@ ProgressWindow::ProgressWindow(QWidget* owner, const QString& caption, int smoot
 }
 
 ProgressWindow::~ProgressWindow() {
-    if (m_bWatchingEscape) qApp->removeEventFilter(this);
     SavePosition();
 }
 
 void ProgressWindow::Create(const QString& caption, int smooth) {
     setObjectName(QStringLiteral("ProgressWindow"));
+    // It shows without taking the focus from where the user works, but a click on it makes it
+    // the window the keys go to: Escape there cancels, and only there.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::BusyCursor);  // arrow with hourglass: the program works, the window is live
     setAutoFillBackground(true);
     QPalette face = palette();
@@ -187,25 +189,26 @@ void ProgressWindow::UpdateBar() {
 void ProgressWindow::PeekAndPump(int cancelOnEscape) {
     if (m_bCancelPressed) return;
     QPointer<ProgressWindow> self(this);
-    const bool filter = cancelOnEscape && !m_bWatchingEscape;
-    if (filter) qApp->installEventFilter(this);
+    const bool before = m_bEscapeCancels;
+    m_bEscapeCancels = before || cancelOnEscape != 0;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (self && filter) qApp->removeEventFilter(this);
+    if (self) m_bEscapeCancels = before;
 }
 
 void ProgressWindow::WatchEscape() {
-    if (m_bWatchingEscape) return;
-    m_bWatchingEscape = true;
-    qApp->installEventFilter(this);
+    m_bEscapeCancels = true;
 }
 
-bool ProgressWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_bCancelPressed) {
-        OnCancel();
+void ProgressWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape typed elsewhere (closing a menu, ending a rename, dismissing a box) never gets
+    // here: it belongs to what the user was doing there, not to a transfer that may have run
+    // for minutes.
+    if (event->key() == Qt::Key_Escape && m_bEscapeCancels) {
+        if (!m_bCancelPressed) OnCancel();
+        event->accept();
+        return;
     }
-    // The key still goes where it was going.
-    return QWidget::eventFilter(watched, event);
+    QWidget::keyPressEvent(event);
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event) {

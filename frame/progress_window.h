@@ -27,15 +27,16 @@ public:
     void SetText(const char* format, ...);
     int StepIt();
     int SetPos(int pos);
-    // Runs the pending events of the GUI thread; with cancelOnEscape, an Escape typed anywhere
-    // in the program counts as Cancel. Returns at once once cancelled.
+    // Runs the pending events of the GUI thread; with cancelOnEscape, an Escape typed in this
+    // window (a click on it gives it the keys) counts as Cancel. Returns at once once
+    // cancelled.
     void PeekAndPump(int cancelOnEscape);
     void Show();
     void Hide();
-    // Cancel button, or Escape while pumping.
+    // Cancel button, or Escape in the window while pumping.
     void OnCancel();
 
-    // The download's window: no pump runs on this thread for it, so Escape is watched for as
+    // The download's window: no pump runs on this thread for it, so its Escape cancels for as
     // long as the window lives.
     void WatchEscape();
     // Called once, on this thread, when the user cancels.
@@ -59,7 +60,7 @@ public:
     static constexpr int kMargin = 10;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -69,6 +70,6 @@ private:
     void SavePosition();
     void UpdateBar();
 
-    bool m_bWatchingEscape = false;
+    bool m_bEscapeCancels = false;  // the owner asked for Escape to count as Cancel
     std::function<void()> m_onCancel;
 };

@@ -71,8 +71,8 @@ int ThreadedProgressDisplay::StepIt() {
 }
 
 void ThreadedProgressDisplay::PeekAndPump(bool cancelOnEscape) {
-    // The GUI thread runs its own event loop; all there is to do here is to have Escape
-    // watched there from now on.
+    // The GUI thread runs its own event loop; all there is to do here is to have the window's
+    // Escape count as Cancel from now on.
     if (cancelOnEscape && !m_bWatchingEscape) {
         m_bWatchingEscape = true;
         Post([](ProgressWindow& w) { w.WatchEscape(); });

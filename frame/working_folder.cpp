@@ -11,15 +11,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The folder exists (made if needed) and new files can be made in it: a file is made and
-// removed again, which answers for every platform and every way of granting access.
-bool UsableFolder(const fs::path& folder) {
-    std::error_code error;
-    if (!fs::exists(folder, error)) fs::create_directories(folder, error);
-    if (!fs::is_directory(folder, error)) return false;
+constexpr const char* kPrivatePrefix = "sonoret-manager-";
+
+// New files can be made in the folder: a file is made and removed again, which answers for
+// every platform and every way of granting access.
+bool Writable(const fs::path& folder, std::string* error) {
     const fs::path probe = folder / ".sonoret-probe";
     const bool writable = static_cast<bool>(std::ofstream(probe));
-    fs::remove(probe, error);
+    std::error_code ignored;
+    fs::remove(probe, ignored);
+    if (!writable) *error = folder.string() + ": new files cannot be made there";
     return writable;
 }
 
@@ -33,13 +34,83 @@ std::string WithSeparator(const fs::path& folder) {
 
 }  // namespace
 
-std::string PrepareWorkingFolder(const std::string& programFolder, const std::string& cacheFolder) {
-    for (const std::string& base : {programFolder, cacheFolder}) {
+void WorkingFolder::Prepare(const Places& places) {
+    if (!m_path.empty() && m_lock.StillNames(m_path)) return;
+    // Gone meanwhile (or never made): start afresh.
+    m_lock.Release();
+    m_path.clear();
+    m_bPrivate = false;
+    m_problem.clear();
+
+    bool taken = false;
+    for (const std::string& base : {places.programFolder, places.cacheFolder}) {
         if (base.empty()) continue;
-        const fs::path folder = fs::path(base) / text::kWorkingFolderName;
-        if (UsableFolder(folder)) return WithSeparator(folder);
+        if (TakeShared(base, &taken)) return;
+        // Another running copy works in it: this run keeps to a folder of its own.
+        if (taken) break;
     }
-    return {};
+    MakePrivate(places.privateBases);
+}
+
+bool WorkingFolder::TakeShared(const std::string& base, bool* taken) {
+    const fs::path folder = fs::path(base) / text::kWorkingFolderName;
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) fs::create_directories(folder, error);
+    if (!fs::is_directory(folder, error)) {
+        m_problem = folder.string() + ": " + (error ? error.message() : "not a folder");
+        return false;
+    }
+    switch (m_lock.Lock(folder.string(), &m_problem)) {
+        case FolderLock::Result::Taken:
+            *taken = true;
+            return false;
+        case FolderLock::Result::Failed:
+            return false;
+        case FolderLock::Result::Locked:
+            break;
+    }
+    if (!Writable(folder, &m_problem)) {
+        m_lock.Release();
+        return false;
+    }
+    m_path = WithSeparator(folder);
+    m_problem.clear();
+    return true;
+}
+
+bool WorkingFolder::MakePrivate(const std::vector<std::string>& bases) {
+    for (const std::string& base : bases) {
+        const std::string folder = MakePrivateFolder(base, kPrivatePrefix, &m_problem);
+        if (folder.empty()) continue;
+        // Locked like a shared one, so Prepare can tell when it has gone.
+        if (m_lock.Lock(folder, &m_problem) != FolderLock::Result::Locked) {
+            std::error_code ignored;
+            fs::remove(folder, ignored);
+            continue;
+        }
+        m_path = WithSeparator(folder);
+        m_bPrivate = true;
+        m_problem.clear();
+        return true;
+    }
+    if (m_problem.empty()) m_problem = "no place to make it was found";
+    return false;
+}
+
+void WorkingFolder::Remove() {
+    if (m_path.empty()) return;
+    // Only the folder the lock is on: a folder that replaced it under the same name is not ours.
+    if (m_lock.StillNames(m_path)) {
+        if (m_bPrivate) {
+            std::error_code ignored;
+            fs::remove_all(m_path, ignored);
+        } else {
+            RemoveWorkingFolder(m_path);
+        }
+    }
+    m_lock.Release();
+    m_path.clear();
+    m_bPrivate = false;
 }
 
 void RemoveWorkingFolder(const std::string& folder) {

@@ -6,6 +6,7 @@
 
 #include "recorder/exchange_guard.h"
 #include "res/strings.h"
+#include "res/text_format.h"
 
 namespace {
 
@@ -68,7 +69,14 @@ int RecorderLink::Initialise(int port, LinkOwner* owner) {
     const std::string device =
         owner ? owner->DeviceForPort(port) : "/dev/ttyS" + std::to_string(port - 1);
     const int opened = m_serial.Open(device, kBaudRate, kByteSize, kStopBits, kParity);
-    if (!opened && owner) owner->ShowMessage(text::kSerialInitError);
+    if (!opened && owner) {
+        // The device and the system's reason (no such device, in use, permission denied) tell
+        // the user which cable, adapter or setting to look at.
+        std::string message = text::kSerialInitError;
+        const std::string reason = m_serial.LastError();
+        if (!reason.empty()) message += text::Format(text::kSerialInitReason, reason);
+        owner->ShowMessage(message);
+    }
     m_decoder.Load();
     m_baseDate = LocalMidnight(0);
     m_bConnected = opened;

@@ -38,6 +38,8 @@ inline constexpr const char* kConvertFailed = " Convert Failed ";
 inline constexpr const char* kDeleteQuestion = "Do You Really Delete Message?";
 inline constexpr const char* kDeleteCaption = "Delete Message";
 inline constexpr const char* kDeleteFailed = "Delete Failed.\nCheck Your Commnunication Cable.";
+// The port error goes on with the device and the system's reason: "(/dev/ttyS0: no such device)".
+inline constexpr const char* kSerialInitReason = "\n(%s)";  // printf format, the reason
 
 // Progress windows: caption and text line of each long operation
 inline constexpr const char* kProgressDefaultTitle = "Progress";
@@ -84,13 +86,29 @@ inline constexpr const char* kViewList = "List";
 inline constexpr const char* kViewReport = "Report";
 inline constexpr const char* kViewStyle = "View Style";
 
+// Main frame: what the recorder commands tell beyond their own texts (printf formats).
+// The deleted message is named under the question: "2 File - 03: 12-25 14:05 (SP-1:07)".
+inline constexpr const char* kDeleteMessageNaming = "%s\n\n%s - %s";
+inline constexpr const char* kNoWorkingFolder =
+    "There is no folder on this PC for the recorder's messages:\n%s\n\n"
+    "Play, Save to Wav File and Delete cannot be used.";
+inline constexpr const char* kMessageFileWriteFailed =
+    "The message could not be saved on this PC:\n%s";
+inline constexpr const char* kPlayOpenFailed =
+    "No program on this PC opens the message for playing:\n%s";
+inline constexpr const char* kSettingsFileUnusable =
+    "The settings file %s cannot be read: %s.\n\n"
+    "The program runs on its default settings and will not change that file.";
+inline constexpr const char* kSettingsBadPort =
+    "The setting %s in %s is not a port from 1 to 9.\n\nCOM%d is used.";
+
 // Save As dialog
 inline constexpr const char* kSaveFilter = " Wave File( *.wav ) | *.wav | Other ( *.* ) | *.* || ";
 inline constexpr const char* kWavExtension = "wav";
 
 // Recorder tree
 inline constexpr const char* kFolderBaseNames[5] = {"1 File", "2 File", "3 File", "4 File",
-                                                     "5 File"};
+                                                    "5 File"};
 inline constexpr const char* kQualitySP = "SP";
 inline constexpr const char* kQualityMP = "MP";
 inline constexpr const char* kQualityLP = "LP";

@@ -90,7 +90,10 @@ FrameHarness::FrameHarness(const std::function<void(emu::RecorderEmulator&)>& pr
     app.SetStartOptions(start);
     EXPECT_TRUE(app.InitInstance());
     CMainFrame& frame = Frame();
-    frame.SetFileOpener([this](const std::string& path) { opened.push_back(path); });
+    frame.SetFileOpener([this](const std::string& path) {
+        opened.push_back(path);
+        return openerWorks;
+    });
     frame.SetSaveAsDialog([this](QWidget*, const QString& folder, const QString& proposed,
                                  const QStringList& filters, const QString&) {
         proposedNames.push_back(proposed);

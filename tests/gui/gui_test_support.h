@@ -70,6 +70,7 @@ public:
     std::string WorkingFolder();
 
     std::vector<std::string> opened;     // paths given to the desktop's opener
+    bool openerWorks = true;             // false: the desktop has no player for them
     QString saveAsAnswer;                // what the Save As dialog answers
     std::vector<QString> proposedNames;  // what it was asked with
     std::vector<QString> saveAsFolders;

@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 
 #include "app/about_box.h"
 #include "app/command_line.h"
@@ -145,4 +148,88 @@ TEST(ApplicationTest, CloseDuringAConnectCancelsItAndClosesAfterwards) {
     EXPECT_EQ(frame.GetRightView()->topLevelItem(0)->text(0), QStringLiteral("1 File"));
     ASSERT_TRUE(guitest::WaitFor([&frame] { return frame.IsClosing() != 0; }));
     EXPECT_FALSE(frame.isVisible());
+}
+
+TEST(ApplicationTest, ABadPortSettingIsNamedAndCom1IsUsed) {
+    const std::string file = Profile::UserFile().toStdString();
+    for (const char* value : {"999", "-5", "3abc", "0"}) {
+        {
+            Profile profile;
+            profile.setValue(QStringLiteral("COMM/PORT"), QString::fromLatin1(value));
+        }
+        guitest::FrameHarness harness;
+        EXPECT_EQ(harness.App().m_nPort, 1) << value;
+        ASSERT_EQ(harness.Boxes().Shown().size(), 1u) << value;
+        EXPECT_EQ(harness.Boxes().Shown()[0].text,
+                  "The setting [COMM] PORT=" + std::string(value) + " in " + file +
+                      " is not a port from 1 to 9.\n\nCOM1 is used.");
+    }
+    // Ports of the Port menu pass without a word.
+    {
+        Profile profile;
+        profile.setValue(QStringLiteral("COMM/PORT"), 9);
+    }
+    theApp().LoadSettings();
+    EXPECT_EQ(theApp().m_nPort, 9);
+}
+
+TEST(ApplicationTest, ASettingsFileThatIsNoneIsNamedNeitherReadNorWritten) {
+    namespace fs = std::filesystem;
+    const fs::path file = Profile::UserFile().toStdString();
+    fs::create_directories(file.parent_path());
+    // Grown far beyond what a settings file is: reading it whole would be the first harm.
+    {
+        std::ofstream out(file);
+        out << "[COMM]\nPORT=3\n";
+        out << std::string(2 * 1024 * 1024, ';') << "\n";
+    }
+    const auto size = fs::file_size(file);
+    {
+        guitest::FrameHarness harness;
+        ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
+        EXPECT_EQ(harness.Boxes().Shown()[0].text,
+                  "The settings file " + file.string() + " cannot be read: it is " +
+                      std::to_string(size) +
+                      " bytes long, more than a settings file can be.\n\nThe program runs on "
+                      "its default settings and will not change that file.");
+        EXPECT_EQ(harness.App().m_nPort, 1);
+        harness.App().m_nPort = 4;  // what this run chose is kept for this run only
+    }
+    EXPECT_EQ(fs::file_size(file), size);
+
+    // A link to an endless device is never opened at all.
+    fs::remove(file);
+    fs::create_symlink("/dev/zero", file);
+    {
+        guitest::FrameHarness harness;
+        ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
+        EXPECT_NE(
+            harness.Boxes().Shown()[0].text.find(file.string() + " cannot be read: it is a device"),
+            std::string::npos)
+            << harness.Boxes().Shown()[0].text;
+    }
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(fs::read_symlink(file), "/dev/zero");
+
+    // Mended, the file is the profile again.
+    fs::remove(file);
+    {
+        guitest::FrameHarness harness;
+        EXPECT_TRUE(harness.Boxes().Shown().empty());
+    }
+    EXPECT_TRUE(fs::is_regular_file(file));
+}
+
+TEST(ApplicationTest, QuestionsDefaultToNoAndOtherBoxesToOk) {
+    const auto question = MessageBox::Build(nullptr, "Do You Really Delete Message?",
+                                            "Delete Message", MessageBox::Question);
+    EXPECT_EQ(question->defaultButton(), question->button(QMessageBox::No));
+    EXPECT_EQ(question->icon(), QMessageBox::Question);
+    EXPECT_EQ(question->windowTitle(), QStringLiteral("Delete Message"));
+
+    const auto failure = MessageBox::Build(nullptr, "Delete Failed.", {}, MessageBox::Stop);
+    EXPECT_EQ(failure->icon(), QMessageBox::Critical);
+    EXPECT_EQ(failure->windowTitle(), QStringLiteral("QP2400"));
+    EXPECT_NE(failure->button(QMessageBox::Ok), nullptr);
+    EXPECT_EQ(failure->button(QMessageBox::No), nullptr);
 }

@@ -11,8 +11,11 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QWindow>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/cqp_doc.h"
 #include "app/manager_app.h"
@@ -66,6 +69,26 @@ QVariant ReadSetting(const QString& key) {
     Profile profile;
     return profile.value(key);
 }
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
 }  // namespace
 
@@ -226,7 +249,8 @@ TEST(MainFrameTest, PortRadioMarksAndThePortKeptForTheNextStart) {
         frame.Action(res::ID_PORT_COM2)->trigger();
         ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
         EXPECT_EQ(harness.Boxes().Shown()[0].text,
-                  "Serial Port Initialize Error\nCheck Your Commnunication Cable.");
+                  "Serial Port Initialize Error\nCheck Your Commnunication Cable.\n"
+                  "(/nonexistent/serial: no such device)");
         EXPECT_EQ(CheckedPorts(frame), std::vector<int>{2});
         EXPECT_EQ(frame.m_link.m_bConnected, 0);
 
@@ -320,14 +344,99 @@ TEST(MainFrameTest, ClosingWritesTheSettingsSendsModeOffAndKeepsTheUsersFiles) {
     EXPECT_FALSE(fs::exists(workingFolder));
 }
 
-TEST(MainFrameTest, ARunThatDoesNotCloseTheWindowWritesNoSettings) {
+namespace {
+
+// The program about to start on a device that does not exist.
+CManagerApp& StartWithoutAPort() {
     CManagerApp& app = theApp();
     StartOptions start;
     start.devicePath = "/nonexistent/serial";
     app.SetStartOptions(start);
+    return app;
+}
+
+}  // namespace
+
+TEST(MainFrameTest, ARunThatDoesNotCloseTheWindowWritesNoSettings) {
+    CManagerApp& app = StartWithoutAPort();
     ScriptedMessageBoxes boxes;
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(boxes.Shown().size(), 1u);  // the port
     app.ExitInstance(0);
     EXPECT_FALSE(ReadSetting(QStringLiteral("COMM/PORT")).isValid());
+}
+
+TEST(MainFrameTest, StartUpBoxesComeOverThePlacedWindowAndTellThePortsReason) {
+    CManagerApp& app = StartWithoutAPort();
+    ScriptedMessageBoxes boxes;
+    bool placed = false;
+    boxes.OnShow([&placed, &app](const MessageBox::Shown& shown) {
+        QWidget* frame = app.MainFrame();
+        placed = frame && shown.parent == frame && frame->windowHandle() &&
+                 frame->windowHandle()->isExposed();
+    });
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text,
+              "Serial Port Initialize Error\nCheck Your Commnunication Cable.\n"
+              "(/nonexistent/serial: no such device)");
+    EXPECT_TRUE(placed) << "shown before the window was placed, or not over it";
+    app.MainFrame()->close();
+    app.ExitInstance(0);
+}
+
+TEST(MainFrameTest, WithoutAWorkingFolderTheCommandsThatNeedOneRefuseAndSaySo) {
+    // Nowhere to make one: beside the program, the cache, the run-time and temporary folders
+    // all lie below a plain file.
+    const fs::path blocked = fs::path(guitest::ScratchFolder()) / "blocked";
+    std::ofstream(blocked) << "a file, not a folder";
+    ScopedEnv cache("XDG_CACHE_HOME", (blocked / "cache").string());
+    ScopedEnv runtime("XDG_RUNTIME_DIR", (blocked / "run").string());
+    ScopedEnv temporary("TMPDIR", blocked.string());
+    CManagerApp& app = theApp();
+    const std::string program = app.m_strProgramFolder;
+    app.m_strProgramFolder = blocked.string();
+
+    const fs::path here = fs::current_path();
+    const fs::path startedIn = fs::path(guitest::ScratchFolder()) / "cwd";
+    fs::create_directories(startedIn);
+    fs::current_path(startedIn);
+    std::ofstream(startedIn / "0_02.wav") << "the user's";
+    {
+        FrameHarness harness([](emu::RecorderEmulator& emulator) {
+            emulator.WithModel([](emu::RecorderModel& model) {
+                for (auto& folder : model.folders) folder.clear();
+                model.folders[0] = {guitest::SilentMessage(1), guitest::SilentMessage(1)};
+            });
+        });
+        ASSERT_EQ(harness.Boxes().Shown().size(), 1u) << harness.WorkingFolder();
+        const std::string said = harness.Boxes().Shown()[0].text;
+        EXPECT_EQ(said.rfind("There is no folder on this PC for the recorder's messages:\n", 0), 0u)
+            << said;
+        EXPECT_NE(said.find(blocked.string()), std::string::npos) << said;
+        EXPECT_EQ(harness.WorkingFolder(), "");
+
+        harness.Connect();
+        harness.SelectMessage(0, 1);
+        harness.Emulator().ClearLog();
+        harness.Boxes().Clear();
+        harness.Boxes().Answer(MessageBox::IdYes);
+        harness.saveAsAnswer = QString::fromStdString((startedIn / "out.wav").string());
+        for (int id : {res::ID_PLAY, res::ID_SAVE_TO_WAV, res::ID_MESSAGE_DELETE}) {
+            harness.Frame().OnCommand(id);
+        }
+        ASSERT_EQ(harness.Boxes().Shown().size(), 3u);
+        for (const auto& shown : harness.Boxes().Shown()) EXPECT_EQ(shown.text, said);
+        EXPECT_TRUE(harness.Frames().empty());
+        EXPECT_TRUE(harness.proposedNames.empty());
+        EXPECT_EQ(harness.Tree().topLevelItem(0)->childCount(), 2);
+    }
+    fs::current_path(here);
+    app.m_strProgramFolder = program;
+    // Nothing was made or renumbered in the folder the program was started from.
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(startedIn)) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"0_02.wav"});
 }

@@ -121,19 +121,30 @@ TEST(ProgressWindowTest, PositionIsRestoredOnScreenAndCentredOtherwise) {
     }
 }
 
-TEST(ProgressWindowTest, EscapeWhilePumpingCancelsHidesAndStopsThePump) {
+TEST(ProgressWindowTest, EscapeInTheWindowWhilePumpingCancelsHidesAndStopsThePump) {
     ProgressWindow window(nullptr, QStringLiteral("Connect"), 1);
     int cancels = 0;
     window.SetCancelCallback([&cancels] { ++cancels; });
     window.SetRange(0, 10, 1);
     window.StepIt();
     ASSERT_TRUE(window.isVisible());
+    // It shows without taking the focus, yet a click gives it the keys.
+    EXPECT_TRUE(window.testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_TRUE(window.focusPolicy() & Qt::ClickFocus);
 
-    // Escape typed anywhere in the program, not only in the window (it never takes focus).
+    // Escape typed elsewhere in the program (closing a menu, ending a rename) is not a cancel.
     QWidget elsewhere;
     elsewhere.show();
-    QKeyEvent* escape = new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QCoreApplication::postEvent(&elsewhere, escape);
+    QCoreApplication::postEvent(&elsewhere,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    window.PeekAndPump(1);
+    EXPECT_EQ(window.m_bCancelPressed, 0);
+    EXPECT_TRUE(window.isVisible());
+
+    // In the window, on its button as on the window itself, it is.
+    QCoreApplication::postEvent(window.m_wndCancel,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     window.PeekAndPump(1);
     EXPECT_EQ(window.m_bCancelPressed, 1);
     EXPECT_FALSE(window.isVisible());
@@ -158,10 +169,12 @@ TEST(ProgressWindowTest, EscapeWhilePumpingCancelsHidesAndStopsThePump) {
 
 TEST(ProgressWindowTest, EscapeIsIgnoredWhenThePumpDoesNotAskForIt) {
     ProgressWindow window(nullptr, QStringLiteral("Convert"), 1);
-    QWidget elsewhere;
-    QCoreApplication::postEvent(&elsewhere,
+    QCoreApplication::postEvent(&window,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     window.PeekAndPump(0);
+    EXPECT_EQ(window.m_bCancelPressed, 0);
+    // Nor between pumps, when the owner is not looking.
+    QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_EQ(window.m_bCancelPressed, 0);
 
     QTest::mouseClick(window.m_wndCancel, Qt::LeftButton);
@@ -176,6 +189,7 @@ TEST(ProgressWindowTest, DownloadThreadDrivesItsWindowThroughTheGuiThread) {
     std::atomic<bool> sawCancel{false};
     std::atomic<int> lastStep{0};
     std::atomic<bool> release{false};
+    std::atomic<bool> pumped{false};
 
     std::thread download([&] {
         ThreadedProgressDisplay display(&owner, QStringLiteral("Receive"),
@@ -186,6 +200,7 @@ TEST(ProgressWindowTest, DownloadThreadDrivesItsWindowThroughTheGuiThread) {
         display.StepIt();
         lastStep = display.StepIt();
         display.PeekAndPump(true);
+        pumped = true;
         while (!display.CancelPressed()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
         sawCancel = true;
         while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -198,9 +213,16 @@ TEST(ProgressWindowTest, DownloadThreadDrivesItsWindowThroughTheGuiThread) {
     EXPECT_EQ(window->m_wndText->text(), QStringLiteral("Receive a Message From Voice Recorder"));
     EXPECT_EQ(window->parentWidget(), &owner);
 
-    // Escape on the GUI thread reaches the download thread as its cancel.
+    // Escape in the owner window is the owner's; Escape in the progress window reaches the
+    // download thread as its cancel.
     QPointer<ProgressWindow> alive(window);
+    ASSERT_TRUE(guitest::WaitFor([&] { return pumped.load(); }));
     QCoreApplication::postEvent(&owner,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(sawCancel.load());
+    QCoreApplication::postEvent(window,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     ASSERT_TRUE(guitest::WaitFor([&] { return sawCancel.load(); }));
     EXPECT_TRUE(hookRan);

@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTest>
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include "res/menu_resources.h"
 #include "res/resource_ids.h"
 #include "tests/gui/gui_test_support.h"
+#include "views/files/left_view.h"
 #include "views/recorder/right_view.h"
 
 namespace fs = std::filesystem;
@@ -140,7 +143,8 @@ TEST(RecorderCommandsTest, DeleteKeyWithYesRemovesTheMessageAndRenumbers) {
 
     ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
     const MessageBox::Shown& question = harness.Boxes().Shown()[0];
-    EXPECT_EQ(question.text, "Do You Really Delete Message?");
+    // The question names the message it is about.
+    EXPECT_EQ(question.text, "Do You Really Delete Message?\n\n1 File - 02: 12-25 14:06 (SP-0:00)");
     EXPECT_EQ(question.caption, "Delete Message");
     EXPECT_EQ(question.kind, MessageBox::Question);
     EXPECT_TRUE(Contains(harness.Frames(), Frame4{0xAA, 0xBE, 0x00, 0x02}));
@@ -397,14 +401,126 @@ TEST(RecorderCommandsTest, SetTimeAndSetDateSendThePcsLocalClock) {
     EXPECT_TRUE(harness.Boxes().Shown().empty());
 }
 
-TEST(RecorderCommandsTest, MessageDatePaneShowsTheClickedMessage) {
+TEST(RecorderCommandsTest, MessageDatePaneAndCommandsFollowTheCurrentMessage) {
+    FrameHarness harness(Content({3, 0, 0, 0, 0}));
+    CMainFrame& frame = harness.Frame();
+    CRightView& tree = harness.Tree();
+    harness.Connect();
+    EXPECT_EQ(DatePane(frame), QStringLiteral("Message Date&Time"));
+    harness.SelectMessage(0, 2);
+    EXPECT_EQ(DatePane(frame), QStringLiteral("2001-12-25 14:06"));
+    ClickItem(tree, tree.topLevelItem(2));
+    EXPECT_EQ(DatePane(frame), QStringLiteral("Message Date&Time"));
+
+    // The keys move it too.
+    harness.SelectMessage(0, 1);
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Down);
+    EXPECT_EQ(DatePane(frame), QStringLiteral("2001-12-25 14:06"));
+    QTest::keyClick(&tree, Qt::Key_Down);
+    EXPECT_EQ(DatePane(frame), QStringLiteral("2001-12-25 14:07"));
+
+    // Another pane takes the selection; coming back to the tree, where the message still shows
+    // selected, makes Play and Save usable again.
+    harness.App().Document()->ClearMessageSelection();
+    frame.UpdateCommandUI();
+    ASSERT_FALSE(frame.Action(res::ID_PLAY)->isEnabled());
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(&tree, &focusIn);
+    EXPECT_TRUE(frame.Action(res::ID_PLAY)->isEnabled());
+    EXPECT_TRUE(frame.Action(res::ID_SAVE_TO_WAV)->isEnabled());
+
+    // The deleted message's date goes with it.
+    harness.Boxes().Answer(MessageBox::IdYes);
+    QTest::keyClick(&tree, Qt::Key_Delete);
+    ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(DatePane(frame), QStringLiteral("Message Date&Time"));
+}
+
+TEST(RecorderCommandsTest, OnlyEscapeInTheReceiveWindowCancelsADownload) {
+    const emu::Options options = Paced();
+    FrameHarness harness(Content({2, 0, 0, 0, 0}, 10), &options);
+    CMainFrame& frame = harness.Frame();
+    harness.Connect();
+    QPointer<ProgressWindow> receive;
+    frame.SetProgressObserver([&receive](ProgressWindow* window) {
+        if (window->windowTitle().startsWith(QStringLiteral("Receive"))) receive = window;
+    });
+
+    // An Escape that closes a menu, or that goes to a pane, belongs there.
+    harness.SelectMessage(0, 1);
+    frame.Action(res::ID_PLAY)->trigger();
+    ASSERT_TRUE(guitest::WaitFor([&] { return !receive.isNull(); }));
+    QMenu* menu = frame.menuBar()->actions().at(0)->menu();
+    menu->popup(frame.mapToGlobal(QPoint(10, 10)));
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTest::keyClick(&harness.Tree(), Qt::Key_Escape);
+    ASSERT_TRUE(guitest::WaitFor([&] { return !harness.opened.empty(); }));
+    EXPECT_TRUE(harness.Boxes().Shown().empty());
+
+    // In the progress window it cancels: nothing is left, nothing is said.
+    harness.SelectMessage(0, 2);
+    receive.clear();
+    frame.Action(res::ID_PLAY)->trigger();
+    ASSERT_TRUE(guitest::WaitFor([&] { return !receive.isNull() && receive->m_nPos >= 1; }));
+    QTest::keyClick(receive.data(), Qt::Key_Escape);
+    ASSERT_TRUE(guitest::WaitFor([&] { return !frame.m_link.IsBusy(); }));
+    EXPECT_EQ(frame.m_link.m_bCancelled, 1);
+    EXPECT_EQ(harness.opened.size(), 1u);
+    EXPECT_FALSE(fs::exists(harness.WorkingFolder() + "0_02.Bin"));
+    EXPECT_TRUE(harness.Boxes().Shown().empty());
+}
+
+TEST(RecorderCommandsTest, WhenThePcFailsPlayNamesTheFileAndTheReason) {
     FrameHarness harness(Content({2, 0, 0, 0, 0}));
     harness.Connect();
-    EXPECT_EQ(DatePane(harness.Frame()), QStringLiteral("Message Date&Time"));
+
+    // The ".Bin" cannot be written (a folder stands in its way): not a cable fault.
+    const std::string bin = harness.WorkingFolder() + "0_01.Bin";
+    fs::create_directories(bin);
+    harness.SelectMessage(0, 1);
+    harness.Frame().Action(res::ID_PLAY)->trigger();
+    ASSERT_TRUE(guitest::WaitFor([&] { return !harness.Boxes().Shown().empty(); }));
+    EXPECT_EQ(harness.Boxes().Shown()[0].text,
+              "The message could not be saved on this PC:\n" + bin + ": Is a directory");
+    EXPECT_EQ(harness.Boxes().Shown()[0].kind, MessageBox::Stop);
+    fs::remove(bin);
+
+    // The desktop has no player for ".wav": the user learns where the file is.
+    harness.openerWorks = false;
     harness.SelectMessage(0, 2);
-    EXPECT_EQ(DatePane(harness.Frame()), QStringLiteral("2001-12-25 14:06"));
-    ClickItem(harness.Tree(), harness.Tree().topLevelItem(2));
-    EXPECT_EQ(DatePane(harness.Frame()), QStringLiteral("Message Date&Time"));
+    harness.Frame().Action(res::ID_PLAY)->trigger();
+    ASSERT_TRUE(guitest::WaitFor([&] { return harness.Boxes().Shown().size() == 2; }));
+    const std::string wav = harness.WorkingFolder() + "0_02.wav";
+    EXPECT_EQ(harness.opened, std::vector<std::string>{wav});
+    EXPECT_EQ(harness.Boxes().Shown()[1].text,
+              "No program on this PC opens the message for playing:\n" + wav);
+    EXPECT_EQ(harness.Boxes().Shown()[1].kind, MessageBox::Stop);
+}
+
+TEST(RecorderCommandsTest, SaveAsOpensInTheFolderTheTreeShowsOrItsNearestExistingParent) {
+    const fs::path shown = fs::path(guitest::ScratchFolder()) / "shown" / "deeper";
+    fs::create_directories(shown);
+    {
+        Profile profile;
+        profile.setValue(QStringLiteral("GLOBAL/LeftPth"),
+                         QString::fromStdString(shown.string() + "/"));
+    }
+    FrameHarness harness(Content({1, 0, 0, 0, 0}));
+    harness.Connect();
+    harness.SelectMessage(0, 1);
+    ASSERT_EQ(harness.Frame().GetLeftView()->SelectedFolderPath(), shown.string() + "/");
+
+    // The remembered folder may name another folder by now; the dialog follows the tree.
+    harness.App().m_strLeftPath = "/";
+    harness.Frame().Action(res::ID_SAVE_TO_WAV)->trigger();
+    // The folder has gone since: its nearest parent that is still there.
+    fs::remove_all(shown.parent_path());
+    harness.Frame().Action(res::ID_SAVE_TO_WAV)->trigger();
+    ASSERT_EQ(harness.saveAsFolders.size(), 2u);
+    EXPECT_EQ(harness.saveAsFolders[0].toStdString(), shown.string() + "/");
+    EXPECT_EQ(harness.saveAsFolders[1].toStdString(), guitest::ScratchFolder() + "/");
 }
 
 // The recorder's silence costs its real time-outs (3 s per expected reply).
@@ -429,7 +545,7 @@ TEST(RecorderCommandsSlowTest, FailuresOfTheLineAreReportedWithTheirOwnTexts) {
     EXPECT_EQ(texts, (std::vector<std::string>{
                          "Communition ERROR!\n\nCheck Your Commnunication Cable",
                          "Communition ERROR!\n\nCheck Your Commnunication Cable.",
-                         "Do You Really Delete Message?",
+                         "Do You Really Delete Message?\n\n1 File - 01: 12-25 14:05 (SP-0:00)",
                          "Delete Failed.\nCheck Your Commnunication Cable.",
                          "Communition ERROR!\n\nCheck Your Commnunication Cable.",
                          "Communition ERROR!\n\nCheck Your Commnunication Cable.",

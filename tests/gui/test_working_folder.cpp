@@ -27,19 +27,88 @@ void Touch(const fs::path& path) {
 TEST(WorkingFolderTest, BesideTheProgramWhenItCanBeWrittenElseInTheCache) {
     const fs::path program = Fresh("wf-program");
     const fs::path cache = Fresh("wf-cache");
-    EXPECT_EQ(PrepareWorkingFolder(program.string(), cache.string()),
-              (program / "Source").string() + "/");
-    EXPECT_TRUE(fs::is_directory(program / "Source"));
-    // Preparing again finds it there.
-    EXPECT_EQ(PrepareWorkingFolder(program.string(), cache.string()),
-              (program / "Source").string() + "/");
-
+    const fs::path run = Fresh("wf-run");
+    {
+        WorkingFolder folder;
+        folder.Prepare({program.string(), cache.string(), {run.string()}});
+        EXPECT_EQ(folder.Path(), (program / "Source").string() + "/");
+        EXPECT_FALSE(folder.IsPrivate());
+        EXPECT_TRUE(fs::is_directory(program / "Source"));
+        // Preparing again finds it there.
+        folder.Prepare({program.string(), cache.string(), {run.string()}});
+        EXPECT_EQ(folder.Path(), (program / "Source").string() + "/");
+    }
     // A program folder that cannot hold a folder (here: it is a file) sends it to the cache.
     const fs::path blocked = Fresh("wf-blocked") / "program";
     Touch(blocked);
-    EXPECT_EQ(PrepareWorkingFolder(blocked.string(), cache.string()),
-              (cache / "Source").string() + "/");
-    EXPECT_EQ(PrepareWorkingFolder(blocked.string(), (blocked / "sub").string()), "");
+    WorkingFolder folder;
+    folder.Prepare({blocked.string(), cache.string(), {run.string()}});
+    EXPECT_EQ(folder.Path(), (cache / "Source").string() + "/");
+}
+
+TEST(WorkingFolderTest, WithoutUsablePlacesAPrivateFolderElseNoneButNeverARelativeOne) {
+    const fs::path blocked = Fresh("wf-nowhere") / "file";
+    Touch(blocked);
+    const std::string inside = (blocked / "sub").string();
+    WorkingFolder none;
+    none.Prepare({blocked.string(), inside, {inside, (blocked / "tmp").string()}});
+    EXPECT_EQ(none.Path(), "");
+    EXPECT_NE(none.Problem().find(blocked.string()), std::string::npos) << none.Problem();
+    none.Remove();  // nothing to remove, nothing touched
+
+    // A private folder for this run, for this user alone, removed whole at the end.
+    const fs::path run = Fresh("wf-private");
+    WorkingFolder own;
+    own.Prepare({blocked.string(), inside, {inside, run.string()}});
+    ASSERT_TRUE(own.IsPrivate());
+    const fs::path made = fs::path(own.Path()).parent_path();
+    EXPECT_EQ(made.parent_path(), run);
+    EXPECT_EQ(made.filename().string().rfind("sonoret-manager-", 0), 0u) << made;
+    EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all);
+    Touch(made / "0_01.Bin");
+    Touch(made / "0_01.wav.part");
+    own.Remove();
+    EXPECT_FALSE(fs::exists(made));
+    EXPECT_EQ(own.Path(), "");
+}
+
+TEST(WorkingFolderTest, ASecondRunningCopyWorksInAFolderOfItsOwn) {
+    const fs::path program = Fresh("wf-two");
+    const fs::path run = Fresh("wf-two-run");
+    const WorkingFolder::Places places{program.string(), "", {run.string()}};
+    WorkingFolder first;
+    first.Prepare(places);
+    ASSERT_EQ(first.Path(), (program / "Source").string() + "/");
+
+    WorkingFolder second;
+    second.Prepare(places);
+    ASSERT_TRUE(second.IsPrivate());
+    ASSERT_NE(second.Path(), first.Path());
+    Touch(first.Path() + "0_02.wav");
+    Touch(second.Path() + "0_02.wav");
+
+    // The second copy's close leaves the first one's files alone.
+    second.Remove();
+    EXPECT_TRUE(fs::exists(first.Path() + "0_02.wav"));
+
+    // The folder removed under the first copy's feet is made again, and still held by it.
+    fs::remove_all(program / "Source");
+    first.Prepare(places);
+    ASSERT_EQ(first.Path(), (program / "Source").string() + "/");
+    ASSERT_TRUE(fs::is_directory(program / "Source"));
+    WorkingFolder third;
+    third.Prepare(places);
+    EXPECT_TRUE(third.IsPrivate());
+    third.Remove();
+
+    // Once the first copy has closed, "Source" is free for the next one.
+    const std::string shared = first.Path();
+    first.Remove();
+    EXPECT_FALSE(fs::exists(shared));
+    WorkingFolder next;
+    next.Prepare(places);
+    EXPECT_EQ(next.Path(), shared);
+    EXPECT_FALSE(next.IsPrivate());
 }
 
 TEST(WorkingFolderTest, RemovalDeletesOnlyTheProgramsOwnMessageFiles) {

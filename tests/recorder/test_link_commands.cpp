@@ -98,7 +98,9 @@ TEST(CommandsWithoutPort, NothingIsSentAndTheOwnerIsTold) {
     RecorderLink link;
     EXPECT_EQ(link.Initialise(4, &owner), 0);
     EXPECT_EQ(owner.portsAsked, (std::vector<std::string>{"COM4"}));
-    EXPECT_EQ(owner.messages, (std::vector<std::string>{text::kSerialInitError}));
+    EXPECT_EQ(owner.messages,
+              (std::vector<std::string>{std::string(text::kSerialInitError) +
+                                        "\n(/dev/no-such-recorder-port: no such device)"}));
     EXPECT_EQ(link.m_bConnected, 0);
     EXPECT_EQ(link.SetMode(1), 0);
     EXPECT_EQ(link.ReadDirectory(), 0);

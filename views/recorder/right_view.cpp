@@ -65,6 +65,7 @@ void CRightView::ClearTree() {
     m_bLButtonPending = 0;
     clear();
     emit messageSelectionChanged();
+    emit currentMessageChanged();
 }
 
 QTreeWidgetItem* CRightView::AddFolderItem(const std::string& label) {
@@ -148,6 +149,7 @@ void CRightView::SetCurrentItem(QTreeWidgetItem* item) {
     m_hCurrentItem = item;
     m_bMessageSelected = ImageOf(item) == kImageMessage ? 1 : 0;
     emit messageSelectionChanged();
+    emit currentMessageChanged();
 }
 
 void CRightView::OnSelectionChanged(QTreeWidgetItem* current) {
@@ -198,11 +200,6 @@ void CRightView::HandlePendingPress() {
         QTreeWidgetItem* item = itemAt(m_ptLButton);
         if (!item || item->text(0).isEmpty()) return;
         SetCurrentItem(item);
-        if (ImageOf(item) == kImageMessage) {
-            emit messageClicked();
-        } else {
-            emit folderClicked();
-        }
     }
 }
 
@@ -217,4 +214,14 @@ void CRightView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeWidget::keyPressEvent(event);
+}
+
+void CRightView::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    // Back from another pane, which cleared the message selection: the message the tree still
+    // shows selected is the one Play, Save to Wav File and Delete act on again.
+    QTreeWidgetItem* caret = currentItem();
+    if (!m_bMessageSelected && caret && caret->isSelected() && ImageOf(caret) == kImageMessage) {
+        SetCurrentItem(caret);
+    }
 }

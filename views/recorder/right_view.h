@@ -56,9 +56,8 @@ signals:
     void commandIssued(int commandId);
     // Delete pressed on a message, which is now the current item.
     void deleteKeyPressed();
-    // A handled left click: on a message (show its date) or on a folder (reset the date pane).
-    void messageClicked();
-    void folderClicked();
+    // The current item changed (a click, the keys, a rebuild): the message date pane follows.
+    void currentMessageChanged();
     // m_bMessageSelected may have changed.
     void messageSelectionChanged();
 
@@ -66,6 +65,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void HandlePendingPress();
