@@ -131,8 +131,9 @@ bool FailingFileSystem::CopyFile(const std::string& from, const std::string& to,
     return !Fails(CopyCall, to) && LocalFileSystem::CopyFile(from, to, overwrite);
 }
 
-bool FailingFileSystem::SameDevice(const std::string& a, const std::string& b) {
-    return !Fails(SameDeviceCall, a) && LocalFileSystem::SameDevice(a, b);
+bool FailingFileSystem::IsMountRoot(const std::string& path) {
+    return m_mountRoots.count(local_path::WithoutSeparator(path)) > 0 ||
+           LocalFileSystem::IsMountRoot(path);
 }
 
 }  // namespace files_test

@@ -58,18 +58,13 @@ private:
     std::vector<bool> m_answers;
 };
 
-// The real file system, except that the calls named for a path fail.
+// The real file system, except that the calls named for a path fail, and the folders named
+// as mount roots are taken for ones.
 class FailingFileSystem : public LocalFileSystem {
 public:
-    enum Call {
-        MakeFolderCall,
-        RemoveFolderCall,
-        RemoveFileCall,
-        RenameCall,
-        CopyCall,
-        SameDeviceCall
-    };
+    enum Call { MakeFolderCall, RemoveFolderCall, RemoveFileCall, RenameCall, CopyCall };
     void Fail(Call call, const std::string& path) { m_failing.insert({call, path}); }
+    void MountRootAt(const std::string& path) { m_mountRoots.insert(path); }
 
     bool MakeFolder(const std::string& path) override;
     bool RemoveFolder(const std::string& path) override;
@@ -77,11 +72,12 @@ public:
     bool RemoveFileForced(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     bool CopyFile(const std::string& from, const std::string& to, bool overwrite) override;
-    bool SameDevice(const std::string& a, const std::string& b) override;
+    bool IsMountRoot(const std::string& path) override;
 
 private:
     bool Fails(Call call, const std::string& path) const;
     std::set<std::pair<Call, std::string>> m_failing;
+    std::set<std::string> m_mountRoots;
 };
 
 }  // namespace files_test

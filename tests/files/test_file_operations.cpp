@@ -1,6 +1,10 @@
 // File operations of the file list, on real temporary folders with scripted answers.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/cqp_doc.h"
 #include "files_test_support.h"
@@ -106,7 +110,7 @@ TEST_F(FileOperationsTest, DeleteOfOneFileAsksWithoutACount) {
               0u);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(prompt.boxes[0].question);
-    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete File?");
+    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete File?\na.wav");
     EXPECT_EQ(prompt.boxes[0].caption, "Delete File");
     EXPECT_TRUE(Exists(root / "a.wav"));
 
@@ -127,11 +131,72 @@ TEST_F(FileOperationsTest, DeleteOfSeveralAsksOnceAndStopsAtTheFirstFailure) {
                                      [&](size_t i) { removed.push_back(i); }),
               1u);
     ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete 3 File?");
+    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete 3 File?\na.wav\nb.wav\nc.wav");
     EXPECT_FALSE(prompt.boxes[1].question);
     EXPECT_EQ(prompt.boxes[1].text, "Delete File Failed.");
     EXPECT_EQ(prompt.boxes[1].caption, "Delete File");
     EXPECT_EQ(removed, std::vector<size_t>{0});
     EXPECT_EQ(NamesIn(root.Path()), (std::vector<std::string>{"b.wav", "c.wav"}));
     EXPECT_EQ(prompt.m_waitDepth, 0);
+}
+
+TEST_F(FileOperationsTest, ALongSelectionIsNamedInShort) {
+    std::vector<std::string> paths;
+    for (char c = 'a'; c <= 'h'; ++c) paths.push_back(root / (std::string(1, c) + ".wav"));
+    EXPECT_EQ(operations.DeleteFiles(paths, {}), 0u);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].text,
+              "Do You Want Delete 8 File?\na.wav\nb.wav\nc.wav\nd.wav\ne.wav\nand 3 more");
+}
+
+namespace {
+
+// A folder whose names cannot change: for the superuser through the immutable flag, for
+// anyone else through the folder's mode. Undone when it goes.
+class FixedFolder {
+public:
+    explicit FixedFolder(const std::string& path) : m_path(path) {
+        if (geteuid() != 0) {
+            m_fixed = chmod(path.c_str(), 0555) == 0;
+            return;
+        }
+        m_fd = open(path.c_str(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (m_fd >= 0 && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            m_fixed = ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+    }
+    ~FixedFolder() {
+        if (m_fd >= 0) {
+            int flags = 0;
+            if (m_fixed && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
+            }
+            close(m_fd);
+        } else if (m_fixed) {
+            chmod(m_path.c_str(), 0755);
+        }
+    }
+    bool Fixed() const { return m_fixed; }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    bool m_fixed = false;
+};
+
+}  // namespace
+
+TEST_F(FileOperationsTest, AFailedDeleteLeavesAReadOnlyFileReadOnly) {
+    MakeFolder(root / "fixed");
+    WriteFile(root / "fixed/locked.wav", "x");
+    ASSERT_EQ(chmod((root / "fixed/locked.wav").c_str(), 0444), 0);
+    FixedFolder fixed(root / "fixed");
+    if (!fixed.Fixed()) GTEST_SKIP() << "this file system cannot make a folder's names fixed";
+    EXPECT_FALSE(operations.DeleteFile(root / "fixed/locked.wav"));
+    struct stat st {};
+    ASSERT_EQ(stat((root / "fixed/locked.wav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
 }

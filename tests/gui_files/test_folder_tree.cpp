@@ -240,7 +240,9 @@ TEST_F(FolderTreeTest, DeleteAsksOnceAndRemovesTheFolderAndItsItem) {
 
     RightClick(a, res::ID_FILE_DELETE);  // answered No
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, "'" + root.Path() + "A' Do You Want Delete Folder?");
+    EXPECT_EQ(boxes.Shown()[0].text, "'" + root.Path() +
+                                         "A' Do You Want Delete Folder?\n"
+                                         "It Holds 1 File(s) and 2 Folder(s).");
     EXPECT_EQ(boxes.Shown()[0].caption, "Delete Folder ");
     EXPECT_EQ(boxes.Shown()[0].kind, MessageBox::Question);
     EXPECT_TRUE(Exists(root / "A/B/memo.wav"));
