@@ -33,6 +33,23 @@ void MakeLink(const std::string& target, const std::string& link);
 // Names in a folder, sorted.
 std::vector<std::string> NamesIn(const std::string& folder);
 
+// A folder whose names cannot change (nothing can be added, removed or renamed in it): for
+// the superuser through the immutable flag, for anyone else through the folder's mode.
+// Undone when it goes; Fixed() is false where the file system cannot do it.
+class FixedFolder {
+public:
+    explicit FixedFolder(const std::string& path);
+    ~FixedFolder();
+    FixedFolder(const FixedFolder&) = delete;
+    FixedFolder& operator=(const FixedFolder&) = delete;
+    bool Fixed() const { return m_fixed; }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    bool m_fixed = false;
+};
+
 // Answers the operations' questions from a script (No once it runs out) and records every box.
 class ScriptedPrompt : public UserPrompt {
 public:

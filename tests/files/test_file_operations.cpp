@@ -1,10 +1,6 @@
 // File operations of the file list, on real temporary folders with scripted answers.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/cqp_doc.h"
 #include "files_test_support.h"
@@ -148,46 +144,6 @@ TEST_F(FileOperationsTest, ALongSelectionIsNamedInShort) {
     EXPECT_EQ(prompt.boxes[0].text,
               "Do You Want Delete 8 File?\na.wav\nb.wav\nc.wav\nd.wav\ne.wav\nand 3 more");
 }
-
-namespace {
-
-// A folder whose names cannot change: for the superuser through the immutable flag, for
-// anyone else through the folder's mode. Undone when it goes.
-class FixedFolder {
-public:
-    explicit FixedFolder(const std::string& path) : m_path(path) {
-        if (geteuid() != 0) {
-            m_fixed = chmod(path.c_str(), 0555) == 0;
-            return;
-        }
-        m_fd = open(path.c_str(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (m_fd >= 0 && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            m_fixed = ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-    }
-    ~FixedFolder() {
-        if (m_fd >= 0) {
-            int flags = 0;
-            if (m_fixed && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
-                flags &= ~FS_IMMUTABLE_FL;
-                ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
-            }
-            close(m_fd);
-        } else if (m_fixed) {
-            chmod(m_path.c_str(), 0755);
-        }
-    }
-    bool Fixed() const { return m_fixed; }
-
-private:
-    std::string m_path;
-    int m_fd = -1;
-    bool m_fixed = false;
-};
-
-}  // namespace
 
 TEST_F(FileOperationsTest, AFailedDeleteLeavesAReadOnlyFileReadOnly) {
     MakeFolder(root / "fixed");

@@ -275,3 +275,26 @@ TEST_F(FileListTest, InformationShowsCopiesOfTheSelectedRows) {
     EXPECT_EQ(name, "File 2");
     EXPECT_EQ(size, "981 bytes");
 }
+
+TEST_F(FileListTest, AFileWhoseNameIsNotUtf8KeepsItsNameUntilANewOneIsTyped) {
+    view->SetViewMode(CMidView::kReport);
+    const std::string name = "caf\xe9.wav";
+    WriteFile(root / name, "x");
+    doc.FillFileList(root.Path());
+    ScriptedMessageBoxes boxes;
+    const int row = static_cast<int>(Names().indexOf(QString::fromUtf8("caf\uFFFD.wav")));
+    ASSERT_GE(row, 0);
+    Select({row});
+
+    view->OnRename();
+    ASSERT_NE(Editor(view->ReportView()), nullptr);
+    ASSERT_TRUE(FinishEdit(view->ReportView(), Editor(view->ReportView())->text()));
+    EXPECT_EQ(ReadFile(root / name), "x");
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    view->OnRename();
+    ASSERT_TRUE(FinishEdit(view->ReportView(), QString::fromUtf8("café.wav")));
+    EXPECT_EQ(ReadFile(root / "caf\xc3\xa9.wav"), "x");
+    EXPECT_FALSE(Exists(root / name));
+    EXPECT_TRUE(boxes.Shown().empty());
+}

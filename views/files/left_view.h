@@ -30,8 +30,9 @@ public:
 
     static bool IsDriveItem(const QTreeWidgetItem* item) { return item && !item->parent(); }
     QTreeWidgetItem* InsertDriveItem(const DriveInfo& drive);
-    // Inserts in the tree's alphabetical order, letter case ignored.
-    QTreeWidgetItem* InsertChildItem(const QString& text, QTreeWidgetItem* parent);
+    // Inserts a folder of that name (the file system's bytes) in the tree's alphabetical order
+    // of the shown texts, letter case ignored.
+    QTreeWidgetItem* InsertChildItem(const std::string& name, QTreeWidgetItem* parent);
     void DeleteChildItems(QTreeWidgetItem* item);
 
     // The folder commands of the context menu, on m_hContextItem.
