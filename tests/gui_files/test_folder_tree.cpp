@@ -107,10 +107,26 @@ TEST_F(FolderTreeTest, TheRememberedFolderReopensLevelByLevel) {
 
 TEST_F(FolderTreeTest, APathWithoutTheFinalSeparatorOrAMissingFolderStopsAbove) {
     EXPECT_EQ(Tree(root.Path() + "A/B").currentItem()->text(0), "A");
-    EXPECT_EQ(Tree(root.Path() + "A/Gone/").currentItem()->text(0), "A");
     EXPECT_EQ(Tree(root.Path()).currentItem()->text(0),
               "Disk (" + QString::fromStdString(RootDesignator()) + ")");
     EXPECT_EQ(tree->GetItemPath(tree->currentItem()), root.Path());
+
+    // A remembered folder gone since: its nearest parent is shown and remembered instead.
+    EXPECT_EQ(Tree(root.Path() + "A/B/Gone/").currentItem()->text(0), "B");
+    EXPECT_EQ(leftPath, root.Path() + "A/B/");
+    Tree(root.Path() + "Gone/Deeper/");
+    EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+    EXPECT_EQ(leftPath, root.Path());
+    EXPECT_EQ(tree->SelectedFolderPath(), root.Path());
+    EXPECT_EQ(doc.GetCurrentFolder(), root.Path());
+}
+
+TEST_F(FolderTreeTest, TheShownFolderIsTheSelectedOneNeverOneOnlyExpanded) {
+    CLeftView& view = Tree(root.Path() + "A/");
+    Child(view.topLevelItem(0), "gamma")->setExpanded(true);
+    EXPECT_EQ(leftPath, root.Path() + "gamma/");  // every folder path computed is remembered
+    EXPECT_EQ(view.SelectedFolderPath(), root.Path() + "A/");
+    EXPECT_EQ(doc.GetCurrentFolder(), root.Path() + "A/");
 }
 
 TEST_F(FolderTreeTest, ARememberedFolderOnARemovableDriveIsNotReopened) {
@@ -119,6 +135,8 @@ TEST_F(FolderTreeTest, ARememberedFolderOnARemovableDriveIsNotReopened) {
     EXPECT_EQ(list.refills, 0);
     EXPECT_EQ(Texts(view.topLevelItem(1)), QStringList{"0"});
     EXPECT_EQ(view.GetItemPath(nullptr), "/");
+    EXPECT_EQ(view.SelectedFolderPath(), "");  // no folder shown, not the root folder
+    EXPECT_EQ(leftPath, stick.Path() + "Voice/");
 }
 
 TEST_F(FolderTreeTest, FoldersAreSortedCaseBlindAndReadAgainOnEveryExpansion) {

@@ -152,7 +152,12 @@ void CLeftView::ReopenRememberedFolder(QTreeWidgetItem* drive, const DriveInfo& 
         found->setExpanded(true);
         parent = found;
     }
-    if (currentItem()) scrollToItem(currentItem());
+    // A folder gone since the last run leaves its nearest parent shown; that is the folder to
+    // remember from now on, even when it is the drive itself.
+    if (QTreeWidgetItem* shown = currentItem()) {
+        m_strLeftPath = GetItemPath(shown);
+        scrollToItem(shown);
+    }
 }
 
 QTreeWidgetItem* CLeftView::InsertDriveItem(const DriveInfo& drive) {
@@ -224,6 +229,10 @@ void CLeftView::OnItemExpanding(QTreeWidgetItem* item) {
     DeleteChildItems(item);
     item->addChildren(children);
     setUpdatesEnabled(true);
+}
+
+std::string CLeftView::SelectedFolderPath() {
+    return m_hSelectedItem ? GetItemPath(m_hSelectedItem) : std::string();
 }
 
 void CLeftView::OnSelChanged(QTreeWidgetItem* current) {

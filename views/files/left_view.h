@@ -26,7 +26,10 @@ public:
     // The folder of item, ending with the separator; a folder's path is also remembered. An
     // empty item gives the root folder.
     std::string GetItemPath(QTreeWidgetItem* item);
-    std::string SelectedFolderPath() { return GetItemPath(m_hSelectedItem); }
+    // The folder whose files the file list shows (the selected item's, never one that was only
+    // expanded), ending with the separator; remembered like any folder path. Empty while the
+    // tree shows no folder at all.
+    std::string SelectedFolderPath();
 
     static bool IsDriveItem(const QTreeWidgetItem* item) { return item && !item->parent(); }
     QTreeWidgetItem* InsertDriveItem(const DriveInfo& drive);
