@@ -42,6 +42,16 @@ protected:
         return true;
     }
 
+    // Deletes folder with a Yes to the question; the failure box's text, "" when none came.
+    std::string RefusalOf(const std::string& folder) {
+        prompt.Answer(true);
+        EXPECT_EQ(operations.DeleteFolder(folder, false), FolderOperations::DeleteOutcome::NotDone);
+        return prompt.boxes.size() == 2 ? prompt.boxes[1].text : std::string();
+    }
+    std::string MountPointText(const std::string& folder) const {
+        return "Delete Folder Failed.\n'" + folder + "' Is a Mount Point: Nothing Was Deleted.";
+    }
+
     TempFolder root;
     ScriptedPrompt prompt;
     FolderOperations operations{prompt};
@@ -59,12 +69,7 @@ TEST_F(MountedFolderTest, ABindMountInsideTheTreeStopsTheDeleteBeforeAnythingGoe
     EXPECT_TRUE(LocalFileSystem::Real().IsMountRoot(root / "bm/top/inner"));
     EXPECT_FALSE(LocalFileSystem::Real().IsMountRoot(root / "bm/top"));
 
-    prompt.Answer(true);
-    EXPECT_EQ(operations.DeleteFolder(root / "bm/top/", false),
-              FolderOperations::DeleteOutcome::NotDone);
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "Delete Folder Failed.\n'" + root.Path() +
-                                        "bm/top/inner' Is a Mount Point: Nothing Was Deleted.");
+    EXPECT_EQ(RefusalOf(root / "bm/top/"), MountPointText(root / "bm/top/inner"));
     EXPECT_EQ(ReadFile(root / "bm/outside/keep.wav"), "keep");
     EXPECT_EQ(ReadFile(root / "bm/top/own.wav"), "own");
 }
@@ -72,11 +77,6 @@ TEST_F(MountedFolderTest, ABindMountInsideTheTreeStopsTheDeleteBeforeAnythingGoe
 TEST_F(MountedFolderTest, AFolderThatIsItselfAMountRootIsNotEmptied) {
     if (!Bind(root / "bm/outside", root / "bm/top"))
         GTEST_SKIP() << "this system refuses bind mounts: " << m_error;
-    prompt.Answer(true);
-    EXPECT_EQ(operations.DeleteFolder(root / "bm/top", false),
-              FolderOperations::DeleteOutcome::NotDone);
-    ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "Delete Folder Failed.\n'" + root.Path() +
-                                        "bm/top' Is a Mount Point: Nothing Was Deleted.");
+    EXPECT_EQ(RefusalOf(root / "bm/top"), MountPointText(root / "bm/top"));
     EXPECT_EQ(ReadFile(root / "bm/outside/keep.wav"), "keep");
 }
