@@ -187,6 +187,20 @@ inline constexpr const char* kFileRenameInvalidTail =
     " - Failed File ReName.\nInvalid File Name.\nYou Must Input the Different FileName.";
 inline constexpr const char* kFileRenameRefusedTail = " - Failed File ReName.";
 
+// File browser: the line a question adds about what it will destroy, and the reasons a delete
+// or a copy was refused (each after the usual first line).
+inline constexpr const char* kAndMoreNames = "and %d more";  // after the first few names
+inline constexpr const char* kFolderHolds =                  // files, then folders
+    "It Holds %d File(s) and %d Folder(s).";
+inline constexpr const char* kFolderHoldsMany = "It Holds More Than %d Files and Folders.";
+inline constexpr const char* kFolderEmpty = "It Is Empty.";
+inline constexpr const char* kFolderIsLink =
+    "It Is a Link: Only the Link Is Deleted, Not the Folder It Leads To.";
+inline constexpr const char* kFolderIsMountPoint =  // printf format, the folder
+    "'%s' Is a Mount Point: Nothing Was Deleted.";
+inline constexpr const char* kCopyNotRegularFile = "It Is Not a Regular File.";
+inline constexpr const char* kAlreadyInFolder = "Already in This Folder, Not Copied:";
+
 // Status bar lock-key indicators, and the About box's second line
 inline constexpr const char* kIndicatorCaps = "CAP";
 inline constexpr const char* kIndicatorNum = "NUM";

@@ -1,6 +1,9 @@
 #include "files_test_support.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +94,32 @@ std::vector<std::string> NamesIn(const std::string& folder) {
     return names;
 }
 
+FixedFolder::FixedFolder(const std::string& path) : m_path(path) {
+    if (geteuid() != 0) {
+        m_fixed = chmod(path.c_str(), 0555) == 0;
+        return;
+    }
+    m_fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    if (m_fd >= 0 && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags |= FS_IMMUTABLE_FL;
+        m_fixed = ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+}
+
+FixedFolder::~FixedFolder() {
+    if (m_fd >= 0) {
+        int flags = 0;
+        if (m_fixed && ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ioctl(m_fd, FS_IOC_SETFLAGS, &flags);
+        }
+        close(m_fd);
+    } else if (m_fixed) {
+        chmod(m_path.c_str(), 0755);
+    }
+}
+
 void ScriptedPrompt::ShowStop(const std::string& text, const std::string& caption) {
     boxes.push_back({false, text, caption});
 }
@@ -131,8 +160,9 @@ bool FailingFileSystem::CopyFile(const std::string& from, const std::string& to,
     return !Fails(CopyCall, to) && LocalFileSystem::CopyFile(from, to, overwrite);
 }
 
-bool FailingFileSystem::SameDevice(const std::string& a, const std::string& b) {
-    return !Fails(SameDeviceCall, a) && LocalFileSystem::SameDevice(a, b);
+bool FailingFileSystem::IsMountRoot(const std::string& path) {
+    return m_mountRoots.count(local_path::WithoutSeparator(path)) > 0 ||
+           LocalFileSystem::IsMountRoot(path);
 }
 
 }  // namespace files_test

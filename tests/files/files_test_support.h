@@ -33,6 +33,23 @@ void MakeLink(const std::string& target, const std::string& link);
 // Names in a folder, sorted.
 std::vector<std::string> NamesIn(const std::string& folder);
 
+// A folder whose names cannot change (nothing can be added, removed or renamed in it): for
+// the superuser through the immutable flag, for anyone else through the folder's mode.
+// Undone when it goes; Fixed() is false where the file system cannot do it.
+class FixedFolder {
+public:
+    explicit FixedFolder(const std::string& path);
+    ~FixedFolder();
+    FixedFolder(const FixedFolder&) = delete;
+    FixedFolder& operator=(const FixedFolder&) = delete;
+    bool Fixed() const { return m_fixed; }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    bool m_fixed = false;
+};
+
 // Answers the operations' questions from a script (No once it runs out) and records every box.
 class ScriptedPrompt : public UserPrompt {
 public:
@@ -58,18 +75,13 @@ private:
     std::vector<bool> m_answers;
 };
 
-// The real file system, except that the calls named for a path fail.
+// The real file system, except that the calls named for a path fail, and the folders named
+// as mount roots are taken for ones.
 class FailingFileSystem : public LocalFileSystem {
 public:
-    enum Call {
-        MakeFolderCall,
-        RemoveFolderCall,
-        RemoveFileCall,
-        RenameCall,
-        CopyCall,
-        SameDeviceCall
-    };
+    enum Call { MakeFolderCall, RemoveFolderCall, RemoveFileCall, RenameCall, CopyCall };
     void Fail(Call call, const std::string& path) { m_failing.insert({call, path}); }
+    void MountRootAt(const std::string& path) { m_mountRoots.insert(path); }
 
     bool MakeFolder(const std::string& path) override;
     bool RemoveFolder(const std::string& path) override;
@@ -77,11 +89,12 @@ public:
     bool RemoveFileForced(const std::string& path) override;
     bool Rename(const std::string& from, const std::string& to) override;
     bool CopyFile(const std::string& from, const std::string& to, bool overwrite) override;
-    bool SameDevice(const std::string& a, const std::string& b) override;
+    bool IsMountRoot(const std::string& path) override;
 
 private:
     bool Fails(Call call, const std::string& path) const;
     std::set<std::pair<Call, std::string>> m_failing;
+    std::set<std::string> m_mountRoots;
 };
 
 }  // namespace files_test

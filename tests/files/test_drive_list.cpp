@@ -52,3 +52,13 @@ TEST(DriveList, OnlyComponentsFollowedByASeparatorAreReopened) {
     EXPECT_EQ(FoldersToReopen("/mnt/x", "/mnt/x/Voice/"), Names{"Voice"});
     EXPECT_EQ(FoldersToReopen("/mnt/x", "/other/"), Names{});
 }
+
+TEST(DriveList, MountPointsOfTheMountInfoTableAreUnescaped) {
+    const std::string table =
+        "22 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+        "41 22 8:2 /home/ann/outside /home/ann/bm/top/inner rw - ext4 /dev/sda2 rw\n"
+        "57 22 8:17 / /media/ann/MY\\040STICK rw - vfat /dev/sdb1 rw\n"
+        "short line\n";
+    EXPECT_EQ(MountPointsFromMountInfo(table),
+              (std::vector<std::string>{"/", "/home/ann/bm/top/inner", "/media/ann/MY STICK"}));
+}

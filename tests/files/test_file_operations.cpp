@@ -106,7 +106,7 @@ TEST_F(FileOperationsTest, DeleteOfOneFileAsksWithoutACount) {
               0u);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(prompt.boxes[0].question);
-    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete File?");
+    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete File?\na.wav");
     EXPECT_EQ(prompt.boxes[0].caption, "Delete File");
     EXPECT_TRUE(Exists(root / "a.wav"));
 
@@ -127,11 +127,32 @@ TEST_F(FileOperationsTest, DeleteOfSeveralAsksOnceAndStopsAtTheFirstFailure) {
                                      [&](size_t i) { removed.push_back(i); }),
               1u);
     ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete 3 File?");
+    EXPECT_EQ(prompt.boxes[0].text, "Do You Want Delete 3 File?\na.wav\nb.wav\nc.wav");
     EXPECT_FALSE(prompt.boxes[1].question);
     EXPECT_EQ(prompt.boxes[1].text, "Delete File Failed.");
     EXPECT_EQ(prompt.boxes[1].caption, "Delete File");
     EXPECT_EQ(removed, std::vector<size_t>{0});
     EXPECT_EQ(NamesIn(root.Path()), (std::vector<std::string>{"b.wav", "c.wav"}));
     EXPECT_EQ(prompt.m_waitDepth, 0);
+}
+
+TEST_F(FileOperationsTest, ALongSelectionIsNamedInShort) {
+    std::vector<std::string> paths;
+    for (char c = 'a'; c <= 'h'; ++c) paths.push_back(root / (std::string(1, c) + ".wav"));
+    EXPECT_EQ(operations.DeleteFiles(paths, {}), 0u);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].text,
+              "Do You Want Delete 8 File?\na.wav\nb.wav\nc.wav\nd.wav\ne.wav\nand 3 more");
+}
+
+TEST_F(FileOperationsTest, AFailedDeleteLeavesAReadOnlyFileReadOnly) {
+    MakeFolder(root / "fixed");
+    WriteFile(root / "fixed/locked.wav", "x");
+    ASSERT_EQ(chmod((root / "fixed/locked.wav").c_str(), 0444), 0);
+    FixedFolder fixed(root / "fixed");
+    if (!fixed.Fixed()) GTEST_SKIP() << "this file system cannot make a folder's names fixed";
+    EXPECT_FALSE(operations.DeleteFile(root / "fixed/locked.wav"));
+    struct stat st {};
+    ASSERT_EQ(stat((root / "fixed/locked.wav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
 }

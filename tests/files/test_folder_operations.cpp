@@ -2,6 +2,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 
 #include "files_test_support.h"
 #include "res/strings.h"
@@ -98,10 +101,61 @@ TEST_F(FolderOperationsTest, DeleteAsksOnceAndNoLeavesEverything) {
               FolderOperations::DeleteOutcome::NotDone);
     ASSERT_EQ(prompt.boxes.size(), 1u);
     EXPECT_TRUE(prompt.boxes[0].question);
-    EXPECT_EQ(prompt.boxes[0].text, "'" + root.Path() + "Old' Do You Want Delete Folder?");
+    EXPECT_EQ(prompt.boxes[0].text, "'" + root.Path() +
+                                        "Old' Do You Want Delete Folder?\n"
+                                        "It Holds 1 File(s) and 0 Folder(s).");
     EXPECT_EQ(prompt.boxes[0].caption, "Delete Folder ");
     EXPECT_EQ(ReadFile(root / "Old/a.wav"), "a");
     EXPECT_EQ(prompt.m_waits, 0);  // no wait cursor before the answer
+}
+
+TEST_F(FolderOperationsTest, TheQuestionCountsWhatTheFolderHoldsWithoutFollowingLinks) {
+    MakeFolder(root / "Old");
+    MakeFolder(root / "Old/Sub");
+    MakeFolder(root / "Old/Sub/Deeper");
+    WriteFile(root / "Old/a.wav", "a");
+    WriteFile(root / "Old/Sub/Deeper/b.wav", "b");
+    MakeFolder(root / "Outside");
+    WriteFile(root / "Outside/c.wav", "c");
+    MakeLink(root / "Outside", root / "Old/link");  // counted as one name, never entered
+    MakeFolder(root / "Empty");
+    operations.DeleteFolder(root / "Old/", false);
+    operations.DeleteFolder(root / "Empty", false);
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[0].text, "'" + root.Path() +
+                                        "Old' Do You Want Delete Folder?\n"
+                                        "It Holds 3 File(s) and 2 Folder(s).");
+    EXPECT_EQ(prompt.boxes[1].text,
+              "'" + root.Path() + "Empty' Do You Want Delete Folder?\nIt Is Empty.");
+}
+
+namespace {
+
+// A tree far too big to count: every folder holds 3000 more.
+class EndlessFileSystem : public LocalFileSystem {
+public:
+    bool ListFolder(const std::string&, std::vector<LocalFolderItem>& items, bool) override {
+        ++listings;
+        for (int i = 0; i < 3000; ++i)
+            items.push_back({"f" + std::to_string(i), LocalFolderItem::Type::Folder});
+        return true;
+    }
+    int listings = 0;
+};
+
+}  // namespace
+
+TEST(FolderOperationsBound, AHugeTreeIsCountedOnlyUpToTheLimit) {
+    ScriptedPrompt prompt;
+    EndlessFileSystem fs;
+    FolderOperations operations(prompt, fs);
+    EXPECT_EQ(operations.DeleteFolder("/endless/", false),
+              FolderOperations::DeleteOutcome::NotDone);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].text,
+              "'/endless' Do You Want Delete Folder?\nIt Holds More Than 10000 Files and "
+              "Folders.");
+    EXPECT_LE(fs.listings, 4);
 }
 
 TEST_F(FolderOperationsTest, DeleteRemovesTheWholeSubtreeWithOneQuestion) {
@@ -158,7 +212,7 @@ TEST_F(FolderOperationsTest, AFileThatStaysUndeletableStopsTheDeleteWithOneMessa
     prompt.Answer(true);
 
     EXPECT_EQ(operations.DeleteFolder(root / "Old/", false),
-              FolderOperations::DeleteOutcome::NotDone);
+              FolderOperations::DeleteOutcome::Failed);
     ASSERT_EQ(prompt.boxes.size(), 2u);
     EXPECT_FALSE(prompt.boxes[1].question);
     EXPECT_EQ(prompt.boxes[1].text, "Delete Folder Failed.");
@@ -180,13 +234,48 @@ TEST_F(FolderOperationsTest, AnEmptiedFolderThatCannotBeRemovedIsReported) {
     EXPECT_FALSE(Exists(root / "Old/a.wav"));
 }
 
-TEST_F(FolderOperationsTest, ASubfolderOnAnotherDeviceIsNotEntered) {
+TEST_F(FolderOperationsTest, ATreeHoldingAMountPointIsRefusedBeforeAnythingIsDeleted) {
     MakeFolder(root / "Old");
-    MakeFolder(root / "Old/mounted");
-    WriteFile(root / "Old/mounted/other.wav", "keep");
-    fs.Fail(FailingFileSystem::SameDeviceCall, root / "Old/mounted");
-    EXPECT_FALSE(operations.DeleteFolderTree(root / "Old"));
-    EXPECT_EQ(ReadFile(root / "Old/mounted/other.wav"), "keep");
+    WriteFile(root / "Old/a.wav", "a");
+    MakeFolder(root / "Old/Sub");
+    WriteFile(root / "Old/Sub/b.wav", "b");
+    MakeFolder(root / "Old/Sub/mounted");
+    WriteFile(root / "Old/Sub/mounted/other.wav", "keep");
+    fs.MountRootAt(root / "Old/Sub/mounted");
+    prompt.Answer(true);
+    EXPECT_EQ(operations.DeleteFolder(root / "Old/", false),
+              FolderOperations::DeleteOutcome::NotDone);
+    ASSERT_EQ(prompt.boxes.size(), 2u);
+    EXPECT_EQ(prompt.boxes[1].text, "Delete Folder Failed.\n'" + root.Path() +
+                                        "Old/Sub/mounted' Is a Mount Point: Nothing Was Deleted.");
+    EXPECT_EQ(prompt.boxes[1].caption, "Delete Folder");
+    EXPECT_EQ(ReadFile(root / "Old/a.wav"), "a");
+    EXPECT_EQ(ReadFile(root / "Old/Sub/b.wav"), "b");
+    EXPECT_EQ(ReadFile(root / "Old/Sub/mounted/other.wav"), "keep");
+
+    // A folder that is itself a mounted volume is not emptied either.
+    fs.MountRootAt(root / "Old/Sub");
+    EXPECT_FALSE(operations.DeleteFolderTree(root / "Old/Sub/"));
+    EXPECT_EQ(prompt.boxes.back().text, "Delete Folder Failed.\n'" + root.Path() +
+                                            "Old/Sub' Is a Mount Point: Nothing Was Deleted.");
+    EXPECT_EQ(ReadFile(root / "Old/Sub/b.wav"), "b");
+    EXPECT_EQ(prompt.m_waitDepth, 0);
+}
+
+TEST_F(FolderOperationsTest, AFolderThatIsALinkLosesTheLinkOnlyAfterSayingSo) {
+    MakeFolder(root / "Real");
+    WriteFile(root / "Real/a.wav", "keep");
+    MakeLink(root / "Real", root / "Alias");
+    prompt.Answer(true);
+    EXPECT_EQ(operations.DeleteFolder(root / "Alias/", false),
+              FolderOperations::DeleteOutcome::Deleted);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].text,
+              "'" + root.Path() +
+                  "Alias' Do You Want Delete Folder?\nIt Is a Link: Only the Link Is Deleted, "
+                  "Not the Folder It Leads To.");
+    EXPECT_FALSE(Exists(root / "Alias"));
+    EXPECT_EQ(ReadFile(root / "Real/a.wav"), "keep");
 }
 
 TEST_F(FolderOperationsTest, DeleteOnADriveDoesNothing) {
@@ -237,11 +326,12 @@ TEST_F(CopyTest, YesReplacesTheTargetAndTheCopyKeepsPermissionsAndTime) {
     EXPECT_EQ(NamesIn(root / "To"), (std::vector<std::string>{"one.wav", "two.wav"}));
 }
 
-TEST_F(CopyTest, DroppingOnTheFilesOwnFolderAsksForEachAndNeverLosesThem) {
-    prompt.Answer(true);
-    prompt.Answer(true);
+TEST_F(CopyTest, DroppingOnTheFilesOwnFolderAsksNothingAndSaysNothingWasCopied) {
     operations.CopyFilesTo(files, root / "From/");
-    ASSERT_EQ(prompt.boxes.size(), 2u);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_FALSE(prompt.boxes[0].question);
+    EXPECT_EQ(prompt.boxes[0].text, "Already in This Folder, Not Copied:\none.wav\ntwo.wav");
+    EXPECT_EQ(prompt.boxes[0].caption, "File Copy");
     EXPECT_EQ(ReadFile(root / "From/one.wav"), "new one");
     EXPECT_EQ(ReadFile(root / "From/two.wav"), "new two");
     EXPECT_EQ(NamesIn(root / "From"), (std::vector<std::string>{"one.wav", "two.wav"}));
@@ -261,11 +351,36 @@ TEST_F(CopyTest, AFailedReplacementIsReportedAndTheOtherFilesStillCopy) {
     EXPECT_EQ(prompt.m_waitDepth, 0);
 }
 
-TEST_F(CopyTest, AVanishedSourceLeavesNoPartFileBehind) {
-    files[0].path = root / "From/gone.wav";
-    prompt.Answer(true);
+TEST_F(CopyTest, AFailureWithNoTargetThereIsReportedNotAskedAbout) {
+    files[0].path = root / "From/gone.wav";                     // vanished source
+    fs.Fail(FailingFileSystem::CopyCall, root / "To/two.wav");  // full or read-only target
     operations.CopyFilesTo(files, root / "To/");
     ASSERT_EQ(prompt.boxes.size(), 2u);
-    EXPECT_EQ(prompt.boxes[1].text, "'one.wav' File Copy Failed.");
-    EXPECT_EQ(NamesIn(root / "To"), std::vector<std::string>{"two.wav"});
+    EXPECT_FALSE(prompt.boxes[0].question);
+    EXPECT_EQ(prompt.boxes[0].text, "'one.wav' File Copy Failed.");
+    EXPECT_EQ(prompt.boxes[0].caption, "File Copy");
+    EXPECT_FALSE(prompt.boxes[1].question);
+    EXPECT_EQ(prompt.boxes[1].text, "'two.wav' File Copy Failed.");
+    EXPECT_TRUE(NamesIn(root / "To").empty());  // and no part file left behind
+}
+
+TEST_F(CopyTest, APipeListedAsAWavFileIsRefusedWithoutWaitingOnIt) {
+    ASSERT_EQ(mkfifo((root / "From/pipe.wav").c_str(), 0644), 0);
+    files.insert(files.begin(), {"pipe.wav", root / "From/pipe.wav"});
+    alarm(20);  // a copy that waits for a writer would hang here for good
+    EXPECT_FALSE(fs.CopyFile(root / "From/pipe.wav", root / "To/pipe.wav", true));
+    operations.CopyFilesTo(files, root / "To/");
+    alarm(0);
+    ASSERT_EQ(prompt.boxes.size(), 1u);
+    EXPECT_EQ(prompt.boxes[0].text, "'pipe.wav' File Copy Failed.\nIt Is Not a Regular File.");
+    EXPECT_EQ(NamesIn(root / "To"), (std::vector<std::string>{"one.wav", "two.wav"}));
+}
+
+TEST_F(CopyTest, ANameOfTheLongestLengthCopies) {
+    const std::string name = std::string(NAME_MAX - 4, 'n') + ".wav";
+    WriteFile(root / ("From/" + name), "long");
+    operations.CopyFilesTo({{name, root / ("From/" + name)}}, root / "To/");
+    EXPECT_TRUE(prompt.boxes.empty());
+    EXPECT_EQ(ReadFile(root / ("To/" + name)), "long");
+    EXPECT_EQ(NamesIn(root / "To"), std::vector<std::string>{name});
 }

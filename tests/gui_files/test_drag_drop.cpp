@@ -122,14 +122,16 @@ TEST_F(DragDropTest, AFileAlreadyThereIsAskedAboutAndNoSkipsIt) {
     EXPECT_EQ(ReadFile(root / "To/two.wav"), "two.wav");
 }
 
-TEST_F(DragDropTest, DroppingOnTheFilesOwnFolderKeepsThemWhole) {
+TEST_F(DragDropTest, DroppingOnTheFilesOwnFolderKeepsThemWholeAndSaysSo) {
     SelectRows({0, 1, 2});
     ScriptedMessageBoxes boxes;
-    for (int i = 0; i < 3; ++i) boxes.Answer(MessageBox::IdYes);
     std::unique_ptr<QMimeData> data(list->MakeDragData());
     ASSERT_TRUE(DragTo(*data, CenterOf(Folder("From"))));
     DropAt(*data, CenterOf(Folder("From")));
-    EXPECT_EQ(boxes.Shown().size(), 3u);
+    ASSERT_EQ(boxes.Shown().size(), 1u);  // no question whose Yes would do nothing
+    EXPECT_EQ(boxes.Shown()[0].text,
+              "Already in This Folder, Not Copied:\none.wav\nthree.wav\ntwo.wav");
+    EXPECT_EQ(boxes.Shown()[0].kind, MessageBox::Stop);
     EXPECT_EQ(ReadFile(root / "From/one.wav"), "one.wav");
     EXPECT_EQ(ReadFile(root / "From/three.wav"), "three.wav");
     EXPECT_EQ(NamesIn(root / "From").size(), 3u);

@@ -180,7 +180,7 @@ TEST_F(FileListTest, DeleteAsksWithTheCountAndRemovesTheRows) {
     Select({1});
     QTest::keyClick(view->ReportView(), Qt::Key_Delete);  // answered No
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, "Do You Want Delete File?");
+    EXPECT_EQ(boxes.Shown()[0].text, "Do You Want Delete File?\nB.wav");
     EXPECT_EQ(boxes.Shown()[0].caption, "Delete File");
     EXPECT_EQ(boxes.Shown()[0].kind, MessageBox::Question);
     EXPECT_TRUE(Exists(root / "B.wav"));
@@ -189,7 +189,7 @@ TEST_F(FileListTest, DeleteAsksWithTheCountAndRemovesTheRows) {
     boxes.Answer(MessageBox::IdYes);
     Menu(res::ID_FILE_DELETE);
     ASSERT_EQ(boxes.Shown().size(), 2u);
-    EXPECT_EQ(boxes.Shown()[1].text, "Do You Want Delete 2 File?");
+    EXPECT_EQ(boxes.Shown()[1].text, "Do You Want Delete 2 File?\na.wav\nc.WAV");
     EXPECT_EQ(Names(), QStringList{"B.wav"});
     EXPECT_EQ(NamesIn(root.Path()), (std::vector<std::string>{"B.wav", "notes.txt"}));
     EXPECT_EQ(doc.GetFileList()->size(), 3u);  // entries stay until the next fill
@@ -274,4 +274,23 @@ TEST_F(FileListTest, InformationShowsCopiesOfTheSelectedRows) {
     Menu(res::ID_FILE_INFORMATION);
     EXPECT_EQ(name, "File 2");
     EXPECT_EQ(size, "981 bytes");
+}
+
+TEST_F(FileListTest, ConfirmingTheShownLabelOfANameThatIsNotUtf8RenamesNothing) {
+    view->SetViewMode(CMidView::kReport);
+    const std::string name = "caf\xe9.wav";
+    WriteFile(root / name, "x");
+    doc.FillFileList(root.Path());
+    ScriptedMessageBoxes boxes;
+    const int row = static_cast<int>(Names().indexOf(QString::fromUtf8("caf\uFFFD.wav")));
+    ASSERT_GE(row, 0);
+    Select({row});
+
+    view->OnRename();
+    ASSERT_NE(Editor(view->ReportView()), nullptr);
+    ASSERT_TRUE(FinishEdit(view->ReportView(), Editor(view->ReportView())->text()));
+    EXPECT_EQ(ReadFile(root / name), "x");
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(NamesIn(root.Path()),
+              (std::vector<std::string>{"B.wav", "a.wav", "c.WAV", name, "notes.txt"}));
 }

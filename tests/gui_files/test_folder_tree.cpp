@@ -107,10 +107,26 @@ TEST_F(FolderTreeTest, TheRememberedFolderReopensLevelByLevel) {
 
 TEST_F(FolderTreeTest, APathWithoutTheFinalSeparatorOrAMissingFolderStopsAbove) {
     EXPECT_EQ(Tree(root.Path() + "A/B").currentItem()->text(0), "A");
-    EXPECT_EQ(Tree(root.Path() + "A/Gone/").currentItem()->text(0), "A");
     EXPECT_EQ(Tree(root.Path()).currentItem()->text(0),
               "Disk (" + QString::fromStdString(RootDesignator()) + ")");
     EXPECT_EQ(tree->GetItemPath(tree->currentItem()), root.Path());
+
+    // A remembered folder gone since: its nearest parent is shown and remembered instead.
+    EXPECT_EQ(Tree(root.Path() + "A/B/Gone/").currentItem()->text(0), "B");
+    EXPECT_EQ(leftPath, root.Path() + "A/B/");
+    Tree(root.Path() + "Gone/Deeper/");
+    EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+    EXPECT_EQ(leftPath, root.Path());
+    EXPECT_EQ(tree->SelectedFolderPath(), root.Path());
+    EXPECT_EQ(doc.GetCurrentFolder(), root.Path());
+}
+
+TEST_F(FolderTreeTest, TheShownFolderIsTheSelectedOneNeverOneOnlyExpanded) {
+    CLeftView& view = Tree(root.Path() + "A/");
+    Child(view.topLevelItem(0), "gamma")->setExpanded(true);
+    EXPECT_EQ(leftPath, root.Path() + "gamma/");  // every folder path computed is remembered
+    EXPECT_EQ(view.SelectedFolderPath(), root.Path() + "A/");
+    EXPECT_EQ(doc.GetCurrentFolder(), root.Path() + "A/");
 }
 
 TEST_F(FolderTreeTest, ARememberedFolderOnARemovableDriveIsNotReopened) {
@@ -119,6 +135,8 @@ TEST_F(FolderTreeTest, ARememberedFolderOnARemovableDriveIsNotReopened) {
     EXPECT_EQ(list.refills, 0);
     EXPECT_EQ(Texts(view.topLevelItem(1)), QStringList{"0"});
     EXPECT_EQ(view.GetItemPath(nullptr), "/");
+    EXPECT_EQ(view.SelectedFolderPath(), "");  // no folder shown, not the root folder
+    EXPECT_EQ(leftPath, stick.Path() + "Voice/");
 }
 
 TEST_F(FolderTreeTest, FoldersAreSortedCaseBlindAndReadAgainOnEveryExpansion) {
@@ -240,7 +258,9 @@ TEST_F(FolderTreeTest, DeleteAsksOnceAndRemovesTheFolderAndItsItem) {
 
     RightClick(a, res::ID_FILE_DELETE);  // answered No
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, "'" + root.Path() + "A' Do You Want Delete Folder?");
+    EXPECT_EQ(boxes.Shown()[0].text, "'" + root.Path() +
+                                         "A' Do You Want Delete Folder?\n"
+                                         "It Holds 1 File(s) and 2 Folder(s).");
     EXPECT_EQ(boxes.Shown()[0].caption, "Delete Folder ");
     EXPECT_EQ(boxes.Shown()[0].kind, MessageBox::Question);
     EXPECT_TRUE(Exists(root / "A/B/memo.wav"));
@@ -254,4 +274,75 @@ TEST_F(FolderTreeTest, DeleteAsksOnceAndRemovesTheFolderAndItsItem) {
     EXPECT_EQ(view.m_hContextItem, nullptr);
     EXPECT_EQ(view.m_hSelectedItem, view.currentItem());
     EXPECT_NO_FATAL_FAILURE(view.SelectedFolderPath());
+}
+
+// Folder names that are not valid UTF-8 (an old archive, a stick written in another code page)
+// all show as "caf\uFFFD"; each item still stands for its own folder.
+TEST_F(FolderTreeTest, FoldersWhoseNamesAreNotUtf8AreActedOnByTheirOwnBytes) {
+    const std::string e9 = "caf\xe9", e8 = "caf\xe8";
+    for (const std::string& name : {e9, e8}) MakeFolder(root / name);
+    WriteFile(root / (e9 + "/one.wav"), "1");
+    WriteFile(root / (e8 + "/two.wav"), "2");
+
+    CLeftView& view = Tree(root.Path() + e8 + "/");  // reopened by its bytes
+    ASSERT_NE(view.currentItem(), nullptr);
+    EXPECT_EQ(view.SelectedFolderPath(), root.Path() + e8 + "/");
+    ASSERT_EQ(doc.GetFileList()->size(), 1u);
+    EXPECT_EQ((*doc.GetFileList())[0]->path, root.Path() + e8 + "/two.wav");
+
+    QTreeWidgetItem* drive = view.topLevelItem(0);
+    auto itemFor = [&](const std::string& name) -> QTreeWidgetItem* {
+        for (int i = 0; i < drive->childCount(); ++i)
+            if (view.GetItemPath(drive->child(i)) == root.Path() + name + "/")
+                return drive->child(i);
+        return nullptr;
+    };
+    QTreeWidgetItem* first = itemFor(e9);
+    QTreeWidgetItem* second = itemFor(e8);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->text(0), second->text(0));
+
+    // Confirming the shown label unchanged renames nothing.
+    ScriptedMessageBoxes boxes;
+    RightClick(first, res::ID_FILE_RENAME);
+    ASSERT_NE(Editor(&view), nullptr);
+    ASSERT_TRUE(FinishEdit(&view, Editor(&view)->text()));
+    EXPECT_TRUE(IsFolder(root / e9));
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    // Deleting one takes that one alone.
+    boxes.Answer(MessageBox::IdYes);
+    RightClick(first, res::ID_FILE_DELETE);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "'" + root.Path() + e9 +
+                                         "' Do You Want Delete Folder?\nIt Holds 1 File(s) and "
+                                         "0 Folder(s).");
+    EXPECT_FALSE(Exists(root / e9));
+    EXPECT_EQ(ReadFile(root / (e8 + "/two.wav")), "2");
+    EXPECT_EQ(itemFor(e9), nullptr);
+    EXPECT_EQ(itemFor(e8), second);
+
+    // A new name is taken as typed.
+    RightClick(second, res::ID_FILE_RENAME);
+    ASSERT_TRUE(FinishEdit(&view, "cafe"));
+    EXPECT_EQ(NamesIn(root / "cafe"), std::vector<std::string>{"two.wav"});
+    EXPECT_EQ(second->text(0), "cafe");
+}
+
+TEST_F(FolderTreeTest, AFailedDeleteKeepsTheItemAndShowsWhatIsLeft) {
+    WriteFile(root / "A/B/memo.wav", "x");
+    CLeftView& view = Tree(root.Path() + "A/");
+    QTreeWidgetItem* a = view.currentItem();
+    ASSERT_EQ(Texts(a), QStringList{"B"});
+    // The emptied folder cannot go: its parent's names are fixed.
+    FixedFolder fixed(root.Path());
+    if (!fixed.Fixed()) GTEST_SKIP() << "this file system cannot make a folder's names fixed";
+    ScriptedMessageBoxes boxes;
+    boxes.Answer(MessageBox::IdYes);
+    RightClick(a, res::ID_FILE_DELETE);
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[1].text, "Delete Folder Failed.");
+    EXPECT_TRUE(IsFolder(root / "A"));
+    ASSERT_EQ(Child(view.topLevelItem(0), "A"), a);  // still there, now empty
+    EXPECT_EQ(a->childCount(), 0);
 }

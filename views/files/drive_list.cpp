@@ -68,6 +68,19 @@ std::vector<DriveInfo> DrivesFromMountTable(
     return drives;
 }
 
+std::vector<std::string> MountPointsFromMountInfo(std::string_view table) {
+    std::vector<std::string> points;
+    std::istringstream lines{std::string(table)};
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, device, root, mountPoint;
+        if (fields >> id >> parent >> device >> root >> mountPoint)
+            points.push_back(Unescape(mountPoint));
+    }
+    return points;
+}
+
 std::string DrivePath(const std::string& designator) {
     if (!designator.empty() && designator.back() == '/') return designator;
     return designator + "/";

@@ -31,6 +31,10 @@ std::vector<DriveInfo> ListDrives();
 std::vector<DriveInfo> DrivesFromMountTable(
     std::string_view table, const std::function<bool(const std::string&)>& isRemovableDevice);
 
+// The mount points of a table in the form of /proc/self/mountinfo (the fifth field of each
+// line), unescaped.
+std::vector<std::string> MountPointsFromMountInfo(std::string_view table);
+
 // The drive path of a designator: it ends with the separator ("/", "/media/stick/").
 std::string DrivePath(const std::string& designator);
 

@@ -4,6 +4,7 @@
 
 #include "app/file_entry.h"
 #include "res/strings.h"
+#include "views/files/message_text.h"
 
 RenameOutcome FileOperations::RenameFile(FileEntry& entry, const std::string& folder,
                                          const std::string& newName) {
@@ -40,11 +41,15 @@ bool FileOperations::DeleteFile(const std::string& path) {
 std::size_t FileOperations::DeleteFiles(const std::vector<std::string>& paths,
                                         const std::function<void(std::size_t)>& removed) {
     if (paths.empty()) return 0;
-    std::string question = text::kDeleteFileQuestion;
-    if (paths.size() > 1) {
-        question = text::kDeleteFilesQuestion;
-        question.replace(question.find("%d"), 2, std::to_string(paths.size()));
-    }
+    std::string question = paths.size() == 1
+                               ? std::string(text::kDeleteFileQuestion)
+                               : message_text::WithNumber(text::kDeleteFilesQuestion,
+                                                          static_cast<long long>(paths.size()));
+    std::vector<std::string> names;
+    names.reserve(paths.size());
+    for (const std::string& path : paths)
+        names.push_back(path.substr(path.rfind(local_path::kSeparator) + 1));
+    question += "\n" + message_text::NameLines(names);
     if (!m_prompt.AskYesNo(question, text::kDeleteFileCaption)) return 0;
 
     WaitScope wait(m_prompt);

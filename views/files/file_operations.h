@@ -19,9 +19,9 @@ public:
     RenameOutcome RenameFile(FileEntry& entry, const std::string& folder,
                              const std::string& newName);
 
-    // Asks once for all paths (the count in the question when there are several), then deletes
-    // them in order; removed(i) is called for each one gone. The first failure is reported and
-    // ends the work. Returns how many were deleted.
+    // Asks once for all paths (the count in the question when there are several, and their
+    // names), then deletes them in order; removed(i) is called for each one gone. The first failure
+    // is reported and ends the work. Returns how many were deleted.
     std::size_t DeleteFiles(const std::vector<std::string>& paths,
                             const std::function<void(std::size_t)>& removed);
 

@@ -1,19 +1,7 @@
 #include "views/files/folder_operations.h"
 
-#include <cstdio>
-
 #include "res/strings.h"
-
-namespace {
-
-std::string Formatted(const char* format, const std::string& name) {
-    const int length = std::snprintf(nullptr, 0, format, name.c_str());
-    std::string result(static_cast<size_t>(length), '\0');
-    std::snprintf(result.data(), result.size() + 1, format, name.c_str());
-    return result;
-}
-
-}  // namespace
+#include "views/files/message_text.h"
 
 std::string FolderOperations::MakeNewFolderName(const std::string& parentFolder) {
     const std::string parent = local_path::WithSeparator(parentFolder);
@@ -63,25 +51,69 @@ FolderOperations::DeleteOutcome FolderOperations::DeleteFolder(const std::string
                                                                bool isDrive) {
     if (isDrive) return DeleteOutcome::NotDone;
     const std::string path = local_path::WithoutSeparator(folderPath);
-    if (!m_prompt.AskYesNo("'" + path + "'" + text::kDeleteFolderQuestionTail,
-                           text::kDeleteFolderQuestionCaption))
+    const bool link = m_fs.IsLink(path);
+    std::string question = "'" + path + "'" + text::kDeleteFolderQuestionTail;
+    const std::string holds = link ? std::string(text::kFolderIsLink) : DescribeContent(path);
+    if (!holds.empty()) question += "\n" + holds;
+    if (!m_prompt.AskYesNo(question, text::kDeleteFolderQuestionCaption))
         return DeleteOutcome::NotDone;
-    if (!DeleteFolderTree(path)) return DeleteOutcome::NotDone;
+
+    if (link) {
+        if (m_fs.RemoveFile(path)) return DeleteOutcome::Deleted;
+        m_prompt.ShowStop(text::kDeleteFolderFailed, text::kDeleteFolderCaption);
+        return DeleteOutcome::NotDone;
+    }
+    switch (DeleteTree(path)) {
+        case TreeResult::Refused:
+            return DeleteOutcome::NotDone;
+        case TreeResult::Failed:
+            return DeleteOutcome::Failed;
+        case TreeResult::Deleted:
+            break;
+    }
     if (m_fs.RemoveFolder(path)) return DeleteOutcome::Deleted;
     m_prompt.ShowStop(text::kDeleteFolderFailed, text::kDeleteFolderCaption);
     return DeleteOutcome::FolderRemoveFailed;
 }
 
 bool FolderOperations::DeleteFolderTree(const std::string& folderPath) {
+    return DeleteTree(local_path::WithoutSeparator(folderPath)) == TreeResult::Deleted;
+}
+
+FolderOperations::TreeResult FolderOperations::DeleteTree(const std::string& top) {
     WaitScope wait(m_prompt);
-    const std::string top = local_path::WithoutSeparator(folderPath);
-    if (DeleteContent(top, top)) return true;
+    // Emptying a mounted volume (or, through a bind mount, a folder elsewhere) is never what
+    // deleting one folder means; the whole tree is checked before the first file goes.
+    const std::string mountRoot = FindMountRoot(top);
+    if (!mountRoot.empty()) {
+        m_prompt.ShowStop(std::string(text::kDeleteFolderFailed) + "\n" +
+                              message_text::WithText(text::kFolderIsMountPoint, mountRoot),
+                          text::kDeleteFolderCaption);
+        return TreeResult::Refused;
+    }
+    if (DeleteContent(top)) return TreeResult::Deleted;
     m_prompt.ShowStop(text::kDeleteFolderFailed, text::kDeleteFolderCaption);
-    return false;
+    return TreeResult::Failed;
+}
+
+std::string FolderOperations::FindMountRoot(const std::string& top) {
+    std::vector<std::string> pending{top};
+    while (!pending.empty()) {
+        const std::string folder = std::move(pending.back());
+        pending.pop_back();
+        if (m_fs.IsMountRoot(folder)) return folder;
+        // A folder that cannot be listed cannot be emptied either: the delete stops there.
+        std::vector<LocalFolderItem> items;
+        if (!m_fs.ListFolder(folder, items)) continue;
+        const std::string prefix = local_path::WithSeparator(folder);
+        for (const LocalFolderItem& item : items)
+            if (item.type == LocalFolderItem::Type::Folder) pending.push_back(prefix + item.name);
+    }
+    return {};
 }
 
 // Failures are reported once, by the outermost call.
-bool FolderOperations::DeleteContent(const std::string& folder, const std::string& top) {
+bool FolderOperations::DeleteContent(const std::string& folder) {
     std::vector<LocalFolderItem> items;
     // A folder that cannot be listed has nothing we could delete; its removal then fails.
     if (!m_fs.ListFolder(folder, items)) return !m_fs.Exists(folder);
@@ -89,9 +121,9 @@ bool FolderOperations::DeleteContent(const std::string& folder, const std::strin
     for (const LocalFolderItem& item : items) {
         const std::string path = prefix + item.name;
         if (item.type == LocalFolderItem::Type::Folder) {
-            // A mount point inside belongs to another file system: never empty it from here.
-            if (!m_fs.SameDevice(path, top)) return false;
-            if (!DeleteContent(path, top)) return false;
+            // Checked again on the way: a mount made since the check is still never entered.
+            if (m_fs.IsMountRoot(path)) return false;
+            if (!DeleteContent(path)) return false;
             if (!m_fs.RemoveFolder(path)) return false;
         } else if (!m_fs.RemoveFile(path) && !m_fs.RemoveFileForced(path)) {
             return false;
@@ -100,16 +132,71 @@ bool FolderOperations::DeleteContent(const std::string& folder, const std::strin
     return true;
 }
 
+std::string FolderOperations::DescribeContent(const std::string& folder) {
+    std::size_t files = 0, folders = 0;
+    std::vector<std::string> pending{folder};
+    bool top = true;
+    while (!pending.empty()) {
+        const std::string current = std::move(pending.back());
+        pending.pop_back();
+        std::vector<LocalFolderItem> items;
+        const bool listed = m_fs.ListFolder(current, items);
+        if (!listed && top) return {};
+        top = false;
+        const std::string prefix = local_path::WithSeparator(current);
+        for (const LocalFolderItem& item : items) {
+            if (files + folders == kContentCountLimit)
+                return message_text::WithNumber(text::kFolderHoldsMany,
+                                                static_cast<long long>(kContentCountLimit));
+            if (item.type == LocalFolderItem::Type::Folder) {
+                ++folders;
+                pending.push_back(prefix + item.name);
+            } else {
+                ++files;
+            }
+        }
+    }
+    if (files + folders == 0) return text::kFolderEmpty;
+    const std::string withFiles =
+        message_text::WithNumber(text::kFolderHolds, static_cast<long long>(files));
+    return message_text::WithNumber(withFiles.c_str(), static_cast<long long>(folders));
+}
+
 void FolderOperations::CopyFilesTo(const std::vector<CopyItem>& files, const std::string& folder) {
     WaitScope wait(m_prompt);
     const std::string target = local_path::WithSeparator(folder);
+    std::vector<std::string> alreadyThere;
     for (const CopyItem& file : files) {
         const std::string to = target + file.name;
+        const std::string failed = message_text::WithText(text::kFileCopyFailed, file.name);
+        LocalFileStatus source;
+        if (!m_fs.ReadStatus(file.path, source)) {
+            m_prompt.ShowStop(failed, text::kFileCopyCaption);
+            continue;
+        }
+        // A pipe or a device listed under a ".wav" name would be read without end.
+        if (!source.isRegular) {
+            m_prompt.ShowStop(failed + "\n" + text::kCopyNotRegularFile, text::kFileCopyCaption);
+            continue;
+        }
+        // Dropped on its own folder: replacing a file by itself would change nothing.
+        if (m_fs.SameFile(file.path, to)) {
+            alreadyThere.push_back(file.name);
+            continue;
+        }
         if (m_fs.CopyFile(file.path, to, false)) continue;
-        if (!m_prompt.AskYesNo(Formatted(text::kFileChangeQuestion, file.name),
+        // Only an existing target is a question; anything else is a plain failure.
+        if (!m_fs.Exists(to)) {
+            m_prompt.ShowStop(failed, text::kFileCopyCaption);
+            continue;
+        }
+        if (!m_prompt.AskYesNo(message_text::WithText(text::kFileChangeQuestion, file.name),
                                text::kFileChangeCaption))
             continue;
-        if (!m_fs.CopyFile(file.path, to, true))
-            m_prompt.ShowStop(Formatted(text::kFileCopyFailed, file.name), text::kFileCopyCaption);
+        if (!m_fs.CopyFile(file.path, to, true)) m_prompt.ShowStop(failed, text::kFileCopyCaption);
     }
+    if (!alreadyThere.empty())
+        m_prompt.ShowStop(
+            std::string(text::kAlreadyInFolder) + "\n" + message_text::NameLines(alreadyThere),
+            text::kFileCopyCaption);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -34,15 +35,22 @@ public:
                                const std::string& newName);
 
     enum class DeleteOutcome {
-        NotDone,             // declined, a drive, or the content could not be deleted
-        Deleted,             // content and folder gone
+        NotDone,             // declined, a drive, or refused before anything was deleted
+        Deleted,             // content and folder gone (for a link: the link gone)
+        Failed,              // stopped part way (reported): some of the content may be gone
         FolderRemoveFailed,  // content gone, the empty folder stayed (reported)
     };
-    // Asks once, then deletes everything in the folder and the folder itself.
+    // Asks once, naming what the folder holds, then deletes everything in the folder and the
+    // folder itself. A folder that is a link loses the link only, never what it leads to.
     DeleteOutcome DeleteFolder(const std::string& folderPath, bool isDrive);
-    // Deletes everything inside folderPath without asking; links are removed as links and no
-    // other device is entered. The first failure is reported once and ends the work.
+    // Deletes everything inside folderPath without asking; links are removed as links. A tree
+    // that holds a mount point (or is one) is refused before anything is deleted. The first
+    // failure is reported once and ends the work.
     bool DeleteFolderTree(const std::string& folderPath);
+
+    // The question's line about what a folder holds is counted up to this many names, so a
+    // huge tree cannot hold the question up.
+    static constexpr std::size_t kContentCountLimit = 10000;
 
     // Copies each file into folder (ending with the separator) under its own name, asking
     // before replacing; a failed file never stops the others.
@@ -53,7 +61,13 @@ public:
     void CopyFilesTo(const std::vector<CopyItem>& files, const std::string& folder);
 
 private:
-    bool DeleteContent(const std::string& folder, const std::string& top);
+    enum class TreeResult { Deleted, Refused, Failed };
+    TreeResult DeleteTree(const std::string& top);
+    bool DeleteContent(const std::string& folder);
+    // The first folder of the tree, top included, that is a mount root; "" when there is none.
+    std::string FindMountRoot(const std::string& top);
+    // "It Holds 3 File(s) and 1 Folder(s)." and the like; "" when the folder cannot be read.
+    std::string DescribeContent(const std::string& folder);
 
     UserPrompt& m_prompt;
     LocalFileSystem& m_fs;

@@ -12,6 +12,7 @@
 #include <QScopedPointer>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "app/cqp_doc.h"
 #include "res/menu_builder.h"
@@ -25,8 +26,11 @@
 
 namespace {
 
-constexpr int kDesignatorRole = Qt::UserRole;
+// What an item stands for on disk, as the bytes the file system uses: a name that is not
+// valid UTF-8 cannot be told from its displayed text, so paths are never built from texts.
+constexpr int kDesignatorRole = Qt::UserRole;  // a drive's mount point
 constexpr int kDriveTypeRole = Qt::UserRole + 1;
+constexpr int kNameRole = Qt::UserRole + 2;  // a folder's name
 
 QString FromLocal(const std::string& text) {
     return QFile::decodeName(QByteArray::fromStdString(text));
@@ -40,11 +44,31 @@ bool SortsBefore(const QString& a, const QString& b) {
     return blind != 0 ? blind < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
-QTreeWidgetItem* NewFolderItem(const QString& text) {
-    auto* item = new QTreeWidgetItem(QStringList(text));
+std::string BytesOf(const QTreeWidgetItem* item, int role) {
+    return item->data(0, role).toByteArray().toStdString();
+}
+
+std::string NameOf(const QTreeWidgetItem* item) {
+    return BytesOf(item, kNameRole);
+}
+
+void SetName(QTreeWidgetItem* item, const std::string& name) {
+    item->setText(0, FromLocal(name));
+    item->setData(0, kNameRole, QByteArray::fromStdString(name));
+}
+
+QTreeWidgetItem* NewFolderItem(const std::string& name) {
+    auto* item = new QTreeWidgetItem;
+    SetName(item, name);
     item->setIcon(0, file_browser_images::FolderIcon());
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     return item;
+}
+
+QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const std::string& name) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (NameOf(parent->child(i)) == name) return parent->child(i);
+    return nullptr;
 }
 
 bool IsWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor) {
@@ -97,14 +121,14 @@ void CLeftView::FillDrives(const std::vector<DriveInfo>& drives) {
         switch (drive.type) {
             case kDriveRemovable:
             case kDriveCdRom:
-                InsertChildItem(QString::fromUtf8(text::kPlaceholderItem), InsertDriveItem(drive));
+                InsertChildItem(text::kPlaceholderItem, InsertDriveItem(drive));
                 break;
             case kDriveNoRoot:
             case kDriveFixed:
             case kDriveRemote:
             case kDriveRamDisk: {
                 QTreeWidgetItem* item = InsertDriveItem(drive);
-                InsertChildItem(QString::fromUtf8(text::kPlaceholderItem), item);
+                InsertChildItem(text::kPlaceholderItem, item);
                 if (static_cast<int>(i) == home) ReopenRememberedFolder(item, drive);
                 break;
             }
@@ -122,30 +146,33 @@ void CLeftView::ReopenRememberedFolder(QTreeWidgetItem* drive, const DriveInfo& 
     drive->setExpanded(true);
     QTreeWidgetItem* parent = drive;
     for (const std::string& name : names) {
-        const QString wanted = FromLocal(name);
-        QTreeWidgetItem* found = nullptr;
-        for (int i = 0; i < parent->childCount() && !found; ++i)
-            if (parent->child(i)->text(0) == wanted) found = parent->child(i);
+        QTreeWidgetItem* found = ChildNamed(parent, name);
         if (!found) break;
         setCurrentItem(found);
         found->setExpanded(true);
         parent = found;
     }
-    if (currentItem()) scrollToItem(currentItem());
+    // A folder gone since the last run leaves its nearest parent shown; that is the folder to
+    // remember from now on, even when it is the drive itself.
+    if (QTreeWidgetItem* shown = currentItem()) {
+        m_strLeftPath = GetItemPath(shown);
+        scrollToItem(shown);
+    }
 }
 
 QTreeWidgetItem* CLeftView::InsertDriveItem(const DriveInfo& drive) {
     auto* item = new QTreeWidgetItem(QStringList(FromLocal(drive.displayName)));
     item->setIcon(0, file_browser_images::DriveIcon(drive.type));
-    item->setData(0, kDesignatorRole, FromLocal(drive.designator));
+    item->setData(0, kDesignatorRole, QByteArray::fromStdString(drive.designator));
     item->setData(0, kDriveTypeRole, drive.type);
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     addTopLevelItem(item);
     return item;
 }
 
-QTreeWidgetItem* CLeftView::InsertChildItem(const QString& text, QTreeWidgetItem* parent) {
+QTreeWidgetItem* CLeftView::InsertChildItem(const std::string& name, QTreeWidgetItem* parent) {
     if (!parent) return nullptr;
+    const QString text = FromLocal(name);
     int low = 0, high = parent->childCount();
     while (low < high) {
         const int middle = (low + high) / 2;
@@ -154,7 +181,7 @@ QTreeWidgetItem* CLeftView::InsertChildItem(const QString& text, QTreeWidgetItem
         else
             low = middle + 1;
     }
-    QTreeWidgetItem* item = NewFolderItem(text);
+    QTreeWidgetItem* item = NewFolderItem(name);
     parent->insertChild(low, item);
     return item;
 }
@@ -167,14 +194,14 @@ void CLeftView::DeleteChildItems(QTreeWidgetItem* item) {
 
 std::string CLeftView::GetItemPath(QTreeWidgetItem* item) {
     if (!item) return std::string(1, local_path::kSeparator);
-    if (IsDriveItem(item)) return DrivePath(ToLocal(item->data(0, kDesignatorRole).toString()));
+    if (IsDriveItem(item)) return DrivePath(BytesOf(item, kDesignatorRole));
     std::string path;
     QTreeWidgetItem* drive = item;
     for (QTreeWidgetItem* level = item; level->parent(); level = level->parent()) {
-        path = ToLocal(level->text(0)) + local_path::kSeparator + path;
+        path = NameOf(level) + local_path::kSeparator + path;
         drive = level->parent();
     }
-    path = DrivePath(ToLocal(drive->data(0, kDesignatorRole).toString())) + path;
+    path = DrivePath(BytesOf(drive, kDesignatorRole)) + path;
     m_strLeftPath = path;
     return path;
 }
@@ -184,23 +211,28 @@ void CLeftView::OnItemExpanding(QTreeWidgetItem* item) {
     if (!item) return;
     std::vector<std::string> names;
     CQPDoc::ListSubfolders(names, GetItemPath(item));
-    QList<QString> texts;
-    texts.reserve(static_cast<qsizetype>(names.size()));
-    for (const std::string& name : names) texts.push_back(FromLocal(name));
-    std::stable_sort(texts.begin(), texts.end(), SortsBefore);
+    // Each shown text is made once, not once per comparison.
+    std::vector<std::pair<QString, std::string>> folders;
+    folders.reserve(names.size());
+    for (std::string& name : names) folders.emplace_back(FromLocal(name), std::move(name));
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const auto& a, const auto& b) { return SortsBefore(a.first, b.first); });
+    QList<QTreeWidgetItem*> children;
+    children.reserve(static_cast<qsizetype>(folders.size()));
+    for (const auto& folder : folders) {
+        QTreeWidgetItem* child = NewFolderItem(folder.second);
+        child->addChild(NewFolderItem(text::kPlaceholderItem));
+        children.push_back(child);
+    }
 
     setUpdatesEnabled(false);
     DeleteChildItems(item);
-    QList<QTreeWidgetItem*> children;
-    children.reserve(texts.size());
-    const QString placeholder = QString::fromUtf8(text::kPlaceholderItem);
-    for (const QString& text : texts) {
-        QTreeWidgetItem* child = NewFolderItem(text);
-        child->addChild(NewFolderItem(placeholder));
-        children.push_back(child);
-    }
     item->addChildren(children);
     setUpdatesEnabled(true);
+}
+
+std::string CLeftView::SelectedFolderPath() {
+    return m_hSelectedItem ? GetItemPath(m_hSelectedItem) : std::string();
 }
 
 void CLeftView::OnSelChanged(QTreeWidgetItem* current) {
@@ -266,16 +298,14 @@ void CLeftView::OnFolderNew() {
     FolderOperations operations(m_prompt);
     std::string name;
     if (!operations.NewFolder(GetItemPath(parent), name)) return;
-    const QString text = FromLocal(name);
     QTreeWidgetItem* child = nullptr;
     if (parent->isExpanded()) {
-        child = InsertChildItem(text, parent);
+        child = InsertChildItem(name, parent);
     } else {
         // Opening the folder reads it again, the new folder among the rest.
-        InsertChildItem(text, parent);
+        InsertChildItem(name, parent);
         parent->setExpanded(true);
-        for (int i = 0; i < parent->childCount() && !child; ++i)
-            if (parent->child(i)->text(0) == text) child = parent->child(i);
+        child = ChildNamed(parent, name);
     }
     if (!child) return;
     scrollToItem(child);
@@ -295,11 +325,12 @@ void CLeftView::EditLater(QTreeWidgetItem* item) {
 
 void CLeftView::OnEndLabelEdit(QTreeWidgetItem* item, const QString& newText) {
     if (!item || IsDriveItem(item)) return;
-    const QString oldText = item->text(0);
-    if (newText == oldText) return;
+    // The label as shown, not the name's bytes: a name that is not valid UTF-8 shows changed,
+    // and confirming it unchanged must rename nothing.
+    if (newText == item->text(0)) return;
+    const std::string newName = ToLocal(newText);
     FolderOperations operations(m_prompt);
-    const RenameOutcome outcome =
-        operations.RenameFolder(GetItemPath(item), ToLocal(oldText), ToLocal(newText));
+    const RenameOutcome outcome = operations.RenameFolder(GetItemPath(item), NameOf(item), newName);
     switch (outcome) {
         case RenameOutcome::EditAgain:
             EditLater(item);
@@ -310,7 +341,7 @@ void CLeftView::OnEndLabelEdit(QTreeWidgetItem* item, const QString& newText) {
         case RenameOutcome::Renamed:
             break;
     }
-    item->setText(0, newText);
+    SetName(item, newName);
     GetItemPath(item);  // remember the folder under its new name
     // The file list holds paths through the old name; read them again.
     if (m_hSelectedItem && IsWithin(m_hSelectedItem, item))
@@ -321,8 +352,21 @@ void CLeftView::OnFolderDelete() {
     QTreeWidgetItem* item = m_hContextItem;
     if (!item || IsDriveItem(item)) return;
     FolderOperations operations(m_prompt);
-    const auto outcome = operations.DeleteFolder(GetItemPath(item), false);
-    if (outcome != FolderOperations::DeleteOutcome::NotDone) delete item;
+    switch (operations.DeleteFolder(GetItemPath(item), false)) {
+        case FolderOperations::DeleteOutcome::Deleted:
+            delete item;
+            break;
+        case FolderOperations::DeleteOutcome::Failed:
+        case FolderOperations::DeleteOutcome::FolderRemoveFailed: {
+            // The folder is still there, with less in it: show what is left.
+            const bool showsInside = m_hSelectedItem && IsWithin(m_hSelectedItem, item);
+            OnItemExpanding(item);
+            if (showsInside && m_hSelectedItem) m_doc.FillFileList(GetItemPath(m_hSelectedItem));
+            break;
+        }
+        case FolderOperations::DeleteOutcome::NotDone:
+            break;
+    }
 }
 
 void CLeftView::ForgetRemovedItems(const QModelIndex& parent, int first, int last) {

@@ -26,12 +26,16 @@ public:
     // The folder of item, ending with the separator; a folder's path is also remembered. An
     // empty item gives the root folder.
     std::string GetItemPath(QTreeWidgetItem* item);
-    std::string SelectedFolderPath() { return GetItemPath(m_hSelectedItem); }
+    // The folder whose files the file list shows (the selected item's, never one that was only
+    // expanded), ending with the separator; remembered like any folder path. Empty while the
+    // tree shows no folder at all.
+    std::string SelectedFolderPath();
 
     static bool IsDriveItem(const QTreeWidgetItem* item) { return item && !item->parent(); }
     QTreeWidgetItem* InsertDriveItem(const DriveInfo& drive);
-    // Inserts in the tree's alphabetical order, letter case ignored.
-    QTreeWidgetItem* InsertChildItem(const QString& text, QTreeWidgetItem* parent);
+    // Inserts a folder of that name (the file system's bytes) in the tree's alphabetical order
+    // of the shown texts, letter case ignored.
+    QTreeWidgetItem* InsertChildItem(const std::string& name, QTreeWidgetItem* parent);
     void DeleteChildItems(QTreeWidgetItem* item);
 
     // The folder commands of the context menu, on m_hContextItem.

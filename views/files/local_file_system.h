@@ -35,14 +35,16 @@ public:
     virtual bool RemoveFolder(const std::string& path);
     // Removes a file, or a link as a link.
     virtual bool RemoveFile(const std::string& path);
-    // Makes the file writable, then removes it (a link is removed as a link).
+    // Makes the file writable, then removes it (a link is removed as a link). When the removal
+    // still fails, the file gets its old permissions back.
     virtual bool RemoveFileForced(const std::string& path);
     // Never replaces an existing name, even when one appears between the check and the call.
     virtual bool Rename(const std::string& from, const std::string& to);
     // Copies contents, permissions and last-write time. Without overwrite it fails when the
     // target exists. The target is written under a temporary name and put in place whole, so
     // a failed copy leaves the old target as it was; a copy onto the source itself (or onto
-    // another name of the same file) leaves the file untouched and succeeds.
+    // another name of the same file) leaves the file untouched and succeeds. Only a regular
+    // file is copied: a pipe, device or socket is refused at once, never waited on.
     virtual bool CopyFile(const std::string& from, const std::string& to, bool overwrite);
     // Lists the folder's names without "." and ".."; false when it cannot be read. Unless
     // followLink is set, a folder that is a link is refused, so a walk that deletes through
@@ -51,8 +53,13 @@ public:
                             bool followLink = false);
     // Status of path, following links (a link shows what it points to).
     virtual bool ReadStatus(const std::string& path, LocalFileStatus& status);
-    // True when both paths name folders on the same device (no mount point between them).
-    virtual bool SameDevice(const std::string& a, const std::string& b);
+    // True when path itself (never what a link points to) is where a file system is mounted,
+    // a bind mount of the same file system included.
+    virtual bool IsMountRoot(const std::string& path);
+    // True when path is a symbolic link, whatever it points to.
+    virtual bool IsLink(const std::string& path);
+    // True when both paths lead to one and the same file.
+    virtual bool SameFile(const std::string& a, const std::string& b);
 
     static LocalFileSystem& Real();
 };

@@ -3,12 +3,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
+#include "views/files/drive_list.h"
 #include "views/files/local_file_system.h"
 
 namespace {
@@ -115,9 +120,12 @@ bool LocalFileSystem::RemoveFileForced(const std::string& path) {
     struct stat st {};
     if (lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     // A link's own permissions mean nothing, and changing them would change its target.
-    if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
-        chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
-    return unlink(path.c_str()) == 0;
+    const bool madeWritable = S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0 &&
+                              chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    if (unlink(path.c_str()) == 0) return true;
+    // The file stays: it must stay as protected as it was.
+    if (madeWritable) chmod(path.c_str(), st.st_mode & 07777);
+    return false;
 }
 
 bool LocalFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -129,10 +137,11 @@ bool LocalFileSystem::Rename(const std::string& from, const std::string& to) {
 }
 
 bool LocalFileSystem::CopyFile(const std::string& from, const std::string& to, bool overwrite) {
-    FileDescriptor source(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a pipe that no one writes would wait for a writer forever.
+    FileDescriptor source(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (source.get() < 0) return false;
     struct stat sourceStatus {};
-    if (fstat(source.get(), &sourceStatus) != 0 || S_ISDIR(sourceStatus.st_mode)) return false;
+    if (fstat(source.get(), &sourceStatus) != 0 || !S_ISREG(sourceStatus.st_mode)) return false;
 
     struct stat targetStatus {};
     const bool targetExists = stat(to.c_str(), &targetStatus) == 0;
@@ -142,7 +151,10 @@ bool LocalFileSystem::CopyFile(const std::string& from, const std::string& to, b
         return true;  // the file onto itself: it already holds what a copy would write
     if (targetExists && S_ISDIR(targetStatus.st_mode)) return false;
 
-    std::string temporary = FolderOf(to) + "." + NameOf(to) + ".copy-XXXXXX";
+    // The temporary name must itself be a valid name, however long the target's is.
+    static constexpr char kTemporarySuffix[] = ".copy-XXXXXX";
+    const std::string stem = NameOf(to).substr(0, NAME_MAX - 1 - (sizeof kTemporarySuffix - 1));
+    std::string temporary = FolderOf(to) + "." + stem + kTemporarySuffix;
     std::vector<char> pattern(temporary.begin(), temporary.end());
     pattern.push_back('\0');
     FileDescriptor target(mkostemp(pattern.data(), O_CLOEXEC));
@@ -166,8 +178,9 @@ bool LocalFileSystem::CopyFile(const std::string& from, const std::string& to, b
 
 bool LocalFileSystem::ListFolder(const std::string& folder, std::vector<LocalFolderItem>& items,
                                  bool followLink) {
-    const int fd = open(folder.empty() ? "." : folder.c_str(),
-                        O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    const int fd =
+        open(folder.empty() ? "." : folder.c_str(),
+             O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
     if (fd < 0) return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
@@ -212,10 +225,46 @@ bool LocalFileSystem::ReadStatus(const std::string& path, LocalFileStatus& statu
     return true;
 }
 
-bool LocalFileSystem::SameDevice(const std::string& a, const std::string& b) {
+// Asks the kernel the surest way it can answer: the mount-root attribute (Linux 5.8 on), else
+// a mount id or device that differs from the parent's, else the mount table, since a bind
+// mount of the same file system keeps the device number.
+bool LocalFileSystem::IsMountRoot(const std::string& path) {
+    struct statx self {};
+    if (path.empty() ||
+        statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_MNT_ID, &self) != 0)
+        return false;
+    if (S_ISLNK(self.stx_mode)) return false;
+    if (self.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+        return (self.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+
+    // ".." of a mount root leads out of the mount, to the folder it is mounted on.
+    struct statx parent {};
+    const std::string up = local_path::WithSeparator(path) + "..";
+    if (statx(AT_FDCWD, up.c_str(), 0, STATX_TYPE | STATX_MNT_ID, &parent) != 0) return false;
+    if (self.stx_dev_major != parent.stx_dev_major || self.stx_dev_minor != parent.stx_dev_minor)
+        return true;
+    if ((self.stx_mask & STATX_MNT_ID) && (parent.stx_mask & STATX_MNT_ID))
+        return self.stx_mnt_id != parent.stx_mnt_id;
+
+    char resolved[PATH_MAX];
+    if (!realpath(path.c_str(), resolved)) return false;
+    std::ifstream in("/proc/self/mountinfo");
+    std::stringstream table;
+    table << in.rdbuf();
+    const std::vector<std::string> points = MountPointsFromMountInfo(table.str());
+    return std::find(points.begin(), points.end(), std::string(resolved)) != points.end();
+}
+
+bool LocalFileSystem::IsLink(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool LocalFileSystem::SameFile(const std::string& a, const std::string& b) {
     struct stat sa {
     }, sb{};
-    return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 LocalFileSystem& LocalFileSystem::Real() {

@@ -287,6 +287,9 @@ void CMidView::OnEndLabelEdit(const QPersistentModelIndex& index, const QString&
     if (m_isClosing && m_isClosing()) return;
     FileEntry* entry = index.isValid() ? m_model->EntryAt(index.row()) : nullptr;
     if (!entry) return;
+    // Compared with the label as shown: a name that is not valid UTF-8 shows changed, and
+    // confirming it unchanged must rename nothing.
+    if (newText == m_model->index(index.row(), FileListModel::kName).data().toString()) return;
     FileOperations operations(m_prompt);
     switch (operations.RenameFile(*entry, m_doc.GetCurrentFolder(), ToLocal(newText))) {
         case RenameOutcome::Renamed:
@@ -322,9 +325,10 @@ void CMidView::OpenRow(int row) {
         m_opener(path);
         return;
     }
-    // A file without a program for its type simply does not open.
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
+    // A file without a program for its type simply does not open. The URL is made from the
+    // name's bytes, so a name that is not valid UTF-8 still leads to its file.
+    QDesktopServices::openUrl(QUrl::fromEncoded(
+        "file://" + QByteArray::fromStdString(path).toPercentEncoding("/"), QUrl::StrictMode));
 }
 
 QMimeData* CMidView::MakeDragData() {
