@@ -4,6 +4,7 @@
 
 #include "app/file_entry.h"
 #include "res/strings.h"
+#include "res/text_format.h"
 #include "views/files/message_text.h"
 
 RenameOutcome FileOperations::RenameFile(FileEntry& entry, const std::string& folder,
@@ -41,10 +42,9 @@ bool FileOperations::DeleteFile(const std::string& path) {
 std::size_t FileOperations::DeleteFiles(const std::vector<std::string>& paths,
                                         const std::function<void(std::size_t)>& removed) {
     if (paths.empty()) return 0;
-    std::string question = paths.size() == 1
-                               ? std::string(text::kDeleteFileQuestion)
-                               : message_text::WithNumber(text::kDeleteFilesQuestion,
-                                                          static_cast<long long>(paths.size()));
+    std::string question = paths.size() == 1 ? std::string(text::kDeleteFileQuestion)
+                                             : text::Format(text::kDeleteFilesQuestion,
+                                                            static_cast<int>(paths.size()));
     std::vector<std::string> names;
     names.reserve(paths.size());
     for (const std::string& path : paths)

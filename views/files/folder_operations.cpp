@@ -1,6 +1,7 @@
 #include "views/files/folder_operations.h"
 
 #include "res/strings.h"
+#include "res/text_format.h"
 #include "views/files/message_text.h"
 
 std::string FolderOperations::MakeNewFolderName(const std::string& parentFolder) {
@@ -87,7 +88,7 @@ FolderOperations::TreeResult FolderOperations::DeleteTree(const std::string& top
     const std::string mountRoot = FindMountRoot(top);
     if (!mountRoot.empty()) {
         m_prompt.ShowStop(std::string(text::kDeleteFolderFailed) + "\n" +
-                              message_text::WithText(text::kFolderIsMountPoint, mountRoot),
+                              text::Format(text::kFolderIsMountPoint, mountRoot),
                           text::kDeleteFolderCaption);
         return TreeResult::Refused;
     }
@@ -146,8 +147,7 @@ std::string FolderOperations::DescribeContent(const std::string& folder) {
         const std::string prefix = local_path::WithSeparator(current);
         for (const LocalFolderItem& item : items) {
             if (files + folders == kContentCountLimit)
-                return message_text::WithNumber(text::kFolderHoldsMany,
-                                                static_cast<long long>(kContentCountLimit));
+                return text::Format(text::kFolderHoldsMany, static_cast<int>(kContentCountLimit));
             if (item.type == LocalFolderItem::Type::Folder) {
                 ++folders;
                 pending.push_back(prefix + item.name);
@@ -157,9 +157,7 @@ std::string FolderOperations::DescribeContent(const std::string& folder) {
         }
     }
     if (files + folders == 0) return text::kFolderEmpty;
-    const std::string withFiles =
-        message_text::WithNumber(text::kFolderHolds, static_cast<long long>(files));
-    return message_text::WithNumber(withFiles.c_str(), static_cast<long long>(folders));
+    return text::Format(text::kFolderHolds, static_cast<int>(files), static_cast<int>(folders));
 }
 
 void FolderOperations::CopyFilesTo(const std::vector<CopyItem>& files, const std::string& folder) {
@@ -168,7 +166,7 @@ void FolderOperations::CopyFilesTo(const std::vector<CopyItem>& files, const std
     std::vector<std::string> alreadyThere;
     for (const CopyItem& file : files) {
         const std::string to = target + file.name;
-        const std::string failed = message_text::WithText(text::kFileCopyFailed, file.name);
+        const std::string failed = text::Format(text::kFileCopyFailed, file.name);
         LocalFileStatus source;
         if (!m_fs.ReadStatus(file.path, source)) {
             m_prompt.ShowStop(failed, text::kFileCopyCaption);
@@ -190,7 +188,7 @@ void FolderOperations::CopyFilesTo(const std::vector<CopyItem>& files, const std
             m_prompt.ShowStop(failed, text::kFileCopyCaption);
             continue;
         }
-        if (!m_prompt.AskYesNo(message_text::WithText(text::kFileChangeQuestion, file.name),
+        if (!m_prompt.AskYesNo(text::Format(text::kFileChangeQuestion, file.name),
                                text::kFileChangeCaption))
             continue;
         if (!m_fs.CopyFile(file.path, to, true)) m_prompt.ShowStop(failed, text::kFileCopyCaption);

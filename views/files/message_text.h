@@ -5,10 +5,6 @@
 // Building the file browser's message texts from the table in res/strings.h.
 namespace message_text {
 
-// format (a printf format with one %s) with text in its place.
-std::string WithText(const char* format, const std::string& text);
-// format (a printf format with one %d) with number in its place.
-std::string WithNumber(const char* format, long long number);
 // One line per name, the first few only, then how many more there are: a question about a
 // long selection stays readable.
 std::string NameLines(const std::vector<std::string>& names);
