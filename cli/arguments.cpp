@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "recorder/message_directory.h"
+#include "core/link/message_directory.h"
 
 std::optional<std::string> ParsedArgs::Option(const std::string& name) const {
     const auto it = options.find(name);

@@ -6,7 +6,7 @@
 #include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/recorder_session.h"
-#include "res/strings.h"
+#include "core/res/strings.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "cli/command.h"
 #include "cli/interruption.h"
 #include "cli/recorder_session.h"
-#include "recorder/message_label.h"
-#include "res/strings.h"
+#include "core/link/message_label.h"
+#include "core/res/strings.h"
 
 namespace {
 

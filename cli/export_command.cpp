@@ -12,9 +12,9 @@
 #include "cli/recorder_session.h"
 #include "cli/staging_folder.h"
 #include "cli/terminal_progress.h"
-#include "convert/frame_table.h"
-#include "recorder/message_label.h"
-#include "res/strings.h"
+#include "core/convert/frame_table.h"
+#include "core/link/message_label.h"
+#include "core/res/strings.h"
 
 namespace fs = std::filesystem;
 

@@ -2,8 +2,8 @@
 #include <ostream>
 #include <string>
 
-#include "convert/decoder_library.h"
-#include "convert/wav_converter.h"
+#include "core/convert/decoder_library.h"
+#include "core/convert/wav_converter.h"
 
 // What `export` and `convert` share: the decoder, the conversion with Ctrl-C and a progress
 // bar, and how its end becomes an exit status.

@@ -6,7 +6,7 @@
 #include "cli/command.h"
 #include "cli/recorder_session.h"
 #include "cli/staging_folder.h"
-#include "res/strings.h"
+#include "core/res/strings.h"
 
 namespace {
 

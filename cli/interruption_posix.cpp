@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "cli/interruption.h"
-#include "recorder/serial_channel.h"
+#include "core/link/serial_channel.h"
 
 namespace interruption {
 

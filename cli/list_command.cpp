@@ -6,7 +6,7 @@
 #include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/recorder_session.h"
-#include "recorder/message_label.h"
+#include "core/link/message_label.h"
 
 namespace {
 

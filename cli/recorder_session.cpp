@@ -3,9 +3,9 @@
 #include "cli/command.h"
 #include "cli/interruption.h"
 #include "cli/simulation.h"
+#include "core/link/message_label.h"
+#include "core/res/strings.h"
 #include "emulator/recorder_emulator.h"
-#include "recorder/message_label.h"
-#include "res/strings.h"
 
 RecorderSession::RecorderSession(const CliContext& context, std::ostream& err)
     : m_context(context), m_err(err), m_owner(context, err, m_settings) {

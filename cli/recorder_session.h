@@ -6,7 +6,7 @@
 #include "cli/cli_context.h"
 #include "cli/cli_owner.h"
 #include "cli/settings_file.h"
-#include "recorder/recorder_link.h"
+#include "core/link/recorder_link.h"
 
 namespace emu {
 class RecorderEmulator;

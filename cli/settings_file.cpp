@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "cli/arguments.h"
-#include "res/strings.h"
+#include "core/res/strings.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "convert/owned_temporary.h"
+#include "core/base/owned_temporary.h"
 
 namespace fs = std::filesystem;
 

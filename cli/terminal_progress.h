@@ -2,7 +2,7 @@
 #include <ostream>
 #include <string>
 
-#include "recorder/progress_display.h"
+#include "core/base/progress_display.h"
 
 // The progress window of the command line: a bar redrawn in place on standard error when it is
 // a terminal, nothing otherwise. Ctrl-C is its Cancel button.

@@ -3,9 +3,9 @@
 #include <ctime>
 #include <utility>
 
+#include "core/link/message_directory.h"
 #include "emulator/recorder_emulator.h"
 #include "emulator/seeded_random.h"
-#include "recorder/message_directory.h"
 
 namespace emu {
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 
+#include "core/link/message_directory.h"
 #include "emulator/recorder_emulator.h"
 #include "emulator/request_frames.h"
-#include "recorder/message_directory.h"
 
 namespace emu {
 

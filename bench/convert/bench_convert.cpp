@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "convert/frame_decoding.h"
-#include "convert/frame_reader.h"
-#include "convert/frame_table.h"
-#include "convert/wav_converter.h"
+#include "core/convert/frame_decoding.h"
+#include "core/convert/frame_reader.h"
+#include "core/convert/frame_table.h"
+#include "core/convert/wav_converter.h"
 #ifdef SONORET_BENCH_WITH_CODEC
 #include "vocodec/speech_messages.h"
 #endif

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/cqp_doc.h"
-#include "views/files/left_view.h"
-#include "views/files/mid_view.h"
+#include "core/files/cqp_doc.h"
+#include "gui/views/files/left_view.h"
+#include "gui/views/files/mid_view.h"
 
 namespace {
 
@@ -60,8 +60,9 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     if (app.arguments().contains("--help")) {
-        std::printf("usage: bench_files\n  Times the file list with 10,000 \".wav\" files and the "
-                    "folder tree opening a folder of 10,000 subfolders, in a temporary folder.\n");
+        std::printf(
+            "usage: bench_files\n  Times the file list with 10,000 \".wav\" files and the "
+            "folder tree opening a folder of 10,000 subfolders, in a temporary folder.\n");
         return 0;
     }
 
@@ -98,8 +99,8 @@ int main(int argc, char** argv) {
 
     std::printf("file list, %d \".wav\" files (read, sorted, laid out and painted):\n", kCount);
     const char* modeNames[] = {"large icons", "report", "small icons", "list"};
-    for (int mode : {CMidView::kReport, CMidView::kLargeIcons, CMidView::kSmallIcons,
-                     CMidView::kList}) {
+    for (int mode :
+         {CMidView::kReport, CMidView::kLargeIcons, CMidView::kSmallIcons, CMidView::kList}) {
         list.SetViewMode(mode);
         Show(&list);
         const long before = ResidentKiB();
@@ -107,8 +108,8 @@ int main(int argc, char** argv) {
         doc.FillFileList(files);
         Show(&list);
         const double ms = MillisecondsSince(start);
-        std::printf("  %-12s %8.1f ms   %6zu rows   resident %+6ld KiB   %s\n", modeNames[mode],
-                    ms, doc.GetFileList()->size(), ResidentKiB() - before,
+        std::printf("  %-12s %8.1f ms   %6zu rows   resident %+6ld KiB   %s\n", modeNames[mode], ms,
+                    doc.GetFileList()->size(), ResidentKiB() - before,
                     ms < 1000 ? "(under 1 s)" : "(OVER 1 s)");
     }
 

@@ -6,7 +6,7 @@
 #include "bench/link/bench_owner.h"
 #include "bench/link/cpu_seconds.h"
 #include "bench/link/emulator_process.h"
-#include "recorder/recorder_link.h"
+#include "core/link/recorder_link.h"
 
 namespace {
 

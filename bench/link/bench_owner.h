@@ -2,8 +2,8 @@
 #include <functional>
 #include <string>
 
-#include "recorder/link_owner.h"
-#include "recorder/posted_tasks.h"
+#include "core/base/posted_tasks.h"
+#include "core/link/link_owner.h"
 
 // The least an owner can be: no progress display (the link's quiet one stands in), tasks
 // run by the benchmark's thread as an event loop would.

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/res/strings.h"
 #include "emulator/recorder_emulator.h"
-#include "res/strings.h"
 
 extern char** environ;
 

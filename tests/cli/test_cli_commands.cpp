@@ -13,8 +13,8 @@
 
 #include "cli/interruption.h"
 #include "cli/sonoret_cli.h"
+#include "core/res/strings.h"
 #include "emulator/recorder_emulator.h"
-#include "res/strings.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "cli/sonoret_cli.h"
-#include "res/strings.h"
+#include "core/res/strings.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "convert/wav_converter.h"
+#include "core/convert/wav_converter.h"
 #include "tests/convert/convert_test_support.h"
 #include "vocodec/speech_messages.h"
 

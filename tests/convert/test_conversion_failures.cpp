@@ -8,8 +8,8 @@
 #include <chrono>
 #include <future>
 
-#include "convert/frame_decoding.h"
-#include "convert/wav_converter.h"
+#include "core/convert/frame_decoding.h"
+#include "core/convert/wav_converter.h"
 #include "tests/convert/convert_test_support.h"
 
 using namespace convert_test;

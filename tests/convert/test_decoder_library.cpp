@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "convert/decoder_library.h"
+#include "core/convert/decoder_library.h"
 #include "tests/convert/convert_test_support.h"
 
 using namespace convert_test;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <random>
 
-#include "convert/wav_converter.h"
-#include "res/strings.h"
+#include "core/convert/wav_converter.h"
+#include "core/res/strings.h"
 #include "tests/convert/convert_test_support.h"
 
 using namespace convert_test;

@@ -11,8 +11,8 @@
 
 #include <filesystem>
 
-#include "convert/staged_output_file.h"
-#include "convert/wav_converter.h"
+#include "core/convert/staged_output_file.h"
+#include "core/convert/wav_converter.h"
 #include "tests/convert/convert_test_support.h"
 
 using namespace convert_test;

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "recorder/recorder_link.h"
-#include "res/strings.h"
+#include "core/link/recorder_link.h"
+#include "core/res/strings.h"
 #include "tests/convert/convert_test_support.h"
 
 using namespace convert_test;

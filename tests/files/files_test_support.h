@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "views/files/local_file_system.h"
-#include "views/files/user_prompt.h"
+#include "core/files/local_file_system.h"
+#include "core/files/user_prompt.h"
 
 namespace files_test {
 

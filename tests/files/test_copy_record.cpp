@@ -1,9 +1,9 @@
 // The "FormatFileCopy" record: what a drag carries, and what a drop refuses.
 #include <gtest/gtest.h>
 
-#include "app/cqp_doc.h"
+#include "core/files/cqp_doc.h"
+#include "core/files/file_copy_record.h"
 #include "files_test_support.h"
-#include "views/files/file_copy_record.h"
 
 using namespace files_test;
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <map>
 
-#include "app/cqp_doc.h"
+#include "core/files/cqp_doc.h"
 #include "files_test_support.h"
 
 using namespace files_test;

@@ -1,7 +1,7 @@
 // Drives of the folder tree on this platform, and finding the remembered folder's drive.
 #include <gtest/gtest.h>
 
-#include "views/files/drive_list.h"
+#include "core/files/drive_list.h"
 
 TEST(DriveList, RootComesFirstThenRemovableAndOpticalVolumesOnly) {
     const std::string table =

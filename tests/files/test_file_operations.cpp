@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/cqp_doc.h"
+#include "core/files/cqp_doc.h"
+#include "core/files/file_operations.h"
+#include "core/res/strings.h"
 #include "files_test_support.h"
-#include "res/strings.h"
-#include "views/files/file_operations.h"
 
 using namespace files_test;
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "views/files/file_properties.h"
+#include "core/files/file_properties.h"
 
 namespace {
 

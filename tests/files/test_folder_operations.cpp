@@ -6,9 +6,9 @@
 
 #include <climits>
 
+#include "core/files/folder_operations.h"
+#include "core/res/strings.h"
 #include "files_test_support.h"
-#include "res/strings.h"
-#include "views/files/folder_operations.h"
 
 using namespace files_test;
 

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/files/folder_operations.h"
 #include "files_test_support.h"
-#include "views/files/folder_operations.h"
 
 using namespace files_test;
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "convert/frame_decoding.h"
-#include "convert/frame_table.h"
+#include "core/convert/frame_decoding.h"
+#include "core/convert/frame_table.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/manager_app.h"
+#include "gui/app/manager_app.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <QThread>
 #include <QTreeWidgetItem>
 
-#include "app/manager_app.h"
+#include "core/res/resource_ids.h"
 #include "emulator/recorder_emulator.h"
-#include "frame/main_frame.h"
-#include "frame/message_box.h"
-#include "frame/progress_window.h"
-#include "res/resource_ids.h"
-#include "views/recorder/right_view.h"
+#include "gui/app/manager_app.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/progress_window.h"
+#include "gui/views/recorder/right_view.h"
+#include "gui/widgets/message_box.h"
 
 namespace guitest {
 

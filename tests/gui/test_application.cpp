@@ -11,16 +11,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/about_box.h"
-#include "app/command_line.h"
-#include "app/manager_app.h"
-#include "app/profile.h"
-#include "frame/main_frame.h"
-#include "frame/message_box.h"
-#include "frame/progress_window.h"
-#include "res/resource_ids.h"
+#include "core/res/resource_ids.h"
+#include "gui/app/about_box.h"
+#include "gui/app/command_line.h"
+#include "gui/app/manager_app.h"
+#include "gui/frame/main_frame.h"
+#include "gui/frame/progress_window.h"
+#include "gui/views/recorder/right_view.h"
+#include "gui/widgets/message_box.h"
+#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
-#include "views/recorder/right_view.h"
 
 namespace {
 

@@ -17,18 +17,18 @@
 #include <fstream>
 #include <optional>
 
-#include "app/cqp_doc.h"
-#include "app/manager_app.h"
-#include "app/profile.h"
+#include "core/files/cqp_doc.h"
+#include "core/res/resource_ids.h"
 #include "emulator/recorder_emulator.h"
-#include "frame/main_frame.h"
-#include "frame/message_box.h"
-#include "res/menu_resources.h"
-#include "res/resource_ids.h"
+#include "gui/app/manager_app.h"
+#include "gui/frame/main_frame.h"
+#include "gui/res/menu_resources.h"
+#include "gui/views/files/left_view.h"
+#include "gui/views/files/mid_view.h"
+#include "gui/views/recorder/right_view.h"
+#include "gui/widgets/message_box.h"
+#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
-#include "views/files/left_view.h"
-#include "views/files/mid_view.h"
-#include "views/recorder/right_view.h"
 
 namespace fs = std::filesystem;
 using guitest::FrameHarness;

@@ -12,9 +12,9 @@
 #include <atomic>
 #include <thread>
 
-#include "app/profile.h"
-#include "frame/progress_window.h"
-#include "frame/threaded_progress_display.h"
+#include "gui/frame/progress_window.h"
+#include "gui/frame/threaded_progress_display.h"
+#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <QTest>
 #include <ctime>
 
-#include "recorder/recorder_link.h"
-#include "res/resource_ids.h"
+#include "core/link/recorder_link.h"
+#include "core/res/resource_ids.h"
+#include "gui/views/recorder/right_view.h"
 #include "tests/gui/gui_test_support.h"
-#include "views/recorder/right_view.h"
 
 using guitest::Children;
 using guitest::ClickItem;

@@ -12,13 +12,13 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/manager_app.h"
-#include "app/profile.h"
-#include "frame/main_frame.h"
-#include "res/resource_ids.h"
+#include "core/res/resource_ids.h"
+#include "gui/app/manager_app.h"
+#include "gui/frame/main_frame.h"
+#include "gui/views/files/mid_view.h"
+#include "gui/views/recorder/right_view.h"
+#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
-#include "views/files/mid_view.h"
-#include "views/recorder/right_view.h"
 
 namespace fs = std::filesystem;
 

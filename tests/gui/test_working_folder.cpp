@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "frame/working_folder.h"
+#include "core/messages/working_folder.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace fs = std::filesystem;

@@ -6,14 +6,14 @@
 #include <QMimeData>
 #include <QTreeView>
 
-#include "app/cqp_doc.h"
+#include "core/files/cqp_doc.h"
+#include "core/files/file_copy_record.h"
 #include "files_test_support.h"
-#include "frame/message_box.h"
+#include "gui/views/files/file_list_model.h"
+#include "gui/views/files/left_view.h"
+#include "gui/views/files/mid_view.h"
+#include "gui/widgets/message_box.h"
 #include "gui_files_support.h"
-#include "views/files/file_copy_record.h"
-#include "views/files/file_list_model.h"
-#include "views/files/left_view.h"
-#include "views/files/mid_view.h"
 
 using namespace files_test;
 using namespace gui_files_test;

@@ -9,14 +9,14 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "app/cqp_doc.h"
+#include "core/files/cqp_doc.h"
+#include "core/res/resource_ids.h"
 #include "files_test_support.h"
-#include "frame/message_box.h"
+#include "gui/views/files/file_list_model.h"
+#include "gui/views/files/file_properties_dlg.h"
+#include "gui/views/files/mid_view.h"
+#include "gui/widgets/message_box.h"
 #include "gui_files_support.h"
-#include "res/resource_ids.h"
-#include "views/files/file_list_model.h"
-#include "views/files/file_properties_dlg.h"
-#include "views/files/mid_view.h"
 
 using namespace files_test;
 using namespace gui_files_test;

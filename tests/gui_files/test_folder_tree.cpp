@@ -4,12 +4,12 @@
 #include <QContextMenuEvent>
 #include <QTest>
 
-#include "app/cqp_doc.h"
+#include "core/files/cqp_doc.h"
+#include "core/res/resource_ids.h"
 #include "files_test_support.h"
-#include "frame/message_box.h"
+#include "gui/views/files/left_view.h"
+#include "gui/widgets/message_box.h"
 #include "gui_files_support.h"
-#include "res/resource_ids.h"
-#include "views/files/left_view.h"
 
 using namespace files_test;
 using namespace gui_files_test;

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "res/resource_ids.h"
-#include "views/files/file_properties_dlg.h"
+#include "core/res/resource_ids.h"
+#include "gui/views/files/file_properties_dlg.h"
 
 namespace {
 

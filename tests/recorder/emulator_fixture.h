@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/link/recorder_link.h"
 #include "emulator/recorder_emulator.h"
-#include "recorder/recorder_link.h"
 #include "tests/recorder/test_owner.h"
 
 using Frame = std::array<std::uint8_t, 4>;

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <string>
 
-#include "recorder/message_label.h"
-#include "recorder/recorder_link.h"
+#include "core/link/message_label.h"
+#include "core/link/recorder_link.h"
 #include "tests/recorder/test_owner.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // checks and what the link keeps of the answer.
 #include <thread>
 
-#include "res/strings.h"
+#include "core/res/strings.h"
 #include "tests/recorder/emulator_fixture.h"
 
 namespace {

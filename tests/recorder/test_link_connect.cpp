@@ -1,5 +1,5 @@
 // The connect sequence: directory attempts, every header under the "Connect" progress, cancel.
-#include "res/strings.h"
+#include "core/res/strings.h"
 #include "tests/recorder/emulator_fixture.h"
 
 namespace {

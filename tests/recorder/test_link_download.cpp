@@ -8,7 +8,7 @@
 #include <iterator>
 #include <thread>
 
-#include "res/strings.h"
+#include "core/res/strings.h"
 #include "tests/recorder/emulator_fixture.h"
 
 namespace {

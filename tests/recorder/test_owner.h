@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "recorder/link_owner.h"
-#include "recorder/progress_display.h"
+#include "core/base/progress_display.h"
+#include "core/link/link_owner.h"
 
 // What a progress display was asked to do, for the tests to look at afterwards.
 struct ProgressLog {

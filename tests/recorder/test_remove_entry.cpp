@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "recorder/recorder_link.h"
+#include "core/link/recorder_link.h"
 #include "tests/recorder/test_owner.h"
 
 namespace {

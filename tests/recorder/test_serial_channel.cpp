@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-#include "recorder/recorder_link.h"
-#include "recorder/serial_channel.h"
+#include "core/link/recorder_link.h"
+#include "core/link/serial_channel.h"
 #include "tests/recorder/pty_peer.h"
 
 namespace {

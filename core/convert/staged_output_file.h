@@ -1,0 +1,42 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/convert/byte_stream.h"
+
+// An output file that appears whole or not at all: it is written under a temporary name in
+// the target's own folder (so the final rename cannot cross file systems) and renamed over
+// the target only by Commit. Anything not committed is removed, also when the object goes
+// out of scope on an early return. Writes are buffered.
+class StagedOutputFile final : public ByteSink {
+public:
+    StagedOutputFile() = default;
+    ~StagedOutputFile() override;  // discards unless committed
+    StagedOutputFile(const StagedOutputFile&) = delete;
+    StagedOutputFile& operator=(const StagedOutputFile&) = delete;
+
+    // Creates a fresh temporary file beside targetPath; an existing target is not touched.
+    bool Create(const std::string& targetPath);
+
+    bool Write(const std::uint8_t* data, std::size_t size) override;
+    // Overwrites bytes already written, e.g. a header whose sizes are known only at the end.
+    bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
+    // Flushes, syncs and renames over the target. On failure the temporary file is removed.
+    bool Commit();
+    // Removes the temporary file; safe to call at any time and more than once.
+    void Discard();
+
+    const std::string& TemporaryPath() const { return m_tempPath; }
+    std::string Error() const override { return m_error; }
+
+private:
+    bool Flush();
+    bool Fail(const std::string& what, int err);
+
+    int m_fd = -1;
+    std::string m_targetPath;
+    std::string m_tempPath;
+    std::vector<std::uint8_t> m_buffer;
+    std::string m_error;
+};

@@ -1,6 +1,0 @@
-// A platform that does not report its lock keys.
-#include "frame/lock_keys.h"
-
-LockKeyState QueryLockKeys() {
-    return {};
-}

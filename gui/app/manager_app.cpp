@@ -1,0 +1,206 @@
+#include "gui/app/manager_app.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWindow>
+#include <chrono>
+
+#include "core/files/cqp_doc.h"
+#include "core/res/strings.h"
+#include "core/res/text_format.h"
+#include "gui/app/about_box.h"
+#include "gui/app/simulated_recorder.h"
+#include "gui/frame/main_frame.h"
+#include "gui/res/pictures.h"
+#include "gui/widgets/message_box.h"
+#include "gui/widgets/profile.h"
+
+namespace {
+
+constexpr int kLowestPort = 1;
+constexpr int kHighestPort = 9;  // the Port menu's COM1 to COM9
+
+// Waits, at most a moment, until the window system has placed and shown the window: a box shown
+// before then is centred over wherever the window was before it was placed, which is often the
+// menu bar of the window that then appears. The user's input waits meanwhile.
+void WaitUntilExposed(QWidget& window, std::chrono::milliseconds timeout) {
+    QWindow* handle = window.windowHandle();
+    if (!handle || handle->isExposed()) return;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, handle] {
+        if (handle->isExposed()) loop.quit();
+    });
+    poll.start(10);
+    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString Key(const char* section, const char* value) {
+    return QStringLiteral("%1/%2").arg(QString::fromLatin1(section), QString::fromLatin1(value));
+}
+
+std::string WithSeparator(QString folder) {
+    if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
+    return QDir::toNativeSeparators(folder).toStdString();
+}
+
+}  // namespace
+
+CManagerApp::CManagerApp(int& argc, char** argv, StartOptions options)
+    : QApplication(argc, argv), m_options(std::move(options)) {
+    // The application name of the profile and of the user's cache folder.
+    setOrganizationName(QString::fromLatin1(text::kProfileOrganisation));
+    setApplicationName(QString::fromLatin1(text::kAppName));
+    setApplicationVersion(QStringLiteral("1.0"));
+    setWindowIcon(res::AppIcon());
+}
+
+CManagerApp::~CManagerApp() {
+    // The frame goes before the emulator it may still talk to and the document its panes use.
+    m_pMainFrame.reset();
+    m_pDocument.reset();
+    m_pEmulator.reset();
+}
+
+CManagerApp& theApp() {
+    return *static_cast<CManagerApp*>(QCoreApplication::instance());
+}
+
+std::string CManagerApp::ProgramFolder() const {
+    if (!m_strProgramFolder.empty()) return m_strProgramFolder;
+    return QDir::toNativeSeparators(applicationDirPath()).toStdString();
+}
+
+std::string CManagerApp::CacheFolder() const {
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+        .toStdString();
+}
+
+WorkingFolder::Places CManagerApp::WorkingFolderPlaces() const {
+    WorkingFolder::Places places;
+    places.programFolder = ProgramFolder();
+    places.cacheFolder = CacheFolder();
+    // A private folder: where the user's private run-time files go, else the temporary folder.
+    // (Read plainly: asking for the run-time location makes folders of its own when unset.)
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) places.privateBases.push_back(runtime.toStdString());
+    const QString temporary = QDir::tempPath();
+    if (!temporary.isEmpty()) {
+        places.privateBases.push_back(QDir::toNativeSeparators(temporary).toStdString());
+    }
+    return places;
+}
+
+void CManagerApp::LoadSettings() {
+    Profile profile;
+    m_settingsNotices.clear();
+    bool ok = false;
+    const QString portKey = Key(text::kSectionComm, text::kValuePort);
+    const QVariant portValue = profile.value(portKey);
+    const int port = portValue.toInt(&ok);
+    m_nPort = 1;
+    if (!portValue.isValid()) {
+        // Missing: the first run.
+    } else if (ok && port >= kLowestPort && port <= kHighestPort) {
+        m_nPort = port;
+    } else {
+        // Said, not passed over: the port error that would follow names no setting.
+        const std::string setting = "[" + std::string(text::kSectionComm) + "] " +
+                                    text::kValuePort + "=" + portValue.toString().toStdString();
+        m_settingsNotices.push_back(text::Format(text::kSettingsBadPort, setting,
+                                                 profile.fileName().toStdString(), m_nPort));
+    }
+
+    m_strSourcePath = profile
+                          .value(Key(text::kSectionGlobal, text::kValuePath),
+                                 QString::fromStdString(WithSeparator(
+                                     QString::fromStdString(ProgramFolder()) + QDir::separator() +
+                                     QString::fromLatin1(text::kWorkingFolderName))))
+                          .toString()
+                          .toStdString();
+    // On this platform the folder tree starts at the user's home folder.
+    m_strLeftPath = profile
+                        .value(Key(text::kSectionGlobal, text::kValueLeftPath),
+                               QString::fromStdString(WithSeparator(QDir::homePath())))
+                        .toString()
+                        .toStdString();
+
+    // COMM/DEVICE<n>: the device behind port n where the usual mapping does not fit.
+    m_portDevices.clear();
+    profile.beginGroup(QString::fromLatin1(text::kSectionComm));
+    for (const QString& key : profile.childKeys()) {
+        if (!key.startsWith(QLatin1String("DEVICE"), Qt::CaseInsensitive)) continue;
+        const int n = key.mid(6).toInt(&ok);
+        const QString device = profile.value(key).toString();
+        if (ok && n >= 1 && !device.isEmpty()) m_portDevices[n] = device.toStdString();
+    }
+    profile.endGroup();
+}
+
+void CManagerApp::SaveSettings() {
+    Profile profile;
+    profile.setValue(Key(text::kSectionComm, text::kValuePort), m_nPort);
+    profile.setValue(Key(text::kSectionGlobal, text::kValuePath),
+                     QString::fromStdString(m_strSourcePath));
+    profile.setValue(Key(text::kSectionGlobal, text::kValueLeftPath),
+                     QString::fromStdString(m_strLeftPath));
+    profile.sync();
+}
+
+std::string CManagerApp::DeviceForPort(int port) const {
+    if (port == m_nStartPort) {
+        if (!m_options.devicePath.empty()) return m_options.devicePath;
+        // Without its emulator a simulated run must not reach for a real port instead.
+        if (m_options.simulate) return m_pEmulator ? m_pEmulator->DevicePath() : "(no emulator)";
+    }
+    const auto found = m_portDevices.find(port);
+    return found == m_portDevices.end() ? std::string() : found->second;
+}
+
+bool CManagerApp::StartEmulator(std::vector<std::string>& notices) {
+    m_pEmulator = std::make_unique<SimulatedRecorder>(m_options.emulatorMode);
+    std::string error;
+    if (m_pEmulator->Start(&error)) return true;
+    m_pEmulator.reset();
+    notices.push_back("The built-in recorder emulator could not start: " + error);
+    return false;
+}
+
+bool CManagerApp::InitInstance() {
+    // Before anything reads the profile: a wrong file is never read, and never written.
+    std::vector<std::string> notices;
+    if (std::string problem = Profile::CheckFiles(); !problem.empty()) {
+        notices.push_back(std::move(problem));
+    }
+    LoadSettings();
+    m_pDocument = std::make_unique<CQPDoc>();
+    if (m_options.simulate) StartEmulator(notices);
+    m_pMainFrame = std::make_unique<CMainFrame>(*this, *m_pDocument);
+    m_pMainFrame->show();
+    m_pMainFrame->setWindowTitle(QString::fromLatin1(text::kMainTitle));
+    // Read afresh: whatever the panes' creation did to the members, the profile holds.
+    LoadSettings();
+    notices.insert(notices.end(), m_settingsNotices.begin(), m_settingsNotices.end());
+    m_nStartPort = m_nPort;
+    // What start-up has to say is said over the window, once the user can see it.
+    WaitUntilExposed(*m_pMainFrame, std::chrono::seconds(2));
+    for (const std::string& notice : notices) MessageBox::Show(m_pMainFrame.get(), notice);
+    m_pMainFrame->StartRecorder();
+    return true;
+}
+
+int CManagerApp::ExitInstance(int exitCode) {
+    const bool closedByUser = m_pMainFrame && m_pMainFrame->IsClosing();
+    // The frame's end sends the recorder its mode-off frame and closes the line.
+    m_pMainFrame.reset();
+    if (closedByUser) SaveSettings();
+    return exitCode;
+}
+
+void CManagerApp::OnAppAbout() {
+    CAboutBox box(m_pMainFrame.get());
+    box.exec();
+}

@@ -1,0 +1,177 @@
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "core/link/link_owner.h"
+#include "core/link/recorder_link.h"
+#include "core/messages/working_folder.h"
+
+class FrameHost;
+class CQPDoc;
+class CLeftView;
+class CMidView;
+class CRightView;
+class ProgressWindow;
+class QAction;
+class QLabel;
+class QShortcut;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+
+// The program's one top-level window: menu, tool bar, status bar and the three panes (folder
+// tree, file list, recorder tree). It owns the recorder link for its whole life, carries out
+// the recorder commands on the message current in the recorder tree, and keeps the working
+// folder in which downloaded and converted messages live.
+class CMainFrame : public QMainWindow, public LinkOwner {
+    Q_OBJECT
+public:
+    CMainFrame(FrameHost& app, CQPDoc& doc);
+    ~CMainFrame() override;  // mode off to the recorder, then the link goes
+
+    CLeftView* GetLeftView() const { return m_pLeftView; }
+    CMidView* GetMidView() const { return m_pMidView; }
+    CRightView* GetRightView() const { return m_pRightView; }
+    int IsClosing() const { return m_bClosing; }
+
+    // Opens the configured port, loads the decoder and prepares the working folder.
+    int StartRecorder();
+
+    // Every command of the menus, the tool bar, the accelerators and the recorder tree's
+    // context menu arrives here.
+    void OnCommand(int commandId);
+
+    void OnPort(int port);
+    void OnViewStyle(int commandId);
+    void OnConnect();
+    void OnPlay();
+    void OnSaveToWav();
+    void OnDeleteMessage();
+    void OnSetTime();
+    void OnSetDate();
+    void OnRefresh();
+    void OnAppAbout();
+
+    void PrepareWorkingFolder();
+    void RemoveWorkingFolder();
+    // The date pane follows the recorder tree's current item: a message's date, else (a
+    // folder, nothing) the pane's own text.
+    void ShowMessageDate();
+    void ResetMessageDate();
+
+    // Enables, disables and marks the commands, as the framework did when idle.
+    void UpdateCommandUI();
+    // The action of a command of the main menu or tool bar.
+    QAction* Action(int commandId) const;
+    // A recorder command is under way (connect, download, conversion): the others wait.
+    bool IsRecorderBusy() const;
+
+    // LinkOwner
+    std::unique_ptr<ProgressDisplay> CreateProgress(const std::string& caption) override;
+    void RunOnOwnerThread(std::function<void()> task) override;
+    void OnDownloadComplete(int complete) override;
+    void ShowMessage(const std::string& text) override;
+    std::string WorkingFolder() const override;
+    std::string DeviceForPort(int port) const override;
+
+    // Seams, so tests see what would go to the desktop and the user.
+    // Opens a file with the desktop's default application (Play); false when none opened it.
+    using FileOpener = std::function<bool(const std::string& path)>;
+    void SetFileOpener(FileOpener opener) { m_openFile = std::move(opener); }
+    // The Save As dialog: the chosen full path, or empty when the user cancelled.
+    using SaveAsDialog =
+        std::function<QString(QWidget* parent, const QString& folder, const QString& proposedName,
+                              const QStringList& filters, const QString& defaultSuffix)>;
+    void SetSaveAsDialog(SaveAsDialog dialog) { m_saveAsDialog = std::move(dialog); }
+    // The PC's clock (SetTime, SetDate).
+    void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
+    // Sees every progress window the frame makes, on the GUI thread.
+    void SetProgressObserver(std::function<void(ProgressWindow*)> observer) {
+        m_progressObserver = std::move(observer);
+    }
+
+    RecorderLink& Link() { return m_link; }
+    QStatusBar* StatusBar() const { return m_wndStatusBar; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+
+    // The Save As dialog's filter in Qt's terms (" Wave File( *.wav ) | *.wav | ... || ").
+    static QStringList NameFilters(const char* resourceFilter);
+
+    // Members in the frame's traditional order.
+    QSplitter* m_wndSplitter = nullptr;
+    RecorderLink m_link;
+    int m_bClosing = 0;
+    int m_bPlayAfterDownload = 0;
+    std::string m_strTargetPath;
+    QStatusBar* m_wndStatusBar = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // OnClose
+
+private:
+    class CommandScope;
+
+    void OnCreate();
+    void OnCreateClient();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateAccelerators();
+    QAction* CommandAction(int commandId, const char* text);
+    void UpdateLockIndicators();
+    // Says no to a recorder command while another runs.
+    bool RefuseWhileBusy();
+    // Plays a converted message; says so when the desktop has no program to open it.
+    void OpenMessageFile(const std::string& path);
+    // The working folder, made again if it has gone; when there is none the user is told and
+    // the command that asked must not go on.
+    bool RequireWorkingFolder();
+    void StoreWorkingFolder();
+    // The folder the Save As dialog opens in: the folder tree's, or its nearest existing parent.
+    std::string SaveAsFolder() const;
+    // Copies the converted message to the chosen place, replacing what is there; reports a
+    // failure. Nothing happens when both are the same file.
+    bool CopyToTarget(const std::string& source, const std::string& target);
+    void CloseWhenIdle();
+
+    FrameHost& m_app;
+    CQPDoc& m_doc;
+    CLeftView* m_pLeftView = nullptr;
+    CMidView* m_pMidView = nullptr;
+    CRightView* m_pRightView = nullptr;
+
+    std::map<int, QAction*> m_actions;
+    QLabel* m_wndMessagePane = nullptr;
+    QLabel* m_wndDatePane = nullptr;
+    QLabel* m_wndCapsPane = nullptr;
+    QLabel* m_wndNumPane = nullptr;
+    QLabel* m_wndScrollPane = nullptr;
+    QTimer* m_idleTimer = nullptr;
+
+    // The message the running download fetches: the one its completion converts.
+    std::optional<std::pair<int, int>> m_pendingDownload;
+    int m_nCommandDepth = 0;
+    bool m_bCloseWhenIdle = false;
+    QPointer<ProgressWindow> m_pActiveProgress;  // the GUI thread's progress window, if any
+
+    ::WorkingFolder m_workingFolder;  // the LinkOwner call WorkingFolder() hides the class name
+    bool m_bNoFolderReported = false;
+    mutable std::mutex m_folderMutex;  // the download thread asks for the working folder
+    std::string m_strWorkingFolder;
+
+    FileOpener m_openFile;
+    SaveAsDialog m_saveAsDialog;
+    std::function<std::time_t()> m_clock;
+    std::function<void(ProgressWindow*)> m_progressObserver;
+};

@@ -1,0 +1,289 @@
+// The recorder commands: connect, play, save, delete, the recorder's clock, refresh, and the
+// end of a download.
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QUrl>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "core/files/cqp_doc.h"
+#include "core/files/file_copy.h"
+#include "core/link/message_label.h"
+#include "core/res/strings.h"
+#include "core/res/text_format.h"
+#include "gui/frame/frame_host.h"
+#include "gui/frame/main_frame.h"
+#include "gui/views/files/left_view.h"
+#include "gui/views/recorder/right_view.h"
+#include "gui/widgets/message_box.h"
+#include "gui/widgets/wait_cursor.h"
+
+namespace fs = std::filesystem;
+
+// Marks a recorder command as running on the GUI thread (its progress window pumps events, so
+// the user could start another): the other recorder commands are refused meanwhile, and a
+// close asked for meanwhile happens once it is over.
+class CMainFrame::CommandScope {
+public:
+    explicit CommandScope(CMainFrame& frame) : m_frame(frame) {
+        ++m_frame.m_nCommandDepth;
+        m_frame.UpdateCommandUI();
+    }
+    ~CommandScope() {
+        if (--m_frame.m_nCommandDepth > 0) return;
+        m_frame.UpdateCommandUI();
+        if (m_frame.m_bCloseWhenIdle) m_frame.CloseWhenIdle();
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    CMainFrame& m_frame;
+};
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+std::tm LocalTime(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm;
+}
+
+QString DefaultSaveAsDialog(QWidget* parent, const QString& folder, const QString& proposedName,
+                            const QStringList& filters, const QString& defaultSuffix) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
+    dialog.selectFile(proposedName);
+    // The dialog asks before it lets the user pick an existing file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
+void CMainFrame::OnConnect() {
+    if (RefuseWhileBusy()) return;
+    CommandScope scope(*this);
+    WaitCursor wait;
+    if (m_link.Connect()) {
+        m_pRightView->RememberExpandedFolders();
+        m_pRightView->ShowDirectory(m_link);
+    } else if (m_link.m_bCancelled) {
+        m_pRightView->ShowEmptyFolders();
+    } else {
+        wait.Restore();
+        MessageBox::Show(this, text::kCommError);
+    }
+}
+
+void CMainFrame::OpenMessageFile(const std::string& path) {
+    const bool opened =
+        m_openFile ? m_openFile(path)
+                   : QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    // Without a player for ".wav" nothing would happen at all: the user is told where the file
+    // is, to open it some other way.
+    if (!opened) {
+        MessageBox::Show(this, text::Format(text::kPlayOpenFailed, path), {}, MessageBox::Stop);
+    }
+}
+
+std::string CMainFrame::SaveAsFolder() const {
+    std::string shown = m_pLeftView ? m_pLeftView->SelectedFolderPath() : std::string();
+    if (shown.empty()) shown = m_app.m_strLeftPath;
+    // A folder that has gone since opens its nearest parent that is still there.
+    fs::path folder(shown);
+    std::error_code error;
+    while (!folder.empty() && !fs::is_directory(folder, error)) {
+        const fs::path parent =
+            folder.has_filename() ? folder.parent_path() : folder.parent_path().parent_path();
+        if (parent == folder) break;
+        folder = parent;
+    }
+    if (folder.empty() || !fs::is_directory(folder, error)) return shown;
+    std::string path = folder.string();
+    if (path.back() != fs::path::preferred_separator) path += fs::path::preferred_separator;
+    return path;
+}
+
+void CMainFrame::OnPlay() {
+    if (RefuseWhileBusy()) return;
+    int message = 0, folder = 0;
+    // Only ever on a message of the tree as it is now.
+    if (!m_pRightView || !m_pRightView->m_bMessageSelected ||
+        !m_pRightView->GetCurrentMessage(message, folder)) {
+        return;
+    }
+    if (!RequireWorkingFolder()) return;
+    CommandScope scope(*this);
+    m_strTargetPath = m_link.MessagePath(folder, message, ".wav");
+    const MessageEntry& entry = m_link.m_directory.Entry(folder, message);
+    // The flags say what this run made; the files may have gone since (the file list can
+    // delete them), in which case the message is fetched or converted again.
+    if (entry.converted && FileExists(m_strTargetPath)) {
+        OpenMessageFile(m_strTargetPath);
+    } else if (!entry.downloaded || !FileExists(m_link.MessagePath(folder, message, ".Bin"))) {
+        m_bPlayAfterDownload = 1;
+        m_pendingDownload = std::make_pair(folder, message);
+        m_link.StartDownload(folder, message);
+    } else if (m_link.ConvertToWav(folder, message)) {
+        OpenMessageFile(m_strTargetPath);
+    } else {
+        MessageBox::Show(this, text::kConvertFailed);
+    }
+}
+
+void CMainFrame::OnSaveToWav() {
+    if (RefuseWhileBusy()) return;
+    int message = 0, folder = 0;
+    if (!m_pRightView || !m_pRightView->m_bMessageSelected ||
+        !m_pRightView->GetCurrentMessage(message, folder)) {
+        return;
+    }
+    if (!RequireWorkingFolder()) return;
+    std::string proposed = m_pRightView->GetCurrentItemText();
+    std::replace(proposed.begin(), proposed.end(), ':', '_');
+
+    const SaveAsDialog& dialog =
+        m_saveAsDialog ? m_saveAsDialog : SaveAsDialog(DefaultSaveAsDialog);
+    const QString chosen =
+        dialog(this, QString::fromStdString(SaveAsFolder()), QString::fromStdString(proposed),
+               NameFilters(text::kSaveFilter), QString::fromLatin1(text::kWavExtension));
+    if (chosen.isEmpty()) return;
+
+    CommandScope scope(*this);
+    m_strTargetPath = QDir::toNativeSeparators(chosen).toStdString();
+    const std::string source = m_link.MessagePath(folder, message, ".wav");
+    const MessageEntry& entry = m_link.m_directory.Entry(folder, message);
+    if (entry.converted && FileExists(source)) {
+        CopyToTarget(source, m_strTargetPath);
+    } else if (entry.downloaded && FileExists(m_link.MessagePath(folder, message, ".Bin"))) {
+        if (m_link.ConvertToWav(folder, message)) {
+            CopyToTarget(source, m_strTargetPath);
+        } else {
+            MessageBox::Show(this, text::kConvertFailed);
+        }
+    } else {
+        m_bPlayAfterDownload = 0;
+        m_pendingDownload = std::make_pair(folder, message);
+        m_link.StartDownload(folder, message);
+    }
+    OnRefresh();
+}
+
+bool CMainFrame::CopyToTarget(const std::string& source, const std::string& target) {
+    if (ReplaceWithCopy(source, target)) return true;
+    MessageBox::Show(this,
+                     text::Format(text::kFileCopyFailed, fs::path(target).filename().string()),
+                     text::kFileCopyCaption, MessageBox::Stop);
+    return false;
+}
+
+void CMainFrame::OnDownloadComplete(int complete) {
+    // The message that was downloaded, whatever the tree shows by now.
+    const auto downloaded = std::exchange(m_pendingDownload, std::nullopt);
+    UpdateCommandUI();
+    if (!complete) {
+        if (m_link.m_bCancelled || m_bClosing) return;
+        if (m_link.LastDownloadEnd() == RecorderLink::DownloadEnd::FileError) {
+            // Not the cable: the ".Bin" file could not be written (disk full, no permission).
+            MessageBox::Show(
+                this, text::Format(text::kMessageFileWriteFailed, m_link.LastDownloadError()), {},
+                MessageBox::Stop);
+        } else {
+            MessageBox::Show(this, text::kCommError);
+        }
+        return;
+    }
+    if (!downloaded) return;
+    const auto [folder, message] = *downloaded;
+
+    CommandScope scope(*this);
+    if (!m_link.ConvertToWav(folder, message)) {
+        MessageBox::Show(this, text::kConvertFailed);
+        return;
+    }
+    const std::string wav = m_link.MessagePath(folder, message, ".wav");
+    if (m_bPlayAfterDownload) {
+        OpenMessageFile(wav);
+    } else {
+        CopyToTarget(wav, m_strTargetPath);
+    }
+    OnRefresh();
+}
+
+void CMainFrame::OnDeleteMessage() {
+    if (RefuseWhileBusy()) return;
+    int message = 0, folder = 0;
+    if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) return;
+    // The PC's copies of the later messages are renumbered in the working folder.
+    if (!RequireWorkingFolder()) return;
+    CommandScope scope(*this);
+    const std::string question =
+        text::Format(text::kDeleteMessageNaming, text::kDeleteQuestion, FolderBaseName(folder),
+                     m_pRightView->GetCurrentItemText());
+    if (MessageBox::Show(this, question, text::kDeleteCaption, MessageBox::Question) !=
+        MessageBox::IdYes) {
+        return;
+    }
+    if (!m_link.DeleteMessage(folder, message)) {
+        MessageBox::Show(this, text::kDeleteFailed);
+        return;
+    }
+    m_link.RemoveEntry(folder, message);
+    m_pRightView->RememberExpandedFolders();
+    m_pRightView->ShowDirectory(m_link);
+}
+
+void CMainFrame::OnSetTime() {
+    if (RefuseWhileBusy()) return;
+    CommandScope scope(*this);
+    const std::tm now = LocalTime(m_clock());
+    if (!m_link.SetTime(now.tm_hour, now.tm_min)) {
+        MessageBox::Show(this, text::kCommErrorNoStop);
+    }
+}
+
+void CMainFrame::OnSetDate() {
+    if (RefuseWhileBusy()) return;
+    CommandScope scope(*this);
+    // The local date, as the recorder's clock (SetTime) and its day count are local: the
+    // UTC date would be a day off for part of every day.
+    const std::tm now = LocalTime(m_clock());
+    if (!m_link.SetDate(now.tm_year + 1900, now.tm_mon + 1, now.tm_mday)) {
+        MessageBox::Show(this, text::kCommError);
+    }
+}
+
+void CMainFrame::OnRefresh() {
+    CLeftView* left = GetLeftView();
+    if (!left) return;
+    m_doc.FillFileList(left->SelectedFolderPath());
+}
+
+void CMainFrame::ShowMessageDate() {
+    int message = 0, folder = 0;
+    if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) {
+        ResetMessageDate();
+        return;
+    }
+    const MessageHeader& header = m_link.m_directory.Entry(folder, message).header;
+    m_wndDatePane->setText(
+        QString::fromStdString(MessageDateText(header, m_link.DateFromValue(header.DateValue()))));
+}
+
+void CMainFrame::ResetMessageDate() {
+    m_wndDatePane->setText(QString::fromLatin1(text::kMessageDateTime));
+}

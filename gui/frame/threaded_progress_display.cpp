@@ -1,0 +1,93 @@
+#include "gui/frame/threaded_progress_display.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QWidget>
+#include <mutex>
+
+#include "gui/frame/progress_window.h"
+
+struct ThreadedProgressDisplay::Shared {
+    std::atomic<bool> cancelled{false};
+    std::mutex hookMutex;
+    std::function<void()> hook;
+    QPointer<ProgressWindow> window;  // GUI thread only
+
+    void Cancel() {
+        cancelled = true;
+        std::function<void()> call;
+        {
+            std::lock_guard<std::mutex> lock(hookMutex);
+            call = hook;
+        }
+        if (call) call();
+    }
+};
+
+ThreadedProgressDisplay::ThreadedProgressDisplay(QWidget* owner, const QString& caption,
+                                                 std::function<void(ProgressWindow*)> created)
+    : m_owner(owner), m_shared(std::make_shared<Shared>()) {
+    std::weak_ptr<Shared> weak = m_shared;
+    QMetaObject::invokeMethod(
+        m_owner,
+        [owner, caption, shared = m_shared, weak, created = std::move(created)] {
+            auto* window = new ProgressWindow(owner, caption, 1);
+            window->SetCancelCallback([weak] {
+                if (auto state = weak.lock()) state->Cancel();
+            });
+            shared->window = window;
+            if (created) created(window);
+        },
+        Qt::QueuedConnection);
+}
+
+ThreadedProgressDisplay::~ThreadedProgressDisplay() {
+    QMetaObject::invokeMethod(
+        m_owner, [shared = m_shared] { delete shared->window.data(); }, Qt::QueuedConnection);
+}
+
+void ThreadedProgressDisplay::Post(std::function<void(ProgressWindow&)> call) {
+    QMetaObject::invokeMethod(
+        m_owner,
+        [shared = m_shared, call = std::move(call)] {
+            if (shared->window) call(*shared->window);
+        },
+        Qt::QueuedConnection);
+}
+
+void ThreadedProgressDisplay::SetRange(int lower, int upper, int step) {
+    m_nStep = step;
+    Post([lower, upper, step](ProgressWindow& w) { w.SetRange(lower, upper, step); });
+}
+
+void ThreadedProgressDisplay::SetText(const std::string& text) {
+    Post([text](ProgressWindow& w) { w.SetText("%s", text.c_str()); });
+}
+
+int ThreadedProgressDisplay::StepIt() {
+    m_nPos += m_nStep;
+    Post([](ProgressWindow& w) { w.StepIt(); });
+    return m_nPos;
+}
+
+void ThreadedProgressDisplay::PeekAndPump(bool cancelOnEscape) {
+    // The GUI thread runs its own event loop; all there is to do here is to have the window's
+    // Escape count as Cancel from now on.
+    if (cancelOnEscape && !m_bWatchingEscape) {
+        m_bWatchingEscape = true;
+        Post([](ProgressWindow& w) { w.WatchEscape(); });
+    }
+}
+
+bool ThreadedProgressDisplay::CancelPressed() const {
+    return m_shared->cancelled;
+}
+
+void ThreadedProgressDisplay::Hide() {
+    Post([](ProgressWindow& w) { w.Hide(); });
+}
+
+void ThreadedProgressDisplay::SetCancelHook(std::function<void()> hook) {
+    std::lock_guard<std::mutex> lock(m_shared->hookMutex);
+    m_shared->hook = std::move(hook);
+}

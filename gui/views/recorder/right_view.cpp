@@ -1,0 +1,227 @@
+#include "gui/views/recorder/right_view.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "core/link/message_label.h"
+#include "core/link/recorder_link.h"
+#include "core/res/resource_ids.h"
+#include "gui/res/menu_builder.h"
+#include "gui/res/pictures.h"
+
+namespace {
+
+constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kPictureSize = 16;
+
+}  // namespace
+
+CRightView::CRightView(QWidget* parent) : QTreeWidget(parent) {
+    setObjectName(QStringLiteral("CRightView"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFrameShape(QFrame::StyledPanel);
+    setIconSize(QSize(kPictureSize, kPictureSize));
+    // Nothing may be dropped here.
+    setAcceptDrops(false);
+    // The context menu follows the right button's release, on messages only.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+
+    const QPixmap strip = res::LoadBitmap(res::IDB_RECORDER_TREE);
+    m_folderIcon.addPixmap(res::StripPicture(strip, kImageFolder, kPictureSize), QIcon::Normal);
+    m_folderIcon.addPixmap(res::StripPicture(strip, kImageOpenFolder, kPictureSize),
+                           QIcon::Selected);
+    m_messageIcon.addPixmap(res::StripPicture(strip, kImageMessage, kPictureSize));
+
+    m_contextMenu = res::LoadContextMenu(res::POPUP_CONTEXT2_FILE, this);
+    connect(m_contextMenu, &QMenu::triggered, this,
+            [this](QAction* action) { emit commandIssued(res::CommandIdOf(action)); });
+
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnSelectionChanged(current); });
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { OnItemExpanding(item); });
+    connect(this, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* item) { OnItemExpanding(item); });
+}
+
+int CRightView::ImageOf(const QTreeWidgetItem* item) {
+    return item ? item->data(0, kImageRole).toInt() : -1;
+}
+
+void CRightView::OnInitialUpdate() {
+    ShowEmptyFolders();
+}
+
+void CRightView::ClearTree() {
+    // Items are about to go: nothing may keep pointing at them.
+    m_hCurrentItem = nullptr;
+    m_bMessageSelected = 0;
+    m_bRButtonPending = 0;
+    m_bLButtonPending = 0;
+    clear();
+    emit messageSelectionChanged();
+    emit currentMessageChanged();
+}
+
+QTreeWidgetItem* CRightView::AddFolderItem(const std::string& label) {
+    // The folder labels sort in folder order, so appending keeps them sorted.
+    auto* item = new QTreeWidgetItem(this, QStringList(QString::fromStdString(label)));
+    item->setData(0, kImageRole, kImageFolder);
+    item->setIcon(0, m_folderIcon);
+    return item;
+}
+
+void CRightView::ShowEmptyFolders() {
+    m_bRebuilding = true;
+    ClearTree();
+    for (int f = 0; f < kFolderCount; ++f) AddFolderItem(FolderBaseName(f));
+    m_expanded.fill(-1);
+    m_bRebuilding = false;
+}
+
+void CRightView::RememberExpandedFolders() {
+    m_expanded.fill(-1);
+    const int folders = std::min(topLevelItemCount(), kFolderCount);
+    for (int k = 0; k < folders; ++k) {
+        const QTreeWidgetItem* item = topLevelItem(k);
+        if (!item->isExpanded()) continue;
+        const QString label = item->text(0);
+        if (!label.isEmpty() && label[0].isDigit()) m_expanded[k] = label[0].digitValue() - 1;
+    }
+}
+
+void CRightView::ShowDirectory(const RecorderLink& link) {
+    m_bRebuilding = true;
+    ClearTree();
+    const MessageDirectory& directory = link.m_directory;
+    QTreeWidgetItem* scrollTo = nullptr;
+    for (int f = 0; f < kFolderCount; ++f) {
+        const int count = directory.count[f];
+        QTreeWidgetItem* folderItem = AddFolderItem(FolderLabel(f, count));
+        for (int m = 1; m <= std::min(count, kMaxMessages); ++m) {
+            const MessageEntry& entry = directory.Entry(f, m);
+            if (!entry.loaded) continue;
+            const std::string label = MessageLabel(m, entry.header, link.m_nMode,
+                                                   link.DateFromValue(entry.header.DateValue()));
+            auto* item =
+                new QTreeWidgetItem(folderItem, QStringList(QString::fromStdString(label)));
+            item->setData(0, kImageRole, kImageMessage);
+            item->setIcon(0, m_messageIcon);
+        }
+        if (m_expanded[f] == f) {
+            folderItem->setExpanded(true);
+            if (f == m_nCurrentFolder) scrollTo = folderItem;
+        }
+    }
+    if (scrollTo) scrollToItem(scrollTo, QAbstractItemView::PositionAtTop);
+    m_bRebuilding = false;
+}
+
+bool CRightView::GetCurrentMessage(int& message, int& folder) {
+    const QTreeWidgetItem* item = m_hCurrentItem;
+    if (!item || ImageOf(item) != kImageMessage || !item->parent()) return false;
+    const auto number = MessageNumberFromLabel(item->text(0).toStdString());
+    const auto folderIndex = FolderFromLabel(item->parent()->text(0).toStdString());
+    if (!number || !folderIndex) return false;
+    message = *number;
+    folder = *folderIndex;
+    m_nCurrentFolder = folder;
+    return true;
+}
+
+std::string CRightView::GetCurrentItemText() const {
+    return m_hCurrentItem ? m_hCurrentItem->text(0).toStdString() : std::string();
+}
+
+void CRightView::ClearMessageSelection() {
+    m_bMessageSelected = 0;
+    emit messageSelectionChanged();
+}
+
+void CRightView::SetCurrentItem(QTreeWidgetItem* item) {
+    // Play, Save to Wav File and Delete act on the current item, so they are enabled exactly
+    // while it is a message.
+    m_hCurrentItem = item;
+    m_bMessageSelected = ImageOf(item) == kImageMessage ? 1 : 0;
+    emit messageSelectionChanged();
+    emit currentMessageChanged();
+}
+
+void CRightView::OnSelectionChanged(QTreeWidgetItem* current) {
+    if (m_bRebuilding) return;
+    // Moving the selection with the keys makes the newly selected item the current one too.
+    SetCurrentItem(current);
+}
+
+void CRightView::OnItemExpanding(QTreeWidgetItem* item) {
+    if (m_bRebuilding) return;
+    setCurrentItem(item);
+}
+
+void CRightView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        // A right press does not move the selection; the menu follows on release.
+        m_ptRButton = event->position().toPoint();
+        m_bRButtonPending = 1;
+        event->accept();
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        m_ptLButton = event->position().toPoint();
+        m_bLButtonPending = 1;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void CRightView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) QTreeWidget::mouseReleaseEvent(event);
+    // The press is handled once the control has finished with it, selection updated.
+    HandlePendingPress();
+}
+
+void CRightView::HandlePendingPress() {
+    if (m_bRButtonPending) {
+        m_bRButtonPending = 0;
+        QTreeWidgetItem* item = itemAt(m_ptRButton);
+        if (!item || item->text(0).isEmpty()) return;
+        SetCurrentItem(item);
+        if (ImageOf(item) == kImageMessage) {
+            m_contextMenu->popup(viewport()->mapToGlobal(m_ptRButton));
+        }
+        return;
+    }
+    if (m_bLButtonPending) {
+        m_bLButtonPending = 0;
+        QTreeWidgetItem* item = itemAt(m_ptLButton);
+        if (!item || item->text(0).isEmpty()) return;
+        SetCurrentItem(item);
+    }
+}
+
+void CRightView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete) {
+        QTreeWidgetItem* caret = currentItem();
+        if (caret && ImageOf(caret) == kImageMessage) {
+            SetCurrentItem(caret);
+            emit deleteKeyPressed();
+        }
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void CRightView::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    // Back from another pane, which cleared the message selection: the message the tree still
+    // shows selected is the one Play, Save to Wav File and Delete act on again.
+    QTreeWidgetItem* caret = currentItem();
+    if (!m_bMessageSelected && caret && caret->isSelected() && ImageOf(caret) == kImageMessage) {
+        SetCurrentItem(caret);
+    }
+}
