@@ -205,6 +205,9 @@ TEST_F(CliTest, InterruptedFetchStopsTheRecorderAndLeavesNoFile) {
     EXPECT_EQ(status, 130);
     EXPECT_FALSE(fs::exists(folder / "x.Bin"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 0);
+    // The program does not wait for replies once interrupted: the emulator may still be
+    // reading its last frames.
+    emulator->WaitForBytes(4u + 4 + 4 + 256 + 4, std::chrono::seconds(3));
     const Bytes wire = emulator->ReceivedBytes();
     ASSERT_GE(wire.size(), 4u + 4 + 4 + 256 + 4);
     // The download frame, the cancel filler, then the mode-off frame.
