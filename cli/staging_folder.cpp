@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "core/base/owned_temporary.h"
+#include "core/base/system_error_text.h"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +28,7 @@ bool StagingFolder::Create(const std::string& outputPath) {
     std::string pattern =
         (parent / owned_temporary::StagingFolderPattern(static_cast<long>(::getpid()))).string();
     if (!::mkdtemp(pattern.data())) {
-        m_error = "cannot write " + outputPath + ": " + std::strerror(errno);
+        m_error = WithSystemReason("cannot write " + outputPath, errno);
         return false;
     }
     m_path = pattern + "/";
@@ -40,7 +40,7 @@ bool StagingFolder::Create(const std::string& outputPath) {
 bool StagingFolder::Publish(const std::string& name, const std::string& target) {
     std::error_code ec;
     fs::rename(m_path + name, target, ec);
-    if (ec) m_error = "cannot write " + target + ": " + ec.message();
+    if (ec) m_error = "cannot write " + target + ": " + SystemErrorText(ec);
     return !ec;
 }
 

@@ -8,11 +8,12 @@
 #include <cstring>
 
 #include "core/base/folder_lock.h"
+#include "core/base/system_error_text.h"
 
 namespace {
 
 std::string Reason(const std::string& what, int err) {
-    return what + ": " + std::strerror(err);
+    return WithSystemReason(what, err);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "core/base/owned_temporary.h"
+#include "core/base/system_error_text.h"
 #include "core/convert/bin_input_file.h"
 #include "core/convert/staged_output_file.h"
 
@@ -19,7 +20,7 @@ namespace {
 constexpr std::size_t kBufferBytes = 64 * 1024;
 
 std::string FileError(const std::string& what, const std::string& path, int err) {
-    return what + " " + path + ": " + std::strerror(err);
+    return WithSystemReason(what + " " + path, err);
 }
 
 // What a path that is no regular file leads to, in the user's words.

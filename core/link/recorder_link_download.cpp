@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/base/system_error_text.h"
 #include "core/link/exchange_guard.h"
 #include "core/link/quiet_progress.h"
 #include "core/link/recorder_link.h"
@@ -64,13 +65,13 @@ public:
 
     bool Create() {
         m_file = std::fopen(m_path.c_str(), "wb");
-        if (!m_file) m_error = m_path + ": " + std::strerror(errno);
+        if (!m_file) m_error = WithSystemReason(m_path, errno);
         return m_file != nullptr;
     }
     bool Write(const std::uint8_t* bytes, int count) {
         if (std::fwrite(bytes, 1, static_cast<size_t>(count), m_file) == static_cast<size_t>(count))
             return true;
-        m_error = m_path + ": " + std::strerror(errno);
+        m_error = WithSystemReason(m_path, errno);
         return false;
     }
     // Closes the file; false (with the file removed) when its last bytes could not be written.
@@ -78,7 +79,7 @@ public:
         std::FILE* file = m_file;
         m_file = nullptr;
         if (std::fclose(file) == 0) return true;
-        m_error = m_path + ": " + std::strerror(errno);
+        m_error = WithSystemReason(m_path, errno);
         std::remove(m_path.c_str());
         return false;
     }

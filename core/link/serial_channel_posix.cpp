@@ -10,43 +10,14 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
+#include "core/base/system_error_text.h"
+#include "core/base/unique_fd.h"
 #include "core/link/serial_channel.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Owns one descriptor and closes it on every path out, including the early failures of Open.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    int Release() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // Every operating-system failure the user may read goes through here, so the wording is the
 // same wherever the failure happened.
@@ -70,7 +41,7 @@ std::string OsError(const std::string& what, int err) {
             reason = "input/output error (device gone?)";
             break;
         default:
-            reason = std::strerror(err);
+            reason = SystemErrorText(err);
             break;
     }
     return what + ": " + reason;
