@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/base/byte_stream.h"
 #include "core/base/progress_display.h"
-#include "core/convert/byte_stream.h"
 #include "core/convert/convert_result.h"
 #include "core/convert/decoder_library.h"
 

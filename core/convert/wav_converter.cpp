@@ -1,8 +1,8 @@
 #include "core/convert/wav_converter.h"
 
+#include "core/base/staged_output_file.h"
 #include "core/convert/bin_input_file.h"
 #include "core/convert/frame_table.h"
-#include "core/convert/staged_output_file.h"
 #include "core/res/strings.h"
 
 namespace {

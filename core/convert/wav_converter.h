@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "core/base/byte_stream.h"
 #include "core/base/progress_display.h"
-#include "core/convert/byte_stream.h"
 #include "core/convert/convert_result.h"
 #include "core/convert/decoder_library.h"
 #include "core/convert/frame_decoding.h"

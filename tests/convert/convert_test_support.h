@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/byte_stream.h"
 #include "core/base/progress_display.h"
-#include "core/convert/byte_stream.h"
 
 namespace convert_test {
 

@@ -11,7 +11,7 @@
 
 #include <filesystem>
 
-#include "core/convert/staged_output_file.h"
+#include "core/base/staged_output_file.h"
 #include "core/convert/wav_converter.h"
 #include "tests/convert/convert_test_support.h"
 

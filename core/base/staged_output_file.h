@@ -3,12 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "core/convert/byte_stream.h"
+#include "core/base/byte_stream.h"
+#include "core/base/unique_fd.h"
 
-// An output file that appears whole or not at all: it is written under a temporary name in
-// the target's own folder (so the final rename cannot cross file systems) and renamed over
-// the target only by Commit. Anything not committed is removed, also when the object goes
-// out of scope on an early return. Writes are buffered.
+// The one way this program writes a file whole or not at all: it is written under a temporary
+// name in the target's own folder (so the final rename cannot cross file systems), synced, and
+// renamed over the target only by Commit. Anything not committed is removed, also when the
+// object goes out of scope on an early return. Writes are buffered. The downloaded ".Bin",
+// the converted ".wav", the copy that Save to Wav File makes and the command line's outputs
+// all come through here.
 class StagedOutputFile final : public ByteSink {
 public:
     StagedOutputFile() = default;
@@ -16,7 +19,8 @@ public:
     StagedOutputFile(const StagedOutputFile&) = delete;
     StagedOutputFile& operator=(const StagedOutputFile&) = delete;
 
-    // Creates a fresh temporary file beside targetPath; an existing target is not touched.
+    // Creates a fresh temporary file beside targetPath; an existing target is not touched. A
+    // folder at targetPath is refused at once, since no commit could replace it.
     bool Create(const std::string& targetPath);
 
     bool Write(const std::uint8_t* data, std::size_t size) override;
@@ -27,14 +31,16 @@ public:
     // Removes the temporary file; safe to call at any time and more than once.
     void Discard();
 
+    const std::string& TargetPath() const { return m_targetPath; }
     const std::string& TemporaryPath() const { return m_tempPath; }
+    // "cannot write <target>: <the system's reason>"; empty while nothing went wrong.
     std::string Error() const override { return m_error; }
 
 private:
     bool Flush();
     bool Fail(const std::string& what, int err);
 
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::string m_targetPath;
     std::string m_tempPath;
     std::vector<std::uint8_t> m_buffer;
