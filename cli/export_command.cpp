@@ -14,6 +14,7 @@
 #include "cli/terminal_progress.h"
 #include "core/convert/frame_table.h"
 #include "core/link/message_label.h"
+#include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
 
 namespace fs = std::filesystem;
@@ -125,7 +126,7 @@ private:
 
     std::string Label(RecorderLink& link, int folder, int message) const {
         const MessageHeader& header = link.m_directory.Entry(folder, message).header;
-        return MessageLabel(message, header, link.m_nMode, link.DateFromValue(header.DateValue()));
+        return MessageLabel(message, header, link.m_nMode, DateFromValue(header.DateValue()));
     }
 
     int ExportOne(int folder, int message, const std::string& target, std::ostream& out,

@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "cli/recorder_session.h"
 #include "core/link/message_label.h"
+#include "core/link/recorder_clock.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ private:
                 const MessageEntry& e = dir.Entry(f, m);
                 if (!e.loaded) continue;
                 out << "  "
-                    << MessageLabel(m, e.header, link.m_nMode,
-                                    link.DateFromValue(e.header.DateValue()))
+                    << MessageLabel(m, e.header, link.m_nMode, DateFromValue(e.header.DateValue()))
                     << "\n";
             }
         }
@@ -111,7 +111,7 @@ private:
             for (int m = 1; m <= dir.count[f]; ++m) {
                 const MessageEntry& e = dir.Entry(f, m);
                 if (!e.loaded) continue;
-                const std::time_t date = link.DateFromValue(e.header.DateValue());
+                const std::time_t date = DateFromValue(e.header.DateValue());
                 // "YYYY-MM-DD HH:MM", split into the two fields.
                 const std::string when = MessageDateText(e.header, date);
                 if (!first) out << ",";

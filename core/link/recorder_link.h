@@ -37,7 +37,7 @@ public:
 
     // Opens "COM<port>" through owner->DeviceForPort (closing the earlier port; a running
     // download is cancelled and waited for first), shows the port error through the owner when
-    // it fails, loads the decoder library, sets m_baseDate, m_pOwner and m_bConnected.
+    // it fails, loads the decoder library, sets m_pOwner and m_bConnected.
     int Initialise(int port, LinkOwner* owner);
 
     // Single-frame commands.
@@ -47,13 +47,6 @@ public:
     int DeleteMessage(int folder, int message);
     int SetTime(int hour, int minute);
     int SetDate(int year, int month, int day);
-
-    // Codings of the recorder's clock.
-    static int TimeValue(int hour, int minute);         // (hour * 60 + minute) * 30
-    int DateValue(int year, int month, int day) const;  // calendar days since 2001-01-01, >= 0
-    // Local midnight of the day (value mod 65536) days after 2001-01-01 (m_baseDate for 0).
-    // Counted in calendar days, so daylight saving never shifts the day read back.
-    std::time_t DateFromValue(int value) const;
 
     // Directory read (three attempts against the marker) and every header, under a
     // cancellable "Connect" progress. 0 on failure or cancel; m_bCancelled tells which.
@@ -100,7 +93,6 @@ public:
 
     // Members in the recorder link's traditional order; the owner reads them directly.
     DecoderLibrary m_decoder;
-    std::time_t m_baseDate = 0;
     int m_bConnected = 0;
     LinkOwner* m_pOwner = nullptr;
     int m_nFolder = 0;

@@ -12,6 +12,7 @@
 #include "core/files/cqp_doc.h"
 #include "core/files/file_copy.h"
 #include "core/link/message_label.h"
+#include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
 #include "gui/frame/frame_host.h"
@@ -281,7 +282,7 @@ void CMainFrame::ShowMessageDate() {
     }
     const MessageHeader& header = m_link.m_directory.Entry(folder, message).header;
     m_wndDatePane->setText(
-        QString::fromStdString(MessageDateText(header, m_link.DateFromValue(header.DateValue()))));
+        QString::fromStdString(MessageDateText(header, DateFromValue(header.DateValue()))));
 }
 
 void CMainFrame::ResetMessageDate() {

@@ -18,15 +18,6 @@ using guitest::Texts;
 
 namespace {
 
-std::time_t LocalDate(int year, int month, int day) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
-
 void SetHeader(MessageEntry& entry, int qualityBits, int length, int timeValue, int dateValue) {
     entry.header.bytes = {};
     entry.header.bytes[1] = static_cast<std::uint8_t>(qualityBits << 5);
@@ -42,7 +33,6 @@ void SetHeader(MessageEntry& entry, int qualityBits, int length, int timeValue, 
 class RightViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        link.m_baseDate = LocalDate(2001, 1, 1);
         link.m_nMode = 2;
         tree.resize(300, 600);
         tree.show();

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/link/message_label.h"
+#include "core/link/recorder_clock.h"
 #include "core/link/recorder_link.h"
 #include "core/res/resource_ids.h"
 #include "gui/res/menu_builder.h"
@@ -107,7 +108,7 @@ void CRightView::ShowDirectory(const RecorderLink& link) {
             const MessageEntry& entry = directory.Entry(f, m);
             if (!entry.loaded) continue;
             const std::string label = MessageLabel(m, entry.header, link.m_nMode,
-                                                   link.DateFromValue(entry.header.DateValue()));
+                                                   DateFromValue(entry.header.DateValue()));
             auto* item =
                 new QTreeWidgetItem(folderItem, QStringList(QString::fromStdString(label)));
             item->setData(0, kImageRole, kImageMessage);
