@@ -15,7 +15,7 @@ constexpr int kHeaders = 30;
 // One header exchange on the real line: the 4-byte request, the 4-byte status and the 32-byte
 // header at 3840 bytes a second, after the 200 ms pause.
 constexpr double kLineMsPerHeader = 40.0 * 1000.0 / 3840.0;
-constexpr double kPauseMs = RecorderLink::kCommandPauseMs;
+constexpr double kPauseMs = RecorderProtocol::kCommandPauseMs;
 
 }  // namespace
 
@@ -28,7 +28,7 @@ int main() {
     BenchOwner owner(recorder.Device(), "/tmp/");
     RecorderLink link;
     if (!link.Initialise(1, &owner)) {
-        std::fprintf(stderr, "bench_link_connect: %s\n", link.m_serial.LastError().c_str());
+        std::fprintf(stderr, "bench_link_connect: the port could not be opened\n");
         return 1;
     }
     const auto start = std::chrono::steady_clock::now();

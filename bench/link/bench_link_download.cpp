@@ -30,7 +30,7 @@ int main() {
     BenchOwner owner(recorder.Device(), folder + "/");
     RecorderLink link;
     if (!link.Initialise(1, &owner)) {
-        std::fprintf(stderr, "bench_link_download: %s\n", link.m_serial.LastError().c_str());
+        std::fprintf(stderr, "bench_link_download: the port could not be opened\n");
         return 1;
     }
 

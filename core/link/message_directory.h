@@ -25,6 +25,13 @@ struct MessageHeader {
     std::uint16_t DateValue() const { return static_cast<std::uint16_t>(bytes[8] | bytes[9] << 8); }
 };
 
+// What the link keeps of the 528-byte directory block: byte 0, the marker, and bytes 7 to 11,
+// the number of messages in folders 0 to 4.
+struct DirectoryBlock {
+    std::uint8_t marker = 0;
+    std::array<std::uint8_t, kFolderCount> counts{};
+};
+
 struct MessageEntry {
     MessageHeader header;
     int loaded = 0;      // header fetched by the last Connect

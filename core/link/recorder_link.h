@@ -10,6 +10,7 @@
 #include "core/convert/decoder_library.h"
 #include "core/link/link_owner.h"
 #include "core/link/message_directory.h"
+#include "core/link/recorder_protocol.h"
 #include "core/link/serial_channel.h"
 
 // The PC's side of the conversation with the recorder: every command frame, its pause and its
@@ -26,9 +27,7 @@ public:
     static constexpr int kByteSize = 8;
     static constexpr int kParity = 0;
     static constexpr int kStopBits = 0;
-    static constexpr int kCommandPauseMs = 200;  // after a header, delete or set-time request
     static constexpr int kDirectoryAttempts = 3;
-    static constexpr int kCancelFillerSize = 256;
 
     RecorderLink();
     virtual ~RecorderLink();  // cancels and waits for a running download first
@@ -113,10 +112,6 @@ private:
     int DoSetMode(int on);
     int DoReadDirectory();
     int DoFetchHeader(int folder, int message);
-    // Sends a 4-byte request frame.
-    void SendFrame(std::uint8_t command, std::uint8_t p1, std::uint8_t p2);
-    // Receives exactly count bytes; false on a short or missing reply.
-    bool ReceiveExactly(std::uint8_t* buffer, int count);
 
     DownloadOutcome RunDownload(const std::shared_ptr<DownloadSync>& sync);
     static void DeliverDownload(RecorderLink* link, const std::shared_ptr<DownloadSync>& sync);
@@ -126,6 +121,7 @@ private:
     // Joins (or, from within its own completion, lets go of) the previous download thread.
     void ReapDownloadThread();
 
+    RecorderProtocol m_protocol{m_serial};
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_cancelRequested{false};  // ends a running connect as a cancel
     std::thread m_downloadThread;

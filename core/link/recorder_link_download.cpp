@@ -12,10 +12,6 @@
 #include "core/link/recorder_link.h"
 #include "core/res/strings.h"
 
-namespace {
-constexpr std::uint8_t kCmdDownload = 0xBF;
-}
-
 struct RecorderLink::DownloadOutcome {
     DownloadEnd end = DownloadEnd::None;
     std::string detail;
@@ -165,20 +161,17 @@ RecorderLink::DownloadOutcome RecorderLink::RunDownload(
     DownloadSync& sync = *shared;
     if (!m_bConnected) return {DownloadEnd::NotConnected, {}};
 
-    const std::array<std::uint8_t, kCancelFillerSize> filler{};
-    auto stopRecorder = [&] { m_serial.Send(filler.data(), kCancelFillerSize); };
+    auto stopRecorder = [&] { m_protocol.SendCancelFiller(); };
 
-    SendFrame(kCmdDownload, static_cast<std::uint8_t>(sync.folder),
-              static_cast<std::uint8_t>(sync.message));
-    std::array<std::uint8_t, 4> status{};
-    const int statusBytes = m_serial.Receive(status.data(), 4);
-    if (statusBytes != 4) {
+    int blocks = 0;
+    const Result requested = m_protocol.RequestTransfer(sync.folder, sync.message, &blocks);
+    if (!requested) {
         // Part of a status frame means the recorder may be starting the transfer: stop it.
-        if (statusBytes > 0 || sync.cancel.load()) stopRecorder();
-        if (sync.cancel.load()) return {DownloadEnd::Cancelled, {}};
-        return {DownloadEnd::NoReply, m_serial.LastError()};
+        const bool cancelled = sync.cancel.load() || requested.Is(Result::Category::Cancelled);
+        if (cancelled || requested.Is(Result::Category::ReplyWrong)) stopRecorder();
+        if (cancelled) return {DownloadEnd::Cancelled, {}};
+        return {DownloadEnd::NoReply, requested.Detail()};
     }
-    const int blocks = status[2] | status[3] << 8;
 
     auto progress = CreateProgressOrQuiet(m_pOwner, text::kReceiveCaption);
     progress->SetCancelHook([weak = std::weak_ptr<DownloadSync>(shared)] {
@@ -197,7 +190,8 @@ RecorderLink::DownloadOutcome RecorderLink::RunDownload(
     for (int i = 0; i < blocks; ++i) {
         progress->StepIt();
         progress->PeekAndPump(true);
-        const int received = m_serial.Receive(block.data(), kDirectoryBlockSize);
+        int received = 0;
+        const Result line = m_protocol.ReceiveBlock(block.data(), &received);
         if (progress->CancelPressed() || sync.cancel.load()) {
             stopRecorder();
             file.Discard();
@@ -214,8 +208,7 @@ RecorderLink::DownloadOutcome RecorderLink::RunDownload(
                 (received > 0
                      ? " arrived only in part (" + std::to_string(received) + " of 528 bytes)"
                      : " did not arrive");
-            const std::string lineError = m_serial.LastError();
-            if (!lineError.empty()) detail += " (" + lineError + ")";
+            if (!line.Detail().empty()) detail += " (" + line.Detail() + ")";
             return {DownloadEnd::LineBroken, detail};
         }
         if (!file.Write(block.data(), received)) {

@@ -40,7 +40,7 @@ protected:
         ASSERT_TRUE(emulator->Start(&error)) << error;
         owner = std::make_unique<TestOwner>(emulator->DevicePath());
         link = std::make_unique<RecorderLink>();
-        ASSERT_EQ(link->Initialise(1, owner.get()), 1) << link->m_serial.LastError();
+        ASSERT_EQ(link->Initialise(1, owner.get()), 1) << testing::PrintToString(owner->messages);
     }
 
     void TearDown() override {

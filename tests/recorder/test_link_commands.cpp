@@ -81,7 +81,8 @@ TEST_F(CommandsTest, ADeviceThatVanishesFailsTheExchange) {
     SetFaults([](emu::FaultSwitches& f) { f.disappearAfterFrames = 0; });
     EXPECT_EQ(link->SetDate(2020, 2, 2), 0);
     EXPECT_EQ(link->ReadDirectory(), 0);
-    EXPECT_FALSE(link->m_serial.LastError().empty());
+    std::uint8_t reply[4];
+    EXPECT_FALSE(link->m_serial.Receive(reply, 4).Detail().empty());
 }
 
 TEST_F(CommandsTest, ANoisyLineNeverLeavesTheDirectoryOutOfBounds) {
@@ -113,8 +114,8 @@ TEST(CommandsWithoutPort, NothingIsSentAndTheOwnerIsTold) {
 }
 
 TEST_F(CommandsTest, ReopeningTheSamePortWorks) {
-    EXPECT_EQ(link->Initialise(1, owner.get()), 1) << link->m_serial.LastError();
-    EXPECT_EQ(link->Initialise(1, owner.get()), 1) << link->m_serial.LastError();
+    EXPECT_EQ(link->Initialise(1, owner.get()), 1) << testing::PrintToString(owner->messages);
+    EXPECT_EQ(link->Initialise(1, owner.get()), 1) << testing::PrintToString(owner->messages);
     EXPECT_EQ(link->ReadDirectory(), 1);
 }
 
