@@ -85,13 +85,13 @@ protected:
     virtual std::string Done() const = 0;
 
     static int SetTime(RecorderSession& session, const ClockTime& time) {
-        if (session.Link().SetTime(time.hour, time.minute)) return kExitOk;
+        const Result set = session.Link().SetTime(time.hour, time.minute);
         // Set Time's message has always lacked the final full stop.
-        return session.Failure(text::kCommErrorNoStop);
+        return set ? kExitOk : session.Failure(set, text::kCommErrorNoStop);
     }
     static int SetDate(RecorderSession& session, const CalendarDate& date) {
-        if (session.Link().SetDate(date.year, date.month, date.day)) return kExitOk;
-        return session.Failure(text::kCommError);
+        const Result set = session.Link().SetDate(date.year, date.month, date.day);
+        return set ? kExitOk : session.Failure(set, text::kCommError);
     }
     static std::string TimeText(const ClockTime& t) {
         char s[16];

@@ -18,7 +18,7 @@ StagingFolder::~StagingFolder() {
         fs::remove_all(m_path, ec);
     }
     // Unlocked only once it is gone, so no other run ever takes it for litter.
-    if (m_lock >= 0) ::close(m_lock);
+    m_lock.Reset();
 }
 
 bool StagingFolder::Create(const std::string& outputPath) {
@@ -32,8 +32,8 @@ bool StagingFolder::Create(const std::string& outputPath) {
         return false;
     }
     m_path = pattern + "/";
-    m_lock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    owned_temporary::Hold(m_lock);
+    m_lock.Reset(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    owned_temporary::Hold(m_lock.Get());
     return true;
 }
 

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "bench/link/bench_owner.h"
 #include "bench/link/cpu_seconds.h"
 #include "bench/link/emulator_process.h"
 #include "core/link/recorder_link.h"
@@ -25,15 +24,14 @@ int main() {
         std::fprintf(stderr, "bench_link_connect: the emulator did not start\n");
         return 1;
     }
-    BenchOwner owner(recorder.Device(), "/tmp/");
     RecorderLink link;
-    if (!link.Initialise(1, &owner)) {
+    if (!link.Initialise(recorder.Device())) {
         std::fprintf(stderr, "bench_link_connect: the port could not be opened\n");
         return 1;
     }
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = CpuSeconds();
-    if (!link.Connect() || link.m_directory.Total() != kHeaders) {
+    if (!link.Connect({}) || link.Directory().Total() != kHeaders) {
         std::fprintf(stderr, "bench_link_connect: the connect failed\n");
         return 1;
     }

@@ -33,6 +33,10 @@ const char* CategoryName(Result::Category category) {
     return "Unknown";
 }
 
+std::ostream& operator<<(std::ostream& out, Result::Category category) {
+    return out << CategoryName(category);
+}
+
 std::ostream& operator<<(std::ostream& out, const Result& result) {
     out << CategoryName(result.GetCategory());
     if (!result.Detail().empty()) out << " (" << result.Detail() << ")";

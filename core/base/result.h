@@ -43,5 +43,6 @@ private:
 
 // "LineSilent", "FileNotWritten", ...: for logs and the messages of failed tests.
 const char* CategoryName(Result::Category category);
+std::ostream& operator<<(std::ostream& out, Result::Category category);
 // "FileNotWritten (/tmp/x.wav: No space left on device)"
 std::ostream& operator<<(std::ostream& out, const Result& result);

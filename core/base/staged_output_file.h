@@ -35,6 +35,8 @@ public:
     const std::string& TemporaryPath() const { return m_tempPath; }
     // "cannot write <target>: <the system's reason>"; empty while nothing went wrong.
     std::string Error() const override { return m_error; }
+    // The system's reason alone ("No space left on device").
+    const std::string& Reason() const { return m_reason; }
 
 private:
     bool Flush();
@@ -45,4 +47,5 @@ private:
     std::string m_tempPath;
     std::vector<std::uint8_t> m_buffer;
     std::string m_error;
+    std::string m_reason;
 };

@@ -28,7 +28,10 @@ StagedOutputFile::~StagedOutputFile() {
 }
 
 bool StagedOutputFile::Fail(const std::string& what, int err) {
-    if (m_error.empty()) m_error = WithSystemReason(what + " " + m_targetPath, err);
+    if (m_error.empty()) {
+        m_reason = SystemErrorText(err);
+        m_error = what + " " + m_targetPath + ": " + m_reason;
+    }
     return false;
 }
 
@@ -36,6 +39,7 @@ bool StagedOutputFile::Create(const std::string& targetPath) {
     Discard();
     m_targetPath = targetPath;
     m_error.clear();
+    m_reason.clear();
     m_buffer.clear();
     m_buffer.reserve(kBufferBytes);
 
