@@ -64,13 +64,11 @@ void MessageDirectory::ClearFlags() {
 }
 
 Result MessageDirectory::RemoveEntry(int folder, int message, const std::string& workingFolder) {
-    if (workingFolder.empty()) {
-        return {Result::Category::BadRequest, "there is no working folder for the message files"};
+    if (Result request = CheckMessageFiles(folder, message, workingFolder); !request) {
+        return request;
     }
     const int count = Count(folder);
-    if (!InRange(folder, message) || message > count) {
-        return {Result::Category::BadRequest, "no such message"};
-    }
+    if (message > count) return {Result::Category::BadRequest, "no such message"};
     auto path = [&](int m, const char* extension) {
         return MessageFilePath(workingFolder, folder, m, extension);
     };
@@ -112,6 +110,16 @@ Result MessageDirectory::RemoveEntry(int folder, int message, const std::string&
     vacant.loaded = vacant.downloaded = vacant.converted = 0;
     m_count[folder] = static_cast<std::uint8_t>(count - 1);
     return files;
+}
+
+Result CheckMessageFiles(int folder, int message, const std::string& workingFolder) {
+    if (!MessageDirectory::InRange(folder, message)) {
+        return {Result::Category::BadRequest, "no such message"};
+    }
+    if (workingFolder.empty()) {
+        return {Result::Category::BadRequest, "there is no working folder for the message files"};
+    }
+    return {};
 }
 
 std::string MessageFileName(int folder, int message, const char* extension) {

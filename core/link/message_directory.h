@@ -97,5 +97,9 @@ inline std::string MessageFilePath(const std::string& workingFolder, int folder,
                                    const char* extension) {
     return workingFolder + MessageFileName(folder, message, extension);
 }
+// Why a message's copies cannot be looked after in workingFolder: BadRequest for a folder or
+// message outside the directory, and without a working folder (relative paths would reach
+// into whatever folder the program runs in); Ok otherwise.
+Result CheckMessageFiles(int folder, int message, const std::string& workingFolder);
 // True for a name the program itself gives message files ("3_07.Bin", "0_100.wav").
 bool IsMessageFileName(const std::string& name);

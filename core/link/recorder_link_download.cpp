@@ -2,27 +2,12 @@
 #include "core/link/exchange_guard.h"
 #include "core/link/recorder_link.h"
 
-namespace {
-
-// Why a download cannot start, before anything is sent: Ok when it can.
-Result CheckRequest(int folder, int message, const std::string& workingFolder) {
-    if (!MessageDirectory::InRange(folder, message)) {
-        return {Result::Category::BadRequest, "no such message"};
-    }
-    // A relative path would put the file into whatever folder the program runs in.
-    if (workingFolder.empty()) {
-        return {Result::Category::BadRequest, "there is no working folder for the message files"};
-    }
-    return {};
-}
-
-}  // namespace
-
 Result RecorderLink::Download(int folder, int message, const std::string& workingFolder,
                               const ProgressFactory& progress) {
     ExchangeGuard guard(m_busy);
     if (!guard) return ExchangeGuard::Refused();
-    if (Result request = CheckRequest(folder, message, workingFolder); !request) return request;
+    if (Result request = CheckMessageFiles(folder, message, workingFolder); !request)
+        return request;
     m_nFolder = folder;
     m_nMessage = message;
     Result result = m_download.Run(
@@ -33,8 +18,8 @@ Result RecorderLink::Download(int folder, int message, const std::string& workin
 
 void RecorderLink::StartDownload(int folder, int message, DownloadRequest request) {
     ExchangeGuard guard(m_busy);
-    Result check =
-        guard ? CheckRequest(folder, message, request.workingFolder) : ExchangeGuard::Refused();
+    Result check = guard ? CheckMessageFiles(folder, message, request.workingFolder)
+                         : ExchangeGuard::Refused();
     if (check) {
         m_nFolder = folder;
         m_nMessage = message;

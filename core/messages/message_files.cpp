@@ -12,17 +12,6 @@ bool FileExists(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-Result Refusal(int folder, int message, const std::string& workingFolder) {
-    if (!MessageDirectory::InRange(folder, message)) {
-        return {Result::Category::BadRequest, "no such message"};
-    }
-    // A relative path would put the files into whatever folder the program runs in.
-    if (workingFolder.empty()) {
-        return {Result::Category::BadRequest, "there is no working folder for the message files"};
-    }
-    return {};
-}
-
 }  // namespace
 
 bool MessageFiles::HasBin(int folder, int message, const std::string& workingFolder) const {
@@ -39,14 +28,16 @@ bool MessageFiles::HasWav(int folder, int message, const std::string& workingFol
 
 Result MessageFiles::EnsureBin(int folder, int message, const std::string& workingFolder,
                                const ProgressFactory& progress) {
-    if (Result refused = Refusal(folder, message, workingFolder); !refused) return refused;
+    if (Result refused = CheckMessageFiles(folder, message, workingFolder); !refused)
+        return refused;
     if (HasBin(folder, message, workingFolder)) return {};
     return m_link.Download(folder, message, workingFolder, progress);
 }
 
 ConvertResult MessageFiles::EnsureWav(int folder, int message, const std::string& workingFolder,
                                       const ProgressFactory& progress) {
-    if (Result refused = Refusal(folder, message, workingFolder); !refused) return refused;
+    if (Result refused = CheckMessageFiles(folder, message, workingFolder); !refused)
+        return refused;
     if (HasWav(folder, message, workingFolder)) return {};
     // Nothing is asked of the recorder for a message that could not be converted anyway.
     if (Result ready = m_decoder.Readiness(); !ready) return ready;
@@ -57,7 +48,8 @@ ConvertResult MessageFiles::EnsureWav(int folder, int message, const std::string
 ConvertResult MessageFiles::ConvertToWav(int folder, int message, const std::string& workingFolder,
                                          const ProgressFactory& progress,
                                          const std::string& wavPath) {
-    if (Result refused = Refusal(folder, message, workingFolder); !refused) return refused;
+    if (Result refused = CheckMessageFiles(folder, message, workingFolder); !refused)
+        return refused;
     if (Result ready = m_decoder.Readiness(); !ready) return ready;
     ConvertOptions options;
     options.interrupted = m_interrupted;

@@ -129,6 +129,25 @@ TEST_F(RunnerTest, GivenUpAtCloseTheWorkStopsAndItsEndNeverRuns) {
     EXPECT_TRUE(emulator->WaitForBytes(4 + 256, seconds(5)));
 }
 
+TEST_F(RunnerTest, AGiveUpBeforeTheWorkListensStillStopsIt) {
+    // A download forgets cancels left over from before it began; the close must not wait for
+    // the whole transfer because its cancel came a moment too early.
+    Start(/*paced=*/true);
+    emulator->WithModel([](emu::RecorderModel& m) { m.folders[0][0].data.assign(40 * 528, 7); });
+    ASSERT_TRUE(runner->Run(
+        [this] {
+            std::this_thread::sleep_for(milliseconds(200));  // the give-up comes meanwhile
+            return link->Download(0, 1, owner->WorkingFolder(), owner->Progress());
+        },
+        owner->Poster(), owner->Completion()));
+    const auto closing = steady_clock::now();
+    runner->GiveUp();
+    EXPECT_LT(steady_clock::now() - closing, milliseconds(2000));
+    owner->RunPosted();
+    EXPECT_TRUE(owner->completions.empty());
+    EXPECT_TRUE(fs::is_empty(owner->Folder()));
+}
+
 TEST_F(RunnerTest, AnEndAlreadyPostedIsDroppedWhenTheRunnerIsGivenUp) {
     Start();
     ASSERT_TRUE(runner->SetTime(1, 2, owner->Poster(), owner->Completion()));
