@@ -9,7 +9,7 @@ Heartbeat::Heartbeat() {
 }
 
 void Heartbeat::Start() {
-    m_longestGapNs = 0;
+    m_gapsNs.clear();
     m_clock.start();
     m_lastNs = 0;
     m_timer.start();
@@ -23,10 +23,22 @@ void Heartbeat::Stop() {
 
 void Heartbeat::Beat() {
     const qint64 now = m_clock.nsecsElapsed();
-    m_longestGapNs = std::max(m_longestGapNs, now - m_lastNs);
+    m_gapsNs.push_back(now - m_lastNs);
     m_lastNs = now;
 }
 
+namespace {
+double StallMs(qint64 gapNs) {
+    return std::max(0.0, static_cast<double>(gapNs) / 1e6 - Heartbeat::kIntervalMs);
+}
+}  // namespace
+
 double Heartbeat::LongestStallMs() const {
-    return std::max(0.0, static_cast<double>(m_longestGapNs) / 1e6 - kIntervalMs);
+    const auto longest = std::max_element(m_gapsNs.begin(), m_gapsNs.end());
+    return longest == m_gapsNs.end() ? 0.0 : StallMs(*longest);
+}
+
+int Heartbeat::StallsOver(double ms) const {
+    return static_cast<int>(std::count_if(m_gapsNs.begin(), m_gapsNs.end(),
+                                          [ms](qint64 gapNs) { return StallMs(gapNs) > ms; }));
 }
