@@ -1,8 +1,5 @@
 #include "cli/arguments.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 #include "core/link/message_directory.h"
 
 std::optional<std::string> ParsedArgs::Option(const std::string& name) const {
@@ -58,16 +55,6 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
         }
     }
     return std::nullopt;
-}
-
-std::optional<long> ParseInteger(const std::string& text, long min, long max) {
-    if (text.empty() || text.size() > 18) return std::nullopt;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-    }
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value < min || value > max) return std::nullopt;
-    return value;
 }
 
 std::optional<std::string> ParseFolderAndMessage(const std::string& folderText,

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/number_text.h"
+
 // A command's words split into flags (--json), options with a value (-o FILE, -o=FILE) and
 // positional arguments. A word "--" ends the options.
 struct ParsedArgs {
@@ -23,9 +25,6 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
                                      const std::vector<std::vector<std::string>>& flagNames,
                                      const std::vector<std::vector<std::string>>& optionNames,
                                      ParsedArgs* parsed);
-
-// A whole decimal number within [min, max], or nothing.
-std::optional<long> ParseInteger(const std::string& text, long min, long max);
 
 // Folder (1..5) and message (1..100) as the user counts them, into the recorder's folder
 // index (0..4) and message number. Nothing on success, else the error text.
