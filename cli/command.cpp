@@ -2,23 +2,31 @@
 
 #include <ostream>
 
-std::string Command::Help() const {
-    return "usage: sonoret " + Synopsis() + "\n\n" + Summary() + "\n";
+std::optional<int> Command::ParseArguments(const std::vector<std::string>& args, std::ostream& out,
+                                           std::ostream& err, ParsedArgs* parsed) const {
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            out << Help();
+            return kExitOk;
+        }
+    }
+    if (auto error = ParseArgs(args, m_spec.options, parsed)) return UsageError(*this, err, *error);
+    std::size_t required = 0;
+    for (const auto& positional : m_spec.positionals) required += positional.optional ? 0 : 1;
+    const std::size_t given = parsed->positional.size();
+    if (given < required || given > m_spec.positionals.size()) {
+        if (!m_spec.countError.empty()) return UsageError(*this, err, m_spec.countError);
+        if (given > m_spec.positionals.size()) {
+            return UsageError(
+                *this, err, "unexpected argument " + parsed->positional[m_spec.positionals.size()]);
+        }
+        return UsageError(*this, err, "missing " + m_spec.positionals[given].name);
+    }
+    return std::nullopt;
 }
 
 int UsageError(const Command& command, std::ostream& err, const std::string& message) {
     if (!message.empty()) err << "sonoret: " << message << "\n";
     err << "usage: sonoret " << command.Synopsis() << "\n";
     return kExitUsage;
-}
-
-bool PrintHelpIfAsked(const Command& command, const std::vector<std::string>& args,
-                      std::ostream& out) {
-    for (const auto& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            out << command.Help();
-            return true;
-        }
-    }
-    return false;
 }

@@ -1,10 +1,13 @@
 #pragma once
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "cli/cli_context.h"
+#include "cli/command_spec.h"
 
 // Exit statuses of `sonoret`; scripts rely on them.
 enum ExitCode : int {
@@ -19,22 +22,32 @@ enum ExitCode : int {
 
 // One `sonoret` command. Execute gets the words after the command's name and returns the exit
 // status; everything it prints goes to out (results) and err (progress, messages, usage).
+// What it takes is declared once, in its CommandSpec: its usage and help come from there.
 class Command {
 public:
+    explicit Command(const CommandSpec& spec) : m_spec(spec) {}
     virtual ~Command() = default;
     virtual int Execute(const std::vector<std::string>& args, std::ostream& out,
                         std::ostream& err) = 0;
+
+    const CommandSpec& Spec() const { return m_spec; }
     // "fetch F M [-o FILE]": the command's words after "sonoret".
-    virtual std::string Synopsis() const = 0;
+    std::string Synopsis() const { return ::Synopsis(m_spec); }
     // One line for the command list.
-    virtual std::string Summary() const = 0;
+    const std::string& Summary() const { return m_spec.summary; }
     // The full text of `sonoret <command> --help`.
-    virtual std::string Help() const;
+    std::string Help() const { return HelpText(m_spec); }
+
+protected:
+    // Reads args by the spec into parsed. Nothing when the command goes on; else the exit
+    // status it ends with: kExitOk once the help is printed to out (--help or -h anywhere),
+    // kExitUsage once the usage error is written to err.
+    std::optional<int> ParseArguments(const std::vector<std::string>& args, std::ostream& out,
+                                      std::ostream& err, ParsedArgs* parsed) const;
+
+private:
+    const CommandSpec& m_spec;
 };
 
 // Prints the command's usage to err and returns kExitUsage; message says what was wrong.
 int UsageError(const Command& command, std::ostream& err, const std::string& message);
-
-// True when args asks for help (--help or -h anywhere); the help is then printed to out.
-bool PrintHelpIfAsked(const Command& command, const std::vector<std::string>& args,
-                      std::ostream& out);

@@ -11,23 +11,58 @@
 namespace {
 
 TEST(Arguments, SplitFlagsOptionsAndPositionals) {
+    const std::vector<OptionSpec> options = {{.names = {"--json"}, .help = "x"},
+                                             {.names = {"-o", "--output"}, .value = "FILE"}};
     ParsedArgs parsed;
-    EXPECT_EQ(ParseArgs({"2", "-o", "out.Bin", "7", "--json"}, {{"--json"}}, {{"-o", "--output"}},
-                        &parsed),
-              std::nullopt);
+    EXPECT_EQ(ParseArgs({"2", "-o", "out.Bin", "7", "--json"}, options, &parsed), std::nullopt);
     EXPECT_EQ(parsed.positional, (std::vector<std::string>{"2", "7"}));
     EXPECT_TRUE(parsed.Has("--json"));
     EXPECT_EQ(parsed.Option("-o"), "out.Bin");
 
     ParsedArgs alias;
-    EXPECT_EQ(ParseArgs({"--output=x", "--", "-5"}, {}, {{"-o", "--output"}}, &alias),
-              std::nullopt);
+    EXPECT_EQ(ParseArgs({"--output=x", "--", "-5"}, options, &alias), std::nullopt);
     EXPECT_EQ(alias.Option("-o"), "x");
     EXPECT_EQ(alias.positional, (std::vector<std::string>{"-5"}));
 
     ParsedArgs bad;
-    EXPECT_EQ(ParseArgs({"--jsn"}, {{"--json"}}, {}, &bad), "unknown option --jsn");
-    EXPECT_EQ(ParseArgs({"-o"}, {}, {{"-o"}}, &bad), "-o needs a value");
+    EXPECT_EQ(ParseArgs({"--jsn"}, options, &bad), "unknown option --jsn");
+    EXPECT_EQ(ParseArgs({"--json=1"}, options, &bad), "unknown option --json");
+    EXPECT_EQ(ParseArgs({"--output"}, options, &bad), "--output needs a value");
+
+    // sonoret's own options end at the command: what follows is the command's.
+    ParsedArgs global;
+    EXPECT_EQ(ParseArgs({"--json", "fetch", "--json", "-o"}, options, &global,
+                        OptionsEnd::AtFirstPositional),
+              std::nullopt);
+    EXPECT_EQ(global.positional, (std::vector<std::string>{"fetch", "--json", "-o"}));
+}
+
+TEST(CommandSpec, UsageAndHelpComeFromTheDeclaration) {
+    const CommandSpec spec{
+        .name = "copy",
+        .summary = "copy things",
+        .positionals = {{.name = "FROM"}, {.name = "TO", .optional = true, .help = "where to"}},
+        .options = {{.names = {"--yes", "-y"}, .help = "no questions"},
+                    {.names = {"-o", "--output"}, .value = "FILE", .help = "the file\nor a folder"},
+                    {.names = {"--old"}, .value = "X"}},  // taken, not shown
+        .epilogue = "That is all.",
+    };
+    EXPECT_EQ(Synopsis(spec), "copy FROM [TO] [--yes] [-o FILE]");
+    EXPECT_EQ(HelpText(spec),
+              "usage: sonoret copy FROM [TO] [--yes] [-o FILE]\n\n"
+              "copy things\n\n"
+              "  TO                  where to\n"
+              "  -y, --yes           no questions\n"
+              "  -o, --output FILE   the file\n"
+              "                      or a folder\n"
+              "\nThat is all.\n");
+
+    CommandSpec forms = spec;
+    forms.forms = {"FROM [TO]", "--all"};
+    EXPECT_EQ(Synopsis(forms), "copy FROM [TO] | --all");
+    EXPECT_EQ(
+        HelpText(forms).rfind("usage: sonoret copy FROM [TO]\n       sonoret copy --all\n\n", 0),
+        0u);
 }
 
 TEST(Arguments, FolderAndMessageAsTheUserCountsThem) {
