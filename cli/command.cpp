@@ -25,6 +25,15 @@ std::optional<int> Command::ParseArguments(const std::vector<std::string>& args,
     return std::nullopt;
 }
 
+std::optional<int> Command::FolderAndMessage(const ParsedArgs& parsed, std::ostream& err,
+                                             int* folder, int* message) const {
+    const auto& words = parsed.positional;
+    if (auto error = ParseFolderAndMessage(words.at(0), words.at(1), folder, message)) {
+        return UsageError(*this, err, *error);
+    }
+    return std::nullopt;
+}
+
 int UsageError(const Command& command, std::ostream& err, const std::string& message) {
     if (!message.empty()) err << "sonoret: " << message << "\n";
     err << "usage: sonoret " << command.Synopsis() << "\n";

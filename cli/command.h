@@ -44,6 +44,11 @@ protected:
     // kExitUsage once the usage error is written to err.
     std::optional<int> ParseArguments(const std::vector<std::string>& args, std::ostream& out,
                                       std::ostream& err, ParsedArgs* parsed) const;
+    // The folder and message the first two positional words name, as the recorder counts
+    // them (ParseFolderAndMessage). Nothing when they are valid; else kExitUsage once the
+    // usage error is written to err.
+    std::optional<int> FolderAndMessage(const ParsedArgs& parsed, std::ostream& err, int* folder,
+                                        int* message) const;
 
 private:
     const CommandSpec& m_spec;

@@ -40,10 +40,7 @@ public:
         ParsedArgs parsed;
         if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
-                                               &message)) {
-            return UsageError(*this, err, *error);
-        }
+        if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         // Asked before anything goes to the recorder, as the window program does.
         if (!parsed.Has("--yes")) {
             if (!m_context.interactive) {

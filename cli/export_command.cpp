@@ -109,10 +109,7 @@ public:
         }
         if (parsed.positional.size() != 2) return UsageError(*this, err, Spec().countError);
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
-                                               &message)) {
-            return UsageError(*this, err, *error);
-        }
+        if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         return ExportOne(folder, message, OutputPath(given, WavFileName(folder, message)), out,
                          err);
     }

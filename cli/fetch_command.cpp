@@ -35,10 +35,7 @@ public:
         ParsedArgs parsed;
         if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
-                                               &message)) {
-            return UsageError(*this, err, *error);
-        }
+        if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         const std::string name = BinFileName(folder, message);
         const std::string target = OutputPath(parsed.Option("-o").value_or(""), name);
 
