@@ -58,10 +58,7 @@ public:
     ClockCommand(const CommandSpec& spec, CliContext& context)
         : Command(spec), m_context(context) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        ParsedArgs parsed;
-        if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         if (auto error = Prepare(parsed.positional)) return UsageError(*this, err, *error);
 
         RecorderSession session(m_context, err);

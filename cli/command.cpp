@@ -2,27 +2,29 @@
 
 #include <ostream>
 
-std::optional<int> Command::ParseArguments(const std::vector<std::string>& args, std::ostream& out,
-                                           std::ostream& err, ParsedArgs* parsed) const {
+int Command::Execute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     for (const auto& arg : args) {
         if (arg == "--help" || arg == "-h") {
             out << Help();
             return kExitOk;
         }
     }
-    if (auto error = ParseArgs(args, m_spec.options, parsed)) return UsageError(*this, err, *error);
+    ParsedArgs parsed;
+    if (auto error = ParseArgs(args, m_spec.options, &parsed)) {
+        return UsageError(*this, err, *error);
+    }
     std::size_t required = 0;
     for (const auto& positional : m_spec.positionals) required += positional.optional ? 0 : 1;
-    const std::size_t given = parsed->positional.size();
-    if (given < required || given > m_spec.positionals.size()) {
+    const std::size_t given = parsed.positional.size();
+    const std::size_t taken = m_spec.positionals.size();
+    if (given < required || given > taken) {
         if (!m_spec.countError.empty()) return UsageError(*this, err, m_spec.countError);
-        if (given > m_spec.positionals.size()) {
-            return UsageError(
-                *this, err, "unexpected argument " + parsed->positional[m_spec.positionals.size()]);
+        if (given > taken) {
+            return UsageError(*this, err, "unexpected argument " + parsed.positional[taken]);
         }
         return UsageError(*this, err, "missing " + m_spec.positionals[given].name);
     }
-    return std::nullopt;
+    return Run(parsed, out, err);
 }
 
 std::optional<int> Command::FolderAndMessage(const ParsedArgs& parsed, std::ostream& err,

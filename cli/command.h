@@ -20,15 +20,17 @@ enum ExitCode : int {
     kExitInterrupted = 130  // Ctrl-C or another signal; RunSonoret reports 128 + the signal
 };
 
-// One `sonoret` command. Execute gets the words after the command's name and returns the exit
-// status; everything it prints goes to out (results) and err (progress, messages, usage).
-// What it takes is declared once, in its CommandSpec: its usage and help come from there.
+// One `sonoret` command. What it takes is declared once, in its CommandSpec: its words are read
+// by it, and its usage and help come from it.
 class Command {
 public:
     explicit Command(const CommandSpec& spec) : m_spec(spec) {}
     virtual ~Command() = default;
-    virtual int Execute(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err) = 0;
+
+    // Runs the command with the words after its name and returns the exit status; everything
+    // it prints goes to out (results) and err (progress, messages, usage). --help or -h
+    // anywhere prints the help instead; words the spec does not take end in the usage error.
+    int Execute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
     const CommandSpec& Spec() const { return m_spec; }
     // "fetch F M [-o FILE]": the command's words after "sonoret".
@@ -39,11 +41,9 @@ public:
     std::string Help() const { return HelpText(m_spec); }
 
 protected:
-    // Reads args by the spec into parsed. Nothing when the command goes on; else the exit
-    // status it ends with: kExitOk once the help is printed to out (--help or -h anywhere),
-    // kExitUsage once the usage error is written to err.
-    std::optional<int> ParseArguments(const std::vector<std::string>& args, std::ostream& out,
-                                      std::ostream& err, ParsedArgs* parsed) const;
+    // The command's own work, once its words are read: the exit status.
+    virtual int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) = 0;
+
     // The folder and message the first two positional words name, as the recorder counts
     // them (ParseFolderAndMessage). Nothing when they are valid; else kExitUsage once the
     // usage error is written to err.

@@ -51,10 +51,7 @@ class ConvertCommand : public Command {
 public:
     explicit ConvertCommand(CliContext& context) : Command(kConvertSpec), m_context(context) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        ParsedArgs parsed;
-        if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int mode = kDefaultMode;
         if (const auto text = parsed.Option("--mode")) {
             const auto value = ParseInteger(*text, 1, 2);

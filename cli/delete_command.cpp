@@ -35,10 +35,7 @@ class DeleteCommand : public Command {
 public:
     explicit DeleteCommand(CliContext& context) : Command(kDeleteSpec), m_context(context) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        ParsedArgs parsed;
-        if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int folder = 0, message = 0;
         if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         // Asked before anything goes to the recorder, as the window program does.

@@ -71,7 +71,7 @@ namespace {
 const CommandSpec kExportSpec{
     .name = "export",
     .summary = "download messages and convert them to WAV files",
-    // Both forms' words: which of them a form takes, Execute tells.
+    // Both forms' words: which of them a form takes, Run tells.
     .positionals = {{.name = "F", .optional = true}, {.name = "M", .optional = true}},
     .options = {{.names = {"-o", "--output"},
                  .value = "PATH",
@@ -96,10 +96,7 @@ class ExportCommand : public Command {
 public:
     explicit ExportCommand(CliContext& context) : Command(kExportSpec), m_context(context) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        ParsedArgs parsed;
-        if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         const std::string given = parsed.Option("-o").value_or("");
         if (parsed.Has("--all")) {
             if (!parsed.positional.empty()) {

@@ -30,10 +30,7 @@ class FetchCommand : public Command {
 public:
     explicit FetchCommand(CliContext& context) : Command(kFetchSpec), m_context(context) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        ParsedArgs parsed;
-        if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int folder = 0, message = 0;
         if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         const std::string name = BinFileName(folder, message);

@@ -59,10 +59,7 @@ class ListCommand : public Command {
 public:
     explicit ListCommand(CliContext& context) : Command(kListSpec), m_context(context) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        ParsedArgs parsed;
-        if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         RecorderSession session(m_context, err);
         if (const int status = session.Open()) return status;
         if (const int status = session.Connect()) return status;

@@ -35,10 +35,7 @@ class SimulateCommand : public Command {
 public:
     explicit SimulateCommand(CliContext&) : Command(kSimulateSpec) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        ParsedArgs parsed;
-        if (const auto end = ParseArguments(args, out, err, &parsed)) return *end;
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         emu::Options options = SimulationOptions();
         options.paced = parsed.Has("--paced");
         if (auto mode = parsed.Option("--mode")) {
