@@ -56,7 +56,12 @@ bool SettingsFile::Load(const std::string& path) {
 
 bool SettingsFile::Reload() {
     if (!Usable()) return false;
-    return Load(m_path);
+    // What was set and could not be written yet stays set.
+    IniDocument changes = std::move(m_changes);
+    const bool read = Load(m_path);
+    m_values.Apply(changes);
+    m_changes = std::move(changes);
+    return read;
 }
 
 void SettingsFile::Parse(const std::string& text) {

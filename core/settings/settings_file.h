@@ -55,7 +55,7 @@ public:
     // False when nothing was read.
     bool Load(const std::string& path);
     // Reads the file of the last Load again, unless that found it unusable (the values in
-    // memory stay then).
+    // memory stay then); what was set and not yet saved stays set.
     bool Reload();
     // Values from the text of a settings file.
     void Parse(const std::string& text);

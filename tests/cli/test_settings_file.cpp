@@ -140,6 +140,16 @@ TEST(SettingsFile, SavingKeepsWhatOthersWroteMeanwhileTheLinkAndThePermissions) 
     first.SetValue("COMM", "PORT", 1);
     ASSERT_TRUE(first.Save());
     EXPECT_EQ(ReadAll(dir / "QP2400/QP2400.conf"), "[COMM]\nPORT=1\n");
+
+    // Where it cannot be written, the reason is told, and what was set stays set for this run.
+    std::ofstream(dir / "plain") << "a file, no folder";
+    SettingsFile nowhere(dir / "plain/QP2400.conf");
+    nowhere.SetValue("COMM", "PORT", 6);
+    std::string error;
+    EXPECT_FALSE(nowhere.Save(&error));
+    EXPECT_EQ(error, dir / "plain/QP2400.conf: Not a directory");
+    nowhere.Reload();
+    EXPECT_EQ(nowhere.SavedPort(), 6);
 }
 
 TEST(SettingsFile, AFileThatCannotBeOneIsNeverWritten) {
