@@ -9,7 +9,7 @@ std::optional<std::string> ParsedArgs::Option(const std::string& name) const {
 }
 
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
-                                     const std::vector<OptionSpec>& options, ParsedArgs* parsed,
+                                     const std::vector<OptionSyntax>& options, ParsedArgs* parsed,
                                      OptionsEnd end) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -27,7 +27,7 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
         }
         const auto equals = word.find('=');
         const std::string name = word.substr(0, equals);
-        const OptionSpec* option = FindOption(options, name);
+        const OptionSyntax* option = FindOption(options, name);
         if (!option || (option->value.empty() && equals != std::string::npos)) {
             return "unknown option " + name;
         }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_spec.h"
+#include "cli/command_syntax.h"
 #include "core/base/number_text.h"
 
 // A command's words split into flags (--json), options with a value (-o FILE, -o=FILE) and
@@ -31,7 +31,7 @@ enum class OptionsEnd {
 // Reads args by options: nothing on success, else what was wrong ("unknown option --x",
 // "-o needs a value"). An option is kept under the first of its names, whichever was given.
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
-                                     const std::vector<OptionSpec>& options, ParsedArgs* parsed,
+                                     const std::vector<OptionSyntax>& options, ParsedArgs* parsed,
                                      OptionsEnd end = OptionsEnd::Never);
 
 // Folder (1..5) and message (1..100) as the user counts them, into the recorder's folder

@@ -55,8 +55,8 @@ std::optional<CalendarDate> ParseDate(const std::string& text, const RecorderLin
 // What the three commands share: one optional argument, then a session that sets the clock.
 class ClockCommand : public Command {
 public:
-    ClockCommand(const CommandSpec& spec, CliContext& context)
-        : Command(spec), m_context(context) {}
+    ClockCommand(const CommandSyntax& syntax, CliContext& context)
+        : Command(syntax), m_context(context) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         if (auto error = Prepare(parsed.positional)) return UsageError(*this, err, *error);
@@ -99,7 +99,7 @@ protected:
     CliContext& m_context;
 };
 
-const CommandSpec kSetTimeSpec{
+const CommandSyntax kSetTimeSyntax{
     .name = "set-time",
     .summary = "set the recorder's clock (default: the PC's local time)",
     .positionals = {{.name = "HH:MM", .optional = true}},
@@ -107,7 +107,7 @@ const CommandSpec kSetTimeSpec{
 
 class SetTimeCommand : public ClockCommand {
 public:
-    explicit SetTimeCommand(CliContext& context) : ClockCommand(kSetTimeSpec, context) {}
+    explicit SetTimeCommand(CliContext& context) : ClockCommand(kSetTimeSyntax, context) {}
 
 private:
     std::optional<std::string> Prepare(const std::vector<std::string>& args) override {
@@ -127,7 +127,7 @@ private:
     ClockTime m_time;
 };
 
-const CommandSpec kSetDateSpec{
+const CommandSyntax kSetDateSyntax{
     .name = "set-date",
     .summary = "set the recorder's calendar (default: the PC's local date)",
     .positionals = {{.name = "YYYY-MM-DD", .optional = true}},
@@ -135,7 +135,7 @@ const CommandSpec kSetDateSpec{
 
 class SetDateCommand : public ClockCommand {
 public:
-    explicit SetDateCommand(CliContext& context) : ClockCommand(kSetDateSpec, context) {}
+    explicit SetDateCommand(CliContext& context) : ClockCommand(kSetDateSyntax, context) {}
 
 private:
     std::optional<std::string> Prepare(const std::vector<std::string>& args) override {
@@ -159,14 +159,14 @@ private:
     CalendarDate m_date;
 };
 
-const CommandSpec kSetClockSpec{
+const CommandSyntax kSetClockSyntax{
     .name = "set-clock",
     .summary = "set the recorder's date and time from the PC's local clock",
 };
 
 class SetClockCommand : public ClockCommand {
 public:
-    explicit SetClockCommand(CliContext& context) : ClockCommand(kSetClockSpec, context) {}
+    explicit SetClockCommand(CliContext& context) : ClockCommand(kSetClockSyntax, context) {}
 
 private:
     std::optional<std::string> Prepare(const std::vector<std::string>&) override {

@@ -10,19 +10,19 @@ int Command::Execute(const std::vector<std::string>& args, std::ostream& out, st
         }
     }
     ParsedArgs parsed;
-    if (auto error = ParseArgs(args, m_spec.options, &parsed)) {
+    if (auto error = ParseArgs(args, m_syntax.options, &parsed)) {
         return UsageError(*this, err, *error);
     }
     std::size_t required = 0;
-    for (const auto& positional : m_spec.positionals) required += positional.optional ? 0 : 1;
+    for (const auto& positional : m_syntax.positionals) required += positional.optional ? 0 : 1;
     const std::size_t given = parsed.positional.size();
-    const std::size_t taken = m_spec.positionals.size();
+    const std::size_t taken = m_syntax.positionals.size();
     if (given < required || given > taken) {
-        if (!m_spec.countError.empty()) return UsageError(*this, err, m_spec.countError);
+        if (!m_syntax.countError.empty()) return UsageError(*this, err, m_syntax.countError);
         if (given > taken) {
             return UsageError(*this, err, "unexpected argument " + parsed.positional[taken]);
         }
-        return UsageError(*this, err, "missing " + m_spec.positionals[given].name);
+        return UsageError(*this, err, "missing " + m_syntax.positionals[given].name);
     }
     return Run(parsed, out, err);
 }

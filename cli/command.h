@@ -7,7 +7,7 @@
 
 #include "cli/arguments.h"
 #include "cli/cli_context.h"
-#include "cli/command_spec.h"
+#include "cli/command_syntax.h"
 
 // Exit statuses of `sonoret`; scripts rely on them.
 enum ExitCode : int {
@@ -20,25 +20,25 @@ enum ExitCode : int {
     kExitInterrupted = 130  // Ctrl-C or another signal; RunSonoret reports 128 + the signal
 };
 
-// One `sonoret` command. What it takes is declared once, in its CommandSpec: its words are read
+// One `sonoret` command. What it takes is declared once, in its CommandSyntax: its words are read
 // by it, and its usage and help come from it.
 class Command {
 public:
-    explicit Command(const CommandSpec& spec) : m_spec(spec) {}
+    explicit Command(const CommandSyntax& syntax) : m_syntax(syntax) {}
     virtual ~Command() = default;
 
     // Runs the command with the words after its name and returns the exit status; everything
     // it prints goes to out (results) and err (progress, messages, usage). --help or -h
-    // anywhere prints the help instead; words the spec does not take end in the usage error.
+    // anywhere prints the help instead; words its syntax does not take end in the usage error.
     int Execute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-    const CommandSpec& Spec() const { return m_spec; }
+    const CommandSyntax& Syntax() const { return m_syntax; }
     // "fetch F M [-o FILE]": the command's words after "sonoret".
-    std::string Synopsis() const { return ::Synopsis(m_spec); }
+    std::string Synopsis() const { return ::Synopsis(m_syntax); }
     // One line for the command list.
-    const std::string& Summary() const { return m_spec.summary; }
+    const std::string& Summary() const { return m_syntax.summary; }
     // The full text of `sonoret <command> --help`.
-    std::string Help() const { return HelpText(m_spec); }
+    std::string Help() const { return HelpText(m_syntax); }
 
 protected:
     // The command's own work, once its words are read: the exit status.
@@ -51,7 +51,7 @@ protected:
                                         int* message) const;
 
 private:
-    const CommandSpec& m_spec;
+    const CommandSyntax& m_syntax;
 };
 
 // Prints the command's usage to err and returns kExitUsage; message says what was wrong.

@@ -1,6 +1,6 @@
 // The commands of `sonoret`, in the order `sonoret --help` lists them. Adding a command is a
 // file of its own defining `std::unique_ptr<Command> Make<Name>Command(CliContext&)` (its name
-// is in its CommandSpec) and one line here. No include guard: command_table.cpp includes this
+// is in its CommandSyntax) and one line here. No include guard: command_table.cpp includes this
 // twice.
 SONORET_COMMAND(MakeListCommand)
 SONORET_COMMAND(MakeFetchCommand)

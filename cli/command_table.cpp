@@ -15,7 +15,7 @@ const std::vector<CommandFactory>& CommandTable() {
 
 std::unique_ptr<Command> MakeCommand(const std::string& name, CliContext& context) {
     for (const CommandFactory make : CommandTable()) {
-        if (auto command = make(context); command->Spec().name == name) return command;
+        if (auto command = make(context); command->Syntax().name == name) return command;
     }
     return nullptr;
 }

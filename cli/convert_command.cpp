@@ -24,7 +24,7 @@ std::string DefaultWavName(const std::string& input) {
     return name.string() + ".wav";
 }
 
-const CommandSpec kConvertSpec{
+const CommandSyntax kConvertSyntax{
     .name = "convert",
     .summary = "convert a downloaded .Bin file into a WAV file",
     .positionals = {{.name = "IN.Bin"},
@@ -49,7 +49,7 @@ const CommandSpec kConvertSpec{
 
 class ConvertCommand : public Command {
 public:
-    explicit ConvertCommand(CliContext& context) : Command(kConvertSpec), m_context(context) {}
+    explicit ConvertCommand(CliContext& context) : Command(kConvertSyntax), m_context(context) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int mode = kDefaultMode;
@@ -59,7 +59,8 @@ public:
             mode = static_cast<int>(*value);
         }
         const auto named = parsed.Option("-o");
-        if (named && parsed.positional.size() > 1) return UsageError(*this, err, Spec().countError);
+        if (named && parsed.positional.size() > 1)
+            return UsageError(*this, err, Syntax().countError);
         const std::string input = parsed.positional[0];
         const std::string given = named                           ? *named
                                   : parsed.positional.size() == 2 ? parsed.positional[1]

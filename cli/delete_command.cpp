@@ -19,7 +19,7 @@ bool IsYes(std::string answer) {
     return answer == "y" || answer == "yes";
 }
 
-const CommandSpec kDeleteSpec{
+const CommandSyntax kDeleteSyntax{
     .name = "delete",
     .summary = "delete message M of folder F on the recorder (asks first)",
     .positionals = {{.name = "F"}, {.name = "M"}},
@@ -33,7 +33,7 @@ const CommandSpec kDeleteSpec{
 
 class DeleteCommand : public Command {
 public:
-    explicit DeleteCommand(CliContext& context) : Command(kDeleteSpec), m_context(context) {}
+    explicit DeleteCommand(CliContext& context) : Command(kDeleteSyntax), m_context(context) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int folder = 0, message = 0;

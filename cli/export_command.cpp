@@ -68,7 +68,7 @@ std::string AudioLength(const ConvertResult& result, int mode) {
 
 namespace {
 
-const CommandSpec kExportSpec{
+const CommandSyntax kExportSyntax{
     .name = "export",
     .summary = "download messages and convert them to WAV files",
     // Both forms' words: which of them a form takes, Run tells.
@@ -94,7 +94,7 @@ const CommandSpec kExportSpec{
 
 class ExportCommand : public Command {
 public:
-    explicit ExportCommand(CliContext& context) : Command(kExportSpec), m_context(context) {}
+    explicit ExportCommand(CliContext& context) : Command(kExportSyntax), m_context(context) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         const std::string given = parsed.Option("-o").value_or("");
@@ -104,7 +104,7 @@ public:
             }
             return ExportAll(given, out, err);
         }
-        if (parsed.positional.size() != 2) return UsageError(*this, err, Spec().countError);
+        if (parsed.positional.size() != 2) return UsageError(*this, err, Syntax().countError);
         int folder = 0, message = 0;
         if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         return ExportOne(folder, message, OutputPath(given, WavFileName(folder, message)), out,

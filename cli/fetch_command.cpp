@@ -10,7 +10,7 @@
 
 namespace {
 
-const CommandSpec kFetchSpec{
+const CommandSyntax kFetchSyntax{
     .name = "fetch",
     .summary = "download message M of folder F into a .Bin file, as the recorder sends it",
     .positionals = {{.name = "F"}, {.name = "M"}},
@@ -28,7 +28,7 @@ const CommandSpec kFetchSpec{
 
 class FetchCommand : public Command {
 public:
-    explicit FetchCommand(CliContext& context) : Command(kFetchSpec), m_context(context) {}
+    explicit FetchCommand(CliContext& context) : Command(kFetchSyntax), m_context(context) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int folder = 0, message = 0;

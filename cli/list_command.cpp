@@ -39,7 +39,7 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
-const CommandSpec kListSpec{
+const CommandSyntax kListSyntax{
     .name = "list",
     .summary = "connect and show every folder of the recorder with its messages",
     .options = {{.names = {"--json"},
@@ -57,7 +57,7 @@ const CommandSpec kListSpec{
 
 class ListCommand : public Command {
 public:
-    explicit ListCommand(CliContext& context) : Command(kListSpec), m_context(context) {}
+    explicit ListCommand(CliContext& context) : Command(kListSyntax), m_context(context) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         RecorderSession session(m_context, err);

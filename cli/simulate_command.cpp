@@ -10,7 +10,7 @@
 
 namespace {
 
-const CommandSpec kSimulateSpec{
+const CommandSyntax kSimulateSyntax{
     .name = "simulate",
     .summary = "serve the recorder emulator on a pseudo-terminal until Ctrl-C",
     .options = {{.names = {"--mode"},
@@ -33,7 +33,7 @@ const CommandSpec kSimulateSpec{
 
 class SimulateCommand : public Command {
 public:
-    explicit SimulateCommand(CliContext&) : Command(kSimulateSpec) {}
+    explicit SimulateCommand(CliContext&) : Command(kSimulateSyntax) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         emu::Options options = SimulationOptions();

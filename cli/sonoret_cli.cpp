@@ -9,8 +9,8 @@
 namespace {
 
 // Where the recorder is: sonoret's own options, before the command.
-const std::vector<OptionSpec>& GlobalOptions() {
-    static const std::vector<OptionSpec> options = {
+const std::vector<OptionSyntax>& GlobalOptions() {
+    static const std::vector<OptionSyntax> options = {
         {.names = {"--device"},
          .value = "PATH",
          .help = "the serial device the recorder is on, e.g. /dev/ttyUSB0",

@@ -11,8 +11,8 @@
 namespace {
 
 TEST(Arguments, SplitFlagsOptionsAndPositionals) {
-    const std::vector<OptionSpec> options = {{.names = {"--json"}, .help = "x"},
-                                             {.names = {"-o", "--output"}, .value = "FILE"}};
+    const std::vector<OptionSyntax> options = {{.names = {"--json"}, .help = "x"},
+                                               {.names = {"-o", "--output"}, .value = "FILE"}};
     ParsedArgs parsed;
     EXPECT_EQ(ParseArgs({"2", "-o", "out.Bin", "7", "--json"}, options, &parsed), std::nullopt);
     EXPECT_EQ(parsed.positional, (std::vector<std::string>{"2", "7"}));
@@ -37,8 +37,8 @@ TEST(Arguments, SplitFlagsOptionsAndPositionals) {
     EXPECT_EQ(global.positional, (std::vector<std::string>{"fetch", "--json", "-o"}));
 }
 
-TEST(CommandSpec, UsageAndHelpComeFromTheDeclaration) {
-    const CommandSpec spec{
+TEST(CommandSyntax, UsageAndHelpComeFromTheDeclaration) {
+    const CommandSyntax syntax{
         .name = "copy",
         .summary = "copy things",
         .positionals = {{.name = "FROM"}, {.name = "TO", .optional = true, .help = "where to"}},
@@ -47,8 +47,8 @@ TEST(CommandSpec, UsageAndHelpComeFromTheDeclaration) {
                     {.names = {"--old"}, .value = "X"}},  // taken, not shown
         .epilogue = "That is all.",
     };
-    EXPECT_EQ(Synopsis(spec), "copy FROM [TO] [--yes] [-o FILE]");
-    EXPECT_EQ(HelpText(spec),
+    EXPECT_EQ(Synopsis(syntax), "copy FROM [TO] [--yes] [-o FILE]");
+    EXPECT_EQ(HelpText(syntax),
               "usage: sonoret copy FROM [TO] [--yes] [-o FILE]\n\n"
               "copy things\n\n"
               "  TO                  where to\n"
@@ -57,7 +57,7 @@ TEST(CommandSpec, UsageAndHelpComeFromTheDeclaration) {
               "                      or a folder\n"
               "\nThat is all.\n");
 
-    CommandSpec forms = spec;
+    CommandSyntax forms = syntax;
     forms.forms = {"FROM [TO]", "--all"};
     EXPECT_EQ(Synopsis(forms), "copy FROM [TO] | --all");
     EXPECT_EQ(

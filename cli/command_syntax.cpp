@@ -1,4 +1,4 @@
-#include "cli/command_spec.h"
+#include "cli/command_syntax.h"
 
 #include <algorithm>
 #include <sstream>
@@ -15,7 +15,7 @@ std::string Join(const std::vector<std::string>& parts, const std::string& separ
 }
 
 // "-y, --yes": short names first, as help texts have them.
-std::string Label(const OptionSpec& option) {
+std::string Label(const OptionSyntax& option) {
     std::vector<std::string> names = option.names;
     std::stable_partition(names.begin(), names.end(),
                           [](const std::string& name) { return name.rfind("--", 0) != 0; });
@@ -25,17 +25,17 @@ std::string Label(const OptionSpec& option) {
 
 }  // namespace
 
-std::string OptionUsage(const OptionSpec& option, bool bracketed) {
+std::string OptionUsage(const OptionSyntax& option, bool bracketed) {
     std::string usage = option.names.front();
     if (!option.value.empty()) usage += " " + option.value;
     return bracketed ? "[" + usage + "]" : usage;
 }
 
-std::string MissingValue(const OptionSpec& option, const std::string& given) {
+std::string MissingValue(const OptionSyntax& option, const std::string& given) {
     return given + " needs " + (option.needs.empty() ? "a value" : option.needs);
 }
 
-const OptionSpec* FindOption(const std::vector<OptionSpec>& options, const std::string& name) {
+const OptionSyntax* FindOption(const std::vector<OptionSyntax>& options, const std::string& name) {
     for (const auto& option : options) {
         if (std::find(option.names.begin(), option.names.end(), name) != option.names.end()) {
             return &option;
@@ -44,7 +44,7 @@ const OptionSpec* FindOption(const std::vector<OptionSpec>& options, const std::
     return nullptr;
 }
 
-std::string Synopsis(const CommandSpec& command) {
+std::string Synopsis(const CommandSyntax& command) {
     if (!command.forms.empty()) return command.name + " " + Join(command.forms, " | ");
     std::string synopsis = command.name;
     for (const auto& positional : command.positionals) {
@@ -56,7 +56,7 @@ std::string Synopsis(const CommandSpec& command) {
     return synopsis;
 }
 
-std::string HelpText(const CommandSpec& command) {
+std::string HelpText(const CommandSyntax& command) {
     std::string help = "usage: sonoret ";
     // Each form on a line of its own.
     help +=
@@ -71,8 +71,8 @@ std::string HelpText(const CommandSpec& command) {
     return help;
 }
 
-std::string OptionList(const std::vector<PositionalSpec>& positionals,
-                       const std::vector<OptionSpec>& options, int labelWidth) {
+std::string OptionList(const std::vector<PositionalSyntax>& positionals,
+                       const std::vector<OptionSyntax>& options, int labelWidth) {
     std::vector<std::pair<std::string, std::string>> entries;
     for (const auto& positional : positionals) {
         if (!positional.help.empty()) entries.emplace_back(positional.name, positional.help);

@@ -6,7 +6,7 @@
 // it, and the usage line and the --help text are made from it.
 
 // One option: every name it answers to, the name of its value, and its help.
-struct OptionSpec {
+struct OptionSyntax {
     // "-o", "--output". The first is the name the parsed value is kept under and the usage
     // line shows; the help lists the short names first.
     std::vector<std::string> names{};
@@ -20,19 +20,19 @@ struct OptionSpec {
 };
 
 // One word of a command that is no option ("F", "OUT.wav").
-struct PositionalSpec {
+struct PositionalSyntax {
     std::string name{};
     bool optional = false;
     // When set, listed with the options in the help.
     std::string help{};
 };
 
-struct CommandSpec {
+struct CommandSyntax {
     std::string name{};
     // One line for the list of commands; the help's text too, where there is no description.
     std::string summary{};
-    std::vector<PositionalSpec> positionals{};
-    std::vector<OptionSpec> options{};
+    std::vector<PositionalSyntax> positionals{};
+    std::vector<OptionSyntax> options{};
     // The help between the usage and the options, and after the options.
     std::string description{};
     std::string epilogue{};
@@ -47,17 +47,17 @@ struct CommandSpec {
 };
 
 // "--port N"; "[--port N]" when bracketed.
-std::string OptionUsage(const OptionSpec& option, bool bracketed);
+std::string OptionUsage(const OptionSyntax& option, bool bracketed);
 // "--port needs a port number from 1 to 255", after the name it was given by.
-std::string MissingValue(const OptionSpec& option, const std::string& given);
+std::string MissingValue(const OptionSyntax& option, const std::string& given);
 // The option of that name, or null.
-const OptionSpec* FindOption(const std::vector<OptionSpec>& options, const std::string& name);
+const OptionSyntax* FindOption(const std::vector<OptionSyntax>& options, const std::string& name);
 
 // "fetch F M [-o FILE]": the command's words after "sonoret", its forms parted by " | ".
-std::string Synopsis(const CommandSpec& command);
+std::string Synopsis(const CommandSyntax& command);
 // The whole of `sonoret COMMAND --help`.
-std::string HelpText(const CommandSpec& command);
+std::string HelpText(const CommandSyntax& command);
 // The help's list of the positional words and options that have help: each under its names,
 // its lines in a column of their own.
-std::string OptionList(const std::vector<PositionalSpec>& positionals,
-                       const std::vector<OptionSpec>& options, int labelWidth = 0);
+std::string OptionList(const std::vector<PositionalSyntax>& positionals,
+                       const std::vector<OptionSyntax>& options, int labelWidth = 0);
