@@ -1,7 +1,6 @@
 #include "cli/cli_owner.h"
 
 #include "cli/terminal_progress.h"
-#include "core/link/port_device.h"
 
 ProgressFactory CliOwner::Progress() const {
     std::ostream* terminal = m_context.progressBars ? &m_err : nullptr;
@@ -13,7 +12,5 @@ ProgressFactory CliOwner::Progress() const {
 std::string CliOwner::DeviceForPort(int port) const {
     if (!m_context.device.empty()) return m_context.device;
     if (!m_simulatorDevice.empty()) return m_simulatorDevice;
-    const std::string configured = m_settings.DeviceForPort(port);
-    if (!configured.empty()) return configured;
-    return DefaultDeviceForPort(port);
+    return m_settings.DeviceForPort(port);
 }

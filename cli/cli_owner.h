@@ -3,8 +3,8 @@
 #include <string>
 
 #include "cli/cli_context.h"
-#include "cli/settings_file.h"
 #include "core/base/progress_display.h"
+#include "core/settings/settings_file.h"
 
 // What the command line hands the recorder link with its requests: the device behind a port
 // and where progress shows (a bar on the terminal, or nothing).

@@ -5,10 +5,10 @@
 
 #include "cli/cli_context.h"
 #include "cli/cli_owner.h"
-#include "cli/settings_file.h"
 #include "core/convert/decoder_library.h"
 #include "core/link/recorder_link.h"
 #include "core/messages/message_files.h"
+#include "core/settings/settings_file.h"
 
 namespace emu {
 class RecorderEmulator;

@@ -16,10 +16,10 @@
 #include <QToolBar>
 
 #include "core/files/cqp_doc.h"
-#include "core/link/port_device.h"
 #include "core/res/resource_ids.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
+#include "core/settings/settings_file.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/lock_keys.h"
 #include "gui/frame/progress_window.h"
@@ -415,7 +415,7 @@ TaskPoster CMainFrame::Poster() {
 
 std::string CMainFrame::DeviceForPort(int port) const {
     const std::string device = m_app.DeviceForPort(port);
-    return device.empty() ? DefaultDeviceForPort(port) : device;
+    return device.empty() ? StandardDeviceForPort(port) : device;
 }
 
 // ---- working folder -------------------------------------------------------------------------
