@@ -23,6 +23,10 @@ public:
     // folder at targetPath is refused at once, since no commit could replace it.
     bool Create(const std::string& targetPath);
 
+    // Gives the file the permissions of the file at path, when there is one, so that a file
+    // replaced keeps them (new files get the user's usual ones).
+    bool KeepModeOf(const std::string& path);
+
     bool Write(const std::uint8_t* data, std::size_t size) override;
     // Overwrites bytes already written, e.g. a header whose sizes are known only at the end.
     bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size);

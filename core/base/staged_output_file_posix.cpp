@@ -73,6 +73,13 @@ bool StagedOutputFile::Create(const std::string& targetPath) {
     return Fail("cannot create", EEXIST);
 }
 
+bool StagedOutputFile::KeepModeOf(const std::string& path) {
+    if (!m_fd.Valid()) return Fail("cannot write", EBADF);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return true;
+    return ::fchmod(m_fd.Get(), st.st_mode & 07777) == 0 || Fail("cannot write", errno);
+}
+
 bool StagedOutputFile::Flush() {
     std::size_t done = 0;
     while (done < m_buffer.size()) {
