@@ -87,10 +87,10 @@ void TestOwner::Post(std::function<void()> task) {
         task();
         return;
     }
-    {
-        std::lock_guard lock(m_mutex);
-        m_tasks.push_back(std::move(task));
-    }
+    // Notified under the lock: the poster may be a worker that ends on its own, and the owner
+    // may be gone as soon as it has run the task.
+    std::lock_guard lock(m_mutex);
+    m_tasks.push_back(std::move(task));
     m_posted.notify_all();
 }
 
