@@ -38,7 +38,7 @@ void CQPDoc::SetMidView(FileListView* view) {
     m_pMidView = view;
 }
 
-void CQPDoc::FillFileList(std::string folder) {
+void CQPDoc::FillFileList(const std::string& folder) {
     if (m_pFileList) FreeFileList();
     m_pFileList = std::make_unique<FileList>();
     ++m_fillNumber;
@@ -171,6 +171,6 @@ void CQPDoc::ListSubfolders(std::vector<std::string>& names, std::string folder)
     }
 }
 
-int CQPDoc::DeleteLocalFile(std::string path) {
+int CQPDoc::DeleteLocalFile(const std::string& path) {
     return LocalFileSystem::Real().RemoveFileForced(path) ? 1 : 0;
 }

@@ -29,7 +29,7 @@ public:
     void SetMidView(FileListView* view);
     // Rebuilds the list from the ".wav" files of folder (ending with the separator), sets the
     // current folder and makes the file list view refill itself.
-    void FillFileList(std::string folder);
+    void FillFileList(const std::string& folder);
     const FileList* GetFileList() const;  // null before the first fill
     std::string GetCurrentFolder() const;
     void SetCurrentFolder(std::string folder);
@@ -59,7 +59,7 @@ public:
     // hidden ones and links to folders included.
     static void ListSubfolders(std::vector<std::string>& names, std::string folder);
     // Clears the file's attributes (makes it writable) and deletes it; nonzero on success.
-    static int DeleteLocalFile(std::string path);
+    static int DeleteLocalFile(const std::string& path);
 
 private:
     bool ResolveCopyRecord(std::string_view record, std::vector<const FileEntry*>* out) const;
