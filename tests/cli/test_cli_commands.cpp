@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -274,10 +275,54 @@ TEST_F(CliTest, HelpEverywhere) {
          {"list", "fetch", "delete", "set-time", "set-date", "set-clock", "simulate"}) {
         EXPECT_NE(Out().find(command), std::string::npos) << command;
     }
+    EXPECT_NE(Out().find("usage: sonoret [--trace] [--device PATH | --port N | --simulate]"),
+              std::string::npos);
+    EXPECT_NE(Out().find("  --trace "), std::string::npos);
     EXPECT_EQ(RunPlain({"fetch", "--help"}), 0);
     EXPECT_NE(Out().find("usage: sonoret fetch F M"), std::string::npos);
     EXPECT_EQ(RunPlain({"help", "delete"}), 0);
     EXPECT_NE(Out().find("--yes"), std::string::npos);
+}
+
+TEST_F(CliTest, TraceWritesEveryFrameOnTheLineWithItsTime) {
+    context.progressBars = true;  // the trace takes their place
+    const std::string target = scratch.File("traced.Bin");
+    ASSERT_EQ(Run({"--trace", "fetch", "1", "1", "-o", target}), 0) << Err();
+    EXPECT_EQ(FileBytes(target), Stored(0, 1).data);
+    EXPECT_EQ(Err().find('\033'), std::string::npos) << "a progress bar among the trace";
+
+    std::vector<std::string> sent;
+    std::size_t blocks = 0;
+    double last = 0;
+    std::istringstream lines(Err());
+    for (std::string line; std::getline(lines, line);) {
+        // "12.345 > AA BD 00 00": seconds to the millisecond, the direction, what went over.
+        std::istringstream words(line);
+        double seconds = -1;
+        std::string direction;
+        words >> seconds >> direction;
+        ASSERT_TRUE(words && (direction == ">" || direction == "<")) << line;
+        ASSERT_EQ(line.find('.') + 4, line.find(' ')) << line;
+        EXPECT_GE(seconds, last) << line;
+        last = seconds;
+        const std::string what = line.substr(line.find(' ') + 3);
+        if (direction == ">") sent.push_back(what);
+        if (what == "528 bytes") ++blocks;
+    }
+    std::vector<std::string> frames;
+    for (const Frame& frame : Frames()) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%02X %02X %02X %02X", frame[0], frame[1], frame[2],
+                      frame[3]);
+        frames.emplace_back(hex);
+    }
+    EXPECT_EQ(sent, frames);  // every request, in order, the final mode off too
+    EXPECT_EQ(blocks, 1 + Stored(0, 1).data.size() / 528);  // the directory, then the message
+
+    // Without --trace nothing of it, and the bars again.
+    ASSERT_EQ(Run({"fetch", "1", "1", "-o", scratch.File("plain.Bin")}), 0) << Err();
+    EXPECT_EQ(Err().find(" > "), std::string::npos);
+    EXPECT_NE(Err().find("Receive ["), std::string::npos);
 }
 
 TEST_F(CliTest, APortThatCannotBeOpened) {

@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <thread>
 
 #include "core/link/recorder_link.h"
 #include "core/link/serial_channel.h"
 #include "tests/support/pty_peer.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -320,6 +324,43 @@ TEST_F(SerialChannelTest, TheWireTraceSeesEveryRequestAndReply) {
     late.count = 100;
     late.requested = 528;
     EXPECT_EQ(FormatWireEvent(late, origin), "12.401 < 100 of 528 bytes");
+}
+
+TEST(WireTraceVariable, NamesStandardErrorAFileOrNothing) {
+    std::string problem;
+    for (const char* off : {static_cast<const char*>(nullptr), "", "0"}) {
+        EXPECT_FALSE(TraceFromVariable(off, &problem)) << (off ? off : "unset");
+    }
+    EXPECT_TRUE(TraceFromVariable("1", &problem));
+    EXPECT_TRUE(problem.empty()) << problem;
+
+    const TempFolder folder;
+    const std::string path = folder.File("trace.log");
+    const std::uint8_t frame[4] = {0xAA, 0xBD, 0x00, 0x00};
+    WireEvent event;
+    event.bytes = frame;
+    event.count = event.requested = 4;
+    // A second run adds to what the first wrote; each line is there as soon as it is traced.
+    for (int run = 0; run < 2; ++run) {
+        const WireTrace trace = TraceFromVariable(path.c_str(), &problem);
+        ASSERT_TRUE(trace) << problem;
+        event.time = steady_clock::now() + milliseconds(1500);
+        trace(event);
+    }
+    std::ifstream file(path);
+    const std::string written((std::istreambuf_iterator<char>(file)), {});
+    // Each run counts its times from its own start: a second and a half, give or take.
+    std::istringstream lines(written);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        EXPECT_EQ(line.substr(0, 3), "1.5") << line;
+        EXPECT_EQ(line.substr(5), " > AA BD 00 00") << line;
+    }
+    EXPECT_EQ(count, 2) << written;
+
+    const std::string unwritable = folder.File("no-such-folder/trace.log");
+    EXPECT_FALSE(TraceFromVariable(unwritable.c_str(), &problem));
+    EXPECT_NE(problem.find(unwritable), std::string::npos) << problem;
 }
 
 }  // namespace
