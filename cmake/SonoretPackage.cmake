@@ -12,19 +12,19 @@ set(CPACK_PACKAGE_CONTACT ${SONORET_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${SONORET_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://sonoret.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager of the QP2400 hand-held voice recorder")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Over the recorder's serial cable Sonoret Manager reads the recorder's five folders of "
-    "messages, downloads a message, converts its coded voice into a WAV file, plays or saves "
-    "it, deletes messages and sets the recorder's clock. Beside that it is a small file "
-    "manager for the computer's WAV files.\n"
+# The long description, one line of the control file each (Debian keeps them below 80 columns).
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Over the recorder's serial cable Sonoret Manager reads the recorder's five\n"
+    "folders of messages, downloads a message, converts its coded voice into a\n"
+    "WAV file, plays or saves it, deletes messages and sets the recorder's\n"
+    "clock. Beside that it is a small file manager for the computer's WAV files.\n"
     "\n"
-    "It comes as two programs: sonoret-manager, the window program, and sonoret, the command "
-    "line. A built-in recorder emulator (--simulate) stands in where no recorder is "
-    "connected.\n"
+    "It comes as two programs: sonoret-manager, the window program, and\n"
+    "sonoret, the command line. A built-in recorder emulator (--simulate)\n"
+    "stands in where no recorder is connected.\n"
     "\n"
-    "To reach the recorder your user must be in the dialout group: "
+    "To reach the recorder your user must be in the dialout group:\n"
     "sudo adduser $USER dialout, then log in again.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -7,6 +7,7 @@
 # install        cmake --install BUILD_DIR into ROOT (the other steps need it first)
 # layout         every file where it belongs and nothing else; run paths; icon sizes
 # cli            the installed sonoret lists the emulator's folders
+# cli-version    ... and tells its version
 # convert        ... and converts, loading the decoder from its private folder
 # window         the installed sonoret-manager tells its version and starts
 # desktop-entry  desktop-file-validate, and the entry names what is installed
@@ -44,15 +45,12 @@ trap 'rm -rf "$scratch"' EXIT
 
 # Runs an installed program as a user's session would: an empty environment but for the
 # basics (and the sanitizers' settings of a test build), in a folder outside the build.
-run_installed() {
-    local keep=()
-    local name
-    for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
-        [ -n "${!name:-}" ] && keep+=("$name=${!name}")
-    done
-    (cd "$scratch" && exec env -i PATH=/usr/bin:/bin HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" \
-        XDG_CACHE_HOME="$scratch/cache" XDG_RUNTIME_DIR="$scratch" "${keep[@]}" "$@")
-}
+installed_env=(env -i -C "$scratch" PATH=/usr/bin:/bin HOME="$scratch"
+    XDG_CONFIG_HOME="$scratch/config" XDG_CACHE_HOME="$scratch/cache" XDG_RUNTIME_DIR="$scratch")
+for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+    [ -z "${!name:-}" ] || installed_env+=("$name=${!name}")
+done
+run_installed() { "${installed_env[@]}" "$@"; }
 
 installed() { [ -d "$usr/bin" ] || fail "nothing installed in $root: run the step 'install' first"; }
 
@@ -107,12 +105,14 @@ install)
     rm -rf "$root"
     DESTDIR="$root" "${CMAKE:-cmake}" --install "$build" --prefix /usr >/dev/null ||
         fail "cmake --install $build did not succeed"
+    # What was installed, before the other steps run programs that may leave files there.
+    (cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort) >"$root.files"
     ;;
 
 layout)
     installed
     need readelf binutils
-    actual="$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort)"
+    actual="$(cat "$root.files")"
     expected="$(expected_files | sort)"
     [ "$actual" = "$expected" ] ||
         fail "the installed files differ from the expected ones (< expected, > installed):
@@ -134,6 +134,12 @@ $(diff <(echo "$expected") <(echo "$actual") | grep '^[<>]')"
         folder="$(basename "$(dirname "$(dirname "$png")")")"
         [ "$(png_size "$png")" = "$folder" ] || fail "$png is $(png_size "$png"), not $folder"
     done
+    ;;
+
+cli-version)
+    installed
+    got="$(run_installed "$usr/bin/sonoret" --version)"
+    [ "$got" = "sonoret $version" ] || fail "sonoret --version said '$got'"
     ;;
 
 cli)
@@ -163,9 +169,11 @@ window)
     got="$(run_installed "$usr/bin/sonoret-manager" --version)"
     [ "$got" = "sonoret-manager $version" ] || fail "sonoret-manager --version said '$got'"
     # Started on the emulator, offscreen, it is to stay up until stopped.
-    run_installed env QT_QPA_PLATFORM=offscreen "$usr/bin/sonoret-manager" --simulate \
-        >"$scratch/out" 2>"$scratch/err" &
+    # exec: $! is the program itself, and it is the program that is stopped below.
+    (exec "${installed_env[@]}" QT_QPA_PLATFORM=offscreen "$usr/bin/sonoret-manager" --simulate \
+        >"$scratch/out" 2>"$scratch/err") &
     pid=$!
+    trap 'kill "$pid" 2>/dev/null || true; rm -rf "$scratch"' EXIT
     for _ in $(seq 30); do
         sleep 0.1
         kill -0 "$pid" 2>/dev/null || break
