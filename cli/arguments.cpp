@@ -1,8 +1,5 @@
 #include "cli/arguments.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 #include "core/link/message_directory.h"
 
 std::optional<std::string> ParsedArgs::Option(const std::string& name) const {
@@ -11,63 +8,41 @@ std::optional<std::string> ParsedArgs::Option(const std::string& name) const {
     return it->second;
 }
 
-namespace {
-
-const std::string* FindName(const std::vector<std::vector<std::string>>& groups,
-                            const std::string& word) {
-    for (const auto& group : groups) {
-        for (const auto& name : group) {
-            if (name == word) return &group.front();
-        }
-    }
-    return nullptr;
-}
-
-}  // namespace
-
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
-                                     const std::vector<std::vector<std::string>>& flagNames,
-                                     const std::vector<std::vector<std::string>>& optionNames,
-                                     ParsedArgs* parsed) {
+                                     const std::vector<OptionSyntax>& options, ParsedArgs* parsed,
+                                     OptionsEnd end) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
-        if (optionsEnded || word.size() < 2 || word[0] != '-' ||
-            (word[1] >= '0' && word[1] <= '9')) {
+        const bool negativeNumber =
+            end == OptionsEnd::Never && word.size() >= 2 && word[1] >= '0' && word[1] <= '9';
+        if (optionsEnded || word.size() < 2 || word[0] != '-' || negativeNumber) {
             parsed->positional.push_back(word);
+            if (end == OptionsEnd::AtFirstPositional) optionsEnded = true;
             continue;
         }
         if (word == "--") {
             optionsEnded = true;
             continue;
         }
-        if (const std::string* flag = FindName(flagNames, word)) {
-            parsed->flags.insert(*flag);
-            continue;
-        }
         const auto equals = word.find('=');
         const std::string name = word.substr(0, equals);
-        const std::string* option = FindName(optionNames, name);
-        if (!option) return "unknown option " + name;
-        if (equals != std::string::npos) {
-            parsed->options[*option] = word.substr(equals + 1);
+        const OptionSyntax* option = FindOption(options, name);
+        if (!option || (option->value.empty() && equals != std::string::npos)) {
+            return "unknown option " + name;
+        }
+        const std::string& key = option->names.front();
+        if (option->value.empty()) {
+            parsed->flags.insert(key);
+        } else if (equals != std::string::npos) {
+            parsed->options[key] = word.substr(equals + 1);
         } else if (i + 1 < args.size()) {
-            parsed->options[*option] = args[++i];
+            parsed->options[key] = args[++i];
         } else {
-            return name + " needs a value";
+            return MissingValue(*option, name);
         }
     }
     return std::nullopt;
-}
-
-std::optional<long> ParseInteger(const std::string& text, long min, long max) {
-    if (text.empty() || text.size() > 18) return std::nullopt;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-    }
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value < min || value > max) return std::nullopt;
-    return value;
 }
 
 std::optional<std::string> ParseFolderAndMessage(const std::string& folderText,

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_syntax.h"
+#include "core/base/number_text.h"
+
 // A command's words split into flags (--json), options with a value (-o FILE, -o=FILE) and
 // positional arguments. A word "--" ends the options.
 struct ParsedArgs {
@@ -16,16 +19,20 @@ struct ParsedArgs {
     std::optional<std::string> Option(const std::string& name) const;
 };
 
-// Nothing on success, else what was wrong ("unknown option --x", "-o needs a value").
-// Option names may have aliases: {"-o", "--output"} are given as separate names and stored
-// under the first of each group.
-std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
-                                     const std::vector<std::vector<std::string>>& flagNames,
-                                     const std::vector<std::vector<std::string>>& optionNames,
-                                     ParsedArgs* parsed);
+// How a word that is no option ends the reading of options.
+enum class OptionsEnd {
+    // Options and positional words mix, as in a command's words; "-5" is a positional word.
+    Never,
+    // The first positional word ends them, as the command's name ends sonoret's own options;
+    // it and every word after it are positional.
+    AtFirstPositional,
+};
 
-// A whole decimal number within [min, max], or nothing.
-std::optional<long> ParseInteger(const std::string& text, long min, long max);
+// Reads args by options: nothing on success, else what was wrong ("unknown option --x",
+// "-o needs a value"). An option is kept under the first of its names, whichever was given.
+std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
+                                     const std::vector<OptionSyntax>& options, ParsedArgs* parsed,
+                                     OptionsEnd end = OptionsEnd::Never);
 
 // Folder (1..5) and message (1..100) as the user counts them, into the recorder's folder
 // index (0..4) and message number. Nothing on success, else the error text.

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "cli/cli_context.h"
-#include "cli/settings_file.h"
 #include "core/base/posted_tasks.h"
 #include "core/link/link_owner.h"
+#include "core/settings/settings_file.h"
 
 // The recorder link's owner in the command line. The main thread is the "owner's thread": it
 // runs the tasks the download thread posts while it waits for the download in WaitForDownload,

@@ -55,16 +55,10 @@ std::optional<CalendarDate> ParseDate(const std::string& text, const RecorderLin
 // What the three commands share: one optional argument, then a session that sets the clock.
 class ClockCommand : public Command {
 public:
-    explicit ClockCommand(CliContext& context) : m_context(context) {}
+    ClockCommand(const CommandSyntax& syntax, CliContext& context)
+        : Command(syntax), m_context(context) {}
 
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
-        ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {}, {}, &parsed)) return UsageError(*this, err, *error);
-        if (parsed.positional.size() > MaxArguments()) {
-            return UsageError(*this, err, "unexpected argument " + parsed.positional.back());
-        }
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         if (auto error = Prepare(parsed.positional)) return UsageError(*this, err, *error);
 
         RecorderSession session(m_context, err);
@@ -77,7 +71,6 @@ public:
     }
 
 protected:
-    virtual std::size_t MaxArguments() const { return 1; }
     // Reads the argument (or the PC's clock); the error text when it is not valid.
     virtual std::optional<std::string> Prepare(const std::vector<std::string>& args) = 0;
     virtual int Set(RecorderSession& session) = 0;
@@ -106,13 +99,15 @@ protected:
     CliContext& m_context;
 };
 
+const CommandSyntax kSetTimeSyntax{
+    .name = "set-time",
+    .summary = "set the recorder's clock (default: the PC's local time)",
+    .positionals = {{.name = "HH:MM", .optional = true}},
+};
+
 class SetTimeCommand : public ClockCommand {
 public:
-    using ClockCommand::ClockCommand;
-    std::string Synopsis() const override { return "set-time [HH:MM]"; }
-    std::string Summary() const override {
-        return "set the recorder's clock (default: the PC's local time)";
-    }
+    explicit SetTimeCommand(CliContext& context) : ClockCommand(kSetTimeSyntax, context) {}
 
 private:
     std::optional<std::string> Prepare(const std::vector<std::string>& args) override {
@@ -132,13 +127,15 @@ private:
     ClockTime m_time;
 };
 
+const CommandSyntax kSetDateSyntax{
+    .name = "set-date",
+    .summary = "set the recorder's calendar (default: the PC's local date)",
+    .positionals = {{.name = "YYYY-MM-DD", .optional = true}},
+};
+
 class SetDateCommand : public ClockCommand {
 public:
-    using ClockCommand::ClockCommand;
-    std::string Synopsis() const override { return "set-date [YYYY-MM-DD]"; }
-    std::string Summary() const override {
-        return "set the recorder's calendar (default: the PC's local date)";
-    }
+    explicit SetDateCommand(CliContext& context) : ClockCommand(kSetDateSyntax, context) {}
 
 private:
     std::optional<std::string> Prepare(const std::vector<std::string>& args) override {
@@ -162,16 +159,16 @@ private:
     CalendarDate m_date;
 };
 
+const CommandSyntax kSetClockSyntax{
+    .name = "set-clock",
+    .summary = "set the recorder's date and time from the PC's local clock",
+};
+
 class SetClockCommand : public ClockCommand {
 public:
-    using ClockCommand::ClockCommand;
-    std::string Synopsis() const override { return "set-clock"; }
-    std::string Summary() const override {
-        return "set the recorder's date and time from the PC's local clock";
-    }
+    explicit SetClockCommand(CliContext& context) : ClockCommand(kSetClockSyntax, context) {}
 
 private:
-    std::size_t MaxArguments() const override { return 0; }
     std::optional<std::string> Prepare(const std::vector<std::string>&) override {
         const std::tm now = LocalNow();
         m_date = {now.tm_year + 1900, now.tm_mon + 1, now.tm_mday};

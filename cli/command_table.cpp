@@ -1,12 +1,12 @@
 #include "cli/command_table.h"
 
-#define SONORET_COMMAND(name, factory) std::unique_ptr<Command> factory(CliContext&);
+#define SONORET_COMMAND(factory) std::unique_ptr<Command> factory(CliContext&);
 #include "cli/command_list.h"
 #undef SONORET_COMMAND
 
-const std::vector<CommandEntry>& CommandTable() {
-    static const std::vector<CommandEntry> table = {
-#define SONORET_COMMAND(name, factory) {name, &factory},
+const std::vector<CommandFactory>& CommandTable() {
+    static const std::vector<CommandFactory> table = {
+#define SONORET_COMMAND(factory) &factory,
 #include "cli/command_list.h"
 #undef SONORET_COMMAND
     };
@@ -14,8 +14,8 @@ const std::vector<CommandEntry>& CommandTable() {
 }
 
 std::unique_ptr<Command> MakeCommand(const std::string& name, CliContext& context) {
-    for (const auto& entry : CommandTable()) {
-        if (name == entry.name) return entry.make(context);
+    for (const CommandFactory make : CommandTable()) {
+        if (auto command = make(context); command->Syntax().name == name) return command;
     }
     return nullptr;
 }

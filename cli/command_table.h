@@ -5,12 +5,9 @@
 
 #include "cli/command.h"
 
-struct CommandEntry {
-    const char* name;
-    std::unique_ptr<Command> (*make)(CliContext&);
-};
+using CommandFactory = std::unique_ptr<Command> (*)(CliContext&);
 
 // Every command, as cli/command_list.h lists them.
-const std::vector<CommandEntry>& CommandTable();
+const std::vector<CommandFactory>& CommandTable();
 // The command of that name, or null.
 std::unique_ptr<Command> MakeCommand(const std::string& name, CliContext& context);

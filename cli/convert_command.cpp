@@ -24,34 +24,34 @@ std::string DefaultWavName(const std::string& input) {
     return name.string() + ".wav";
 }
 
+const CommandSyntax kConvertSyntax{
+    .name = "convert",
+    .summary = "convert a downloaded .Bin file into a WAV file",
+    .positionals = {{.name = "IN.Bin"},
+                    {.name = "OUT.wav",
+                     .optional = true,
+                     .help = "the WAV file, or a folder to put it in; default IN with the\n"
+                             "extension .wav, in the current folder"}},
+    .options = {{.names = {"--mode"},
+                 .value = "1|2",
+                 .help = "the recorder variant the message comes from: 1 records at\n"
+                         "7200 samples per second, 2 at 8000 (default 2). `sonoret list\n"
+                         "--json` shows a recorder's mode."},
+                // OUT.wav as the other commands name their output.
+                {.names = {"-o", "--output"}, .value = "FILE"}},
+    .description =
+        "Decodes the recorder's coded voice in IN.Bin (as `sonoret fetch` or the window\n"
+        "program saved it) into a mono 16-bit WAV file. The file appears only when it is\n"
+        "whole; a file of the same name is replaced. No recorder is needed.",
+    .countError = "convert needs the .Bin file and at most one output",
+    .labelWidth = 15,
+};
+
 class ConvertCommand : public Command {
 public:
-    explicit ConvertCommand(CliContext& context) : m_context(context) {}
+    explicit ConvertCommand(CliContext& context) : Command(kConvertSyntax), m_context(context) {}
 
-    std::string Synopsis() const override { return "convert IN.Bin [OUT.wav] [--mode 1|2]"; }
-    std::string Summary() const override {
-        return "convert a downloaded .Bin file into a WAV file";
-    }
-    std::string Help() const override {
-        return "usage: sonoret " + Synopsis() +
-               "\n\n"
-               "Decodes the recorder's coded voice in IN.Bin (as `sonoret fetch` or the window\n"
-               "program saved it) into a mono 16-bit WAV file. The file appears only when it is\n"
-               "whole; a file of the same name is replaced. No recorder is needed.\n\n"
-               "  OUT.wav        the WAV file, or a folder to put it in; default IN with the\n"
-               "                 extension .wav, in the current folder\n"
-               "  --mode 1|2     the recorder variant the message comes from: 1 records at\n"
-               "                 7200 samples per second, 2 at 8000 (default 2). `sonoret list\n"
-               "                 --json` shows a recorder's mode.\n";
-    }
-
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
-        ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {}, {{"--mode"}, {"-o", "--output"}}, &parsed)) {
-            return UsageError(*this, err, *error);
-        }
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int mode = kDefaultMode;
         if (const auto text = parsed.Option("--mode")) {
             const auto value = ParseInteger(*text, 1, 2);
@@ -59,9 +59,8 @@ public:
             mode = static_cast<int>(*value);
         }
         const auto named = parsed.Option("-o");
-        if (parsed.positional.empty() || parsed.positional.size() > (named ? 1u : 2u)) {
-            return UsageError(*this, err, "convert needs the .Bin file and at most one output");
-        }
+        if (named && parsed.positional.size() > 1)
+            return UsageError(*this, err, Syntax().countError);
         const std::string input = parsed.positional[0];
         const std::string given = named                           ? *named
                                   : parsed.positional.size() == 2 ? parsed.positional[1]

@@ -19,37 +19,25 @@ bool IsYes(std::string answer) {
     return answer == "y" || answer == "yes";
 }
 
+const CommandSyntax kDeleteSyntax{
+    .name = "delete",
+    .summary = "delete message M of folder F on the recorder (asks first)",
+    .positionals = {{.name = "F"}, {.name = "M"}},
+    .options = {{.names = {"--yes", "-y"},
+                 .help = "delete without asking (needed when not run on a terminal)"}},
+    .description =
+        "Deletes message M (1-100) of folder F (1-5) on the recorder; the messages after\n"
+        "it move down one number. On a terminal it asks first.",
+    .countError = "delete needs a folder and a message number",
+};
+
 class DeleteCommand : public Command {
 public:
-    explicit DeleteCommand(CliContext& context) : m_context(context) {}
+    explicit DeleteCommand(CliContext& context) : Command(kDeleteSyntax), m_context(context) {}
 
-    std::string Synopsis() const override { return "delete F M [--yes]"; }
-    std::string Summary() const override {
-        return "delete message M of folder F on the recorder (asks first)";
-    }
-    std::string Help() const override {
-        return "usage: sonoret " + Synopsis() +
-               "\n\n"
-               "Deletes message M (1-100) of folder F (1-5) on the recorder; the messages after\n"
-               "it move down one number. On a terminal it asks first.\n\n"
-               "  -y, --yes   delete without asking (needed when not run on a terminal)\n";
-    }
-
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
-        ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {{"--yes", "-y"}}, {}, &parsed)) {
-            return UsageError(*this, err, *error);
-        }
-        if (parsed.positional.size() != 2) {
-            return UsageError(*this, err, "delete needs a folder and a message number");
-        }
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
-                                               &message)) {
-            return UsageError(*this, err, *error);
-        }
+        if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         // Asked before anything goes to the recorder, as the window program does.
         if (!parsed.Has("--yes")) {
             if (!m_context.interactive) {

@@ -68,37 +68,35 @@ std::string AudioLength(const ConvertResult& result, int mode) {
 
 namespace {
 
+const CommandSyntax kExportSyntax{
+    .name = "export",
+    .summary = "download messages and convert them to WAV files",
+    // Both forms' words: which of them a form takes, Run tells.
+    .positionals = {{.name = "F", .optional = true}, {.name = "M", .optional = true}},
+    .options = {{.names = {"-o", "--output"},
+                 .value = "PATH",
+                 .help = "the WAV file (F M) or the folder (--all, created when\n"
+                         "missing); default the current folder, with the names\n"
+                         "the window program gives: <F-1>_<MM>.wav (0_03.wav)"},
+                {.names = {"--all"}, .help = "every message of every folder"}},
+    .description =
+        "Downloads message M (1-100) of folder F (1-5), or every message of the\n"
+        "recorder, and converts it into a mono 16-bit WAV file at the recorder's own\n"
+        "sampling rate (7200 or 8000 samples per second, as its mode reply says).\n"
+        "Each file appears only when it is whole; a file of the same name is replaced.\n"
+        "Ctrl-C stops the recorder and leaves no partial file behind.",
+    .epilogue =
+        "With --all a message that cannot be converted is reported and skipped; the\n"
+        "exit status then is 4 once the others are done.",
+    .forms = {"F M [-o FILE]", "--all [-o DIR]"},
+    .countError = "export needs a folder and a message number, or --all",
+};
+
 class ExportCommand : public Command {
 public:
-    explicit ExportCommand(CliContext& context) : m_context(context) {}
+    explicit ExportCommand(CliContext& context) : Command(kExportSyntax), m_context(context) {}
 
-    std::string Synopsis() const override { return "export F M [-o FILE] | --all [-o DIR]"; }
-    std::string Summary() const override {
-        return "download messages and convert them to WAV files";
-    }
-    std::string Help() const override {
-        return "usage: sonoret export F M [-o FILE]\n"
-               "       sonoret export --all [-o DIR]\n\n"
-               "Downloads message M (1-100) of folder F (1-5), or every message of the\n"
-               "recorder, and converts it into a mono 16-bit WAV file at the recorder's own\n"
-               "sampling rate (7200 or 8000 samples per second, as its mode reply says).\n"
-               "Each file appears only when it is whole; a file of the same name is replaced.\n"
-               "Ctrl-C stops the recorder and leaves no partial file behind.\n\n"
-               "  -o, --output PATH   the WAV file (F M) or the folder (--all, created when\n"
-               "                      missing); default the current folder, with the names\n"
-               "                      the window program gives: <F-1>_<MM>.wav (0_03.wav)\n"
-               "  --all               every message of every folder\n\n"
-               "With --all a message that cannot be converted is reported and skipped; the\n"
-               "exit status then is 4 once the others are done.\n";
-    }
-
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
-        ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {{"--all"}}, {{"-o", "--output"}}, &parsed)) {
-            return UsageError(*this, err, *error);
-        }
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         const std::string given = parsed.Option("-o").value_or("");
         if (parsed.Has("--all")) {
             if (!parsed.positional.empty()) {
@@ -106,14 +104,9 @@ public:
             }
             return ExportAll(given, out, err);
         }
-        if (parsed.positional.size() != 2) {
-            return UsageError(*this, err, "export needs a folder and a message number, or --all");
-        }
+        if (parsed.positional.size() != 2) return UsageError(*this, err, Syntax().countError);
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
-                                               &message)) {
-            return UsageError(*this, err, *error);
-        }
+        if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         return ExportOne(folder, message, OutputPath(given, WavFileName(folder, message)), out,
                          err);
     }

@@ -10,40 +10,29 @@
 
 namespace {
 
+const CommandSyntax kFetchSyntax{
+    .name = "fetch",
+    .summary = "download message M of folder F into a .Bin file, as the recorder sends it",
+    .positionals = {{.name = "F"}, {.name = "M"}},
+    .options = {{.names = {"-o", "--output"},
+                 .value = "FILE",
+                 .help = "where to write it (a folder: the default name inside it);\n"
+                         "default <F-1>_<MM>.Bin in the current folder, the name\n"
+                         "the window program gives it (0_03.Bin for fetch 1 3)"}},
+    .description =
+        "Downloads message M (1-100) of folder F (1-5) exactly as the recorder sends it.\n"
+        "The file appears only when the whole message arrived; Ctrl-C stops the\n"
+        "recorder and leaves no file behind.",
+    .countError = "fetch needs a folder and a message number",
+};
+
 class FetchCommand : public Command {
 public:
-    explicit FetchCommand(CliContext& context) : m_context(context) {}
+    explicit FetchCommand(CliContext& context) : Command(kFetchSyntax), m_context(context) {}
 
-    std::string Synopsis() const override { return "fetch F M [-o FILE]"; }
-    std::string Summary() const override {
-        return "download message M of folder F into a .Bin file, as the recorder sends it";
-    }
-    std::string Help() const override {
-        return "usage: sonoret " + Synopsis() +
-               "\n\n"
-               "Downloads message M (1-100) of folder F (1-5) exactly as the recorder sends it.\n"
-               "The file appears only when the whole message arrived; Ctrl-C stops the\n"
-               "recorder and leaves no file behind.\n\n"
-               "  -o, --output FILE   where to write it (a folder: the default name inside it);\n"
-               "                      default <F-1>_<MM>.Bin in the current folder, the name\n"
-               "                      the window program gives it (0_03.Bin for fetch 1 3)\n";
-    }
-
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
-        ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {}, {{"-o", "--output"}}, &parsed)) {
-            return UsageError(*this, err, *error);
-        }
-        if (parsed.positional.size() != 2) {
-            return UsageError(*this, err, "fetch needs a folder and a message number");
-        }
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         int folder = 0, message = 0;
-        if (auto error = ParseFolderAndMessage(parsed.positional[0], parsed.positional[1], &folder,
-                                               &message)) {
-            return UsageError(*this, err, *error);
-        }
+        if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         const std::string name = BinFileName(folder, message);
         const std::string target = OutputPath(parsed.Option("-o").value_or(""), name);
 

@@ -39,38 +39,27 @@ std::string JsonString(const std::string& s) {
     return out + "\"";
 }
 
+const CommandSyntax kListSyntax{
+    .name = "list",
+    .summary = "connect and show every folder of the recorder with its messages",
+    .options = {{.names = {"--json"},
+                 .help = "print one JSON object instead: the recorder variant (\"mode\") and,\n"
+                         "per folder, its messages with number, date, time, quality, length\n"
+                         "(in 528-byte blocks), seconds and label."}},
+    .description =
+        "Reads the recorder's directory and the header of every message, then prints\n"
+        "each folder followed by its messages, indented by two spaces:\n\n"
+        "  1 File (3)\n"
+        "    01: 12-25 14:05 (SP-1:07)\n\n"
+        "The label gives the message number, the recording's month-day and time, the\n"
+        "quality (SP, MP, LP) and the length in minutes:seconds.",
+};
+
 class ListCommand : public Command {
 public:
-    explicit ListCommand(CliContext& context) : m_context(context) {}
+    explicit ListCommand(CliContext& context) : Command(kListSyntax), m_context(context) {}
 
-    std::string Synopsis() const override { return "list [--json]"; }
-    std::string Summary() const override {
-        return "connect and show every folder of the recorder with its messages";
-    }
-    std::string Help() const override {
-        return "usage: sonoret " + Synopsis() +
-               "\n\n"
-               "Reads the recorder's directory and the header of every message, then prints\n"
-               "each folder followed by its messages, indented by two spaces:\n\n"
-               "  1 File (3)\n"
-               "    01: 12-25 14:05 (SP-1:07)\n\n"
-               "The label gives the message number, the recording's month-day and time, the\n"
-               "quality (SP, MP, LP) and the length in minutes:seconds.\n\n"
-               "  --json   print one JSON object instead: the recorder variant (\"mode\") and,\n"
-               "           per folder, its messages with number, date, time, quality, length\n"
-               "           (in 528-byte blocks), seconds and label.\n";
-    }
-
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
-        ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {{"--json"}}, {}, &parsed)) {
-            return UsageError(*this, err, *error);
-        }
-        if (!parsed.positional.empty()) {
-            return UsageError(*this, err, "unexpected argument " + parsed.positional.front());
-        }
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         RecorderSession session(m_context, err);
         if (const int status = session.Open()) return status;
         if (const int status = session.Connect()) return status;

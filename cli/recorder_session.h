@@ -5,8 +5,8 @@
 
 #include "cli/cli_context.h"
 #include "cli/cli_owner.h"
-#include "cli/settings_file.h"
 #include "core/link/recorder_link.h"
+#include "core/settings/settings_file.h"
 
 namespace emu {
 class RecorderEmulator;

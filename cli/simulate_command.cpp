@@ -10,40 +10,32 @@
 
 namespace {
 
+const CommandSyntax kSimulateSyntax{
+    .name = "simulate",
+    .summary = "serve the recorder emulator on a pseudo-terminal until Ctrl-C",
+    .options = {{.names = {"--mode"},
+                 .value = "1|2",
+                 .help = "the recorder variant it answers as (default 2)"},
+                {.names = {"--paced"}, .help = "send at the real line rate, 3840 bytes a second"},
+                {.names = {"--seed"},
+                 .value = "N",
+                 .help = "the seed of its generated content (default 1)"},
+                {.names = {"--counts"},
+                 .value = "a,b,c,d,e",
+                 .help = "messages in folders 1 to 5 (0-100 each; default 3,1,0,2,4)"},
+                {.names = {"--log"}, .help = "print every request it gets on standard error"}},
+    .description =
+        "Prints the emulator's device on the first line of standard output and serves\n"
+        "it until interrupted. Point the window program or another sonoret at it:\n\n"
+        "  sonoret --device /dev/pts/7 list",
+    .labelWidth = 20,
+};
+
 class SimulateCommand : public Command {
 public:
-    explicit SimulateCommand(CliContext&) {}
+    explicit SimulateCommand(CliContext&) : Command(kSimulateSyntax) {}
 
-    std::string Synopsis() const override {
-        return "simulate [--mode 1|2] [--paced] [--seed N] [--counts a,b,c,d,e] [--log]";
-    }
-    std::string Summary() const override {
-        return "serve the recorder emulator on a pseudo-terminal until Ctrl-C";
-    }
-    std::string Help() const override {
-        return "usage: sonoret " + Synopsis() +
-               "\n\n"
-               "Prints the emulator's device on the first line of standard output and serves\n"
-               "it until interrupted. Point the window program or another sonoret at it:\n\n"
-               "  sonoret --device /dev/pts/7 list\n\n"
-               "  --mode 1|2          the recorder variant it answers as (default 2)\n"
-               "  --paced             send at the real line rate, 3840 bytes a second\n"
-               "  --seed N            the seed of its generated content (default 1)\n"
-               "  --counts a,b,c,d,e  messages in folders 1 to 5 (0-100 each; default 3,1,0,2,4)\n"
-               "  --log               print every request it gets on standard error\n";
-    }
-
-    int Execute(const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) override {
-        if (PrintHelpIfAsked(*this, args, out)) return kExitOk;
-        ParsedArgs parsed;
-        if (auto error = ParseArgs(args, {{"--paced"}, {"--log"}},
-                                   {{"--mode"}, {"--seed"}, {"--counts"}}, &parsed)) {
-            return UsageError(*this, err, *error);
-        }
-        if (!parsed.positional.empty()) {
-            return UsageError(*this, err, "unexpected argument " + parsed.positional.front());
-        }
+    int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
         emu::Options options = SimulationOptions();
         options.paced = parsed.Has("--paced");
         if (auto mode = parsed.Option("--mode")) {

@@ -4,18 +4,48 @@
 #include "cli/command.h"
 #include "cli/command_table.h"
 #include "cli/interruption.h"
+#include "core/settings/settings_file.h"
 
 namespace {
 
+// Where the recorder is: sonoret's own options, before the command.
+const std::vector<OptionSyntax>& GlobalOptions() {
+    static const std::vector<OptionSyntax> options = {
+        {.names = {"--device"},
+         .value = "PATH",
+         .help = "the serial device the recorder is on, e.g. /dev/ttyUSB0",
+         .needs = "a path"},
+        {.names = {"--port"},
+         .value = "N",
+         .help = "port COM<N> as the window program knows it: the device set as\n"
+                 "COMM/DEVICE<N> in its settings, else /dev/ttyS<N-1>",
+         .needs = "a port number from 1 to " + std::to_string(kHighestPort)},
+        {.names = {"--simulate"}, .help = "the built-in recorder emulator instead of a recorder"},
+        {.names = {"--help", "-h"}},
+    };
+    return options;
+}
+
+// "usage: sonoret [--device PATH | --port N | --simulate] COMMAND [ARGS]": the places are
+// alternatives.
+std::string GlobalUsage() {
+    std::string places;
+    for (const auto& option : GlobalOptions()) {
+        if (!option.help.empty())
+            places += (places.empty() ? "" : " | ") + OptionUsage(option, false);
+    }
+    return "usage: sonoret [" + places + "] COMMAND [ARGS]\n";
+}
+
 void PrintUsage(std::ostream& s, CliContext& context) {
-    s << "usage: sonoret [--device PATH | --port N | --simulate] COMMAND [ARGS]\n"
-         "\n"
+    s << GlobalUsage()
+      << "\n"
          "The command line of Sonoret Manager: lists, downloads and deletes the messages of a\n"
          "QP2400 voice recorder on a serial port and sets its clock.\n"
          "\n"
          "Commands:\n";
-    for (const auto& entry : CommandTable()) {
-        const auto command = entry.make(context);
+    for (const CommandFactory make : CommandTable()) {
+        const auto command = make(context);
         const std::string synopsis = command->Synopsis();
         s << "  " << synopsis;
         // A long synopsis gets its summary on the next line, under the others.
@@ -28,11 +58,8 @@ void PrintUsage(std::ostream& s, CliContext& context) {
     }
     s << "\n"
          "Where the recorder is (before the command):\n"
-         "  --device PATH   the serial device the recorder is on, e.g. /dev/ttyUSB0\n"
-         "  --port N        port COM<N> as the window program knows it: the device set as\n"
-         "                  COMM/DEVICE<N> in its settings, else /dev/ttyS<N-1>\n"
-         "  --simulate      the built-in recorder emulator instead of a recorder\n"
-         "  Without these, the port the window program last used (COMM/PORT in\n"
+      << OptionList({}, GlobalOptions())
+      << "  Without these, the port the window program last used (COMM/PORT in\n"
          "  ~/.config/QP2400/QP2400.conf), else COM1.\n"
          "\n"
          "Exit status: 0 done, 2 bad arguments, 3 the recorder did not answer as it should,\n"
@@ -45,56 +72,47 @@ void PrintUsage(std::ostream& s, CliContext& context) {
 }
 
 int GlobalUsageError(const std::string& message, std::ostream& err) {
-    err << "sonoret: " << message << "\n"
-        << "usage: sonoret [--device PATH | --port N | --simulate] COMMAND [ARGS]\n"
-           "       sonoret --help\n";
-    return 2;
+    err << "sonoret: " << message << "\n" << GlobalUsage() << "       sonoret --help\n";
+    return kExitUsage;
 }
 
 }  // namespace
 
 int RunSonoret(const std::vector<std::string>& args, CliContext context, std::ostream& out,
                std::ostream& err) {
-    std::size_t i = 0;
-    for (; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (word.empty() || word[0] != '-') break;
-        const auto equals = word.find('=');
-        const std::string name = word.substr(0, equals);
-        auto value = [&]() -> std::optional<std::string> {
-            if (equals != std::string::npos) return word.substr(equals + 1);
-            if (i + 1 < args.size()) return args[++i];
-            return std::nullopt;
-        };
-        if (word == "--help" || word == "-h") {
-            PrintUsage(out, context);
-            return 0;
-        } else if (word == "--simulate") {
-            context.simulate = true;
-        } else if (name == "--device") {
-            const auto device = value();
-            if (!device || device->empty()) return GlobalUsageError("--device needs a path", err);
-            context.device = *device;
-        } else if (name == "--port") {
-            const auto port = value();
-            const auto number = port ? ParseInteger(*port, 1, 255) : std::nullopt;
-            if (!number) return GlobalUsageError("--port needs a port number from 1 to 255", err);
-            context.port = static_cast<int>(*number);
-        } else {
-            return GlobalUsageError("unknown option " + name, err);
-        }
+    ParsedArgs global;
+    if (auto error = ParseArgs(args, GlobalOptions(), &global, OptionsEnd::AtFirstPositional)) {
+        return GlobalUsageError(*error, err);
+    }
+    if (global.Has("--help")) {
+        PrintUsage(out, context);
+        return kExitOk;
+    }
+    // A value that is there but says nothing is as good as none.
+    const auto wrongValue = [&err](const char* name) {
+        return GlobalUsageError(MissingValue(*FindOption(GlobalOptions(), name), name), err);
+    };
+    context.simulate = global.Has("--simulate");
+    if (const auto device = global.Option("--device")) {
+        if (device->empty()) return wrongValue("--device");
+        context.device = *device;
+    }
+    if (const auto port = global.Option("--port")) {
+        const auto number = ParseInteger(*port, 1, kHighestPort);
+        if (!number) return wrongValue("--port");
+        context.port = static_cast<int>(*number);
     }
     if (context.simulate && (!context.device.empty() || context.port)) {
         return GlobalUsageError("--simulate cannot be combined with --device or --port", err);
     }
-    if (i == args.size()) return GlobalUsageError("no command given", err);
+    if (global.positional.empty()) return GlobalUsageError("no command given", err);
 
-    std::string name = args[i];
-    std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+    std::string name = global.positional.front();
+    std::vector<std::string> rest(global.positional.begin() + 1, global.positional.end());
     if (name == "help") {
         if (rest.empty()) {
             PrintUsage(out, context);
-            return 0;
+            return kExitOk;
         }
         name = rest.front();
         rest = {"--help"};

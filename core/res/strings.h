@@ -102,6 +102,21 @@ inline constexpr const char* kSettingsFileUnusable =
     "The program runs on its default settings and will not change that file.";
 inline constexpr const char* kSettingsBadPort =
     "The setting %s in %s is not a port from 1 to 9.\n\nCOM%d is used.";
+// Why a file cannot be the settings file, in the window program's words (the second %s above).
+inline constexpr const char* kSettingsIsFolder = "it is a folder, not a file";
+inline constexpr const char* kSettingsIsDevice = "it is a device, not a file";
+inline constexpr const char* kSettingsIsPipe = "it is a pipe, not a file";
+inline constexpr const char* kSettingsNotRegular = "it is not a regular file";
+inline constexpr const char* kSettingsTooLong =  // printf format, the size
+    "it is %ju bytes long, more than a settings file can be";
+// The same in the command line's words: the file, and its size limit in KiB.
+inline constexpr const char* kCliSettingsNotRegular = "the settings file %s is not a regular file";
+inline constexpr const char* kCliSettingsTooLarge = "the settings file %s is larger than %ju KiB";
+inline constexpr const char* kCliSettingsUnreadable = "the settings file %s cannot be read (%s)";
+// The saved port the command line cannot use: the key, its value, the group, the file, the
+// highest port.
+inline constexpr const char* kCliSettingsBadPort =
+    "%s=%s in [%s] of %s is not a port number from 1 to %d";
 
 // Save As dialog
 inline constexpr const char* kSaveFilter = " Wave File( *.wav ) | *.wav | Other ( *.* ) | *.* || ";

@@ -15,13 +15,10 @@
 #include "gui/frame/main_frame.h"
 #include "gui/res/pictures.h"
 #include "gui/widgets/message_box.h"
-#include "gui/widgets/profile.h"
+#include "gui/widgets/window_settings.h"
 #include "sonoret_version.h"
 
 namespace {
-
-constexpr int kLowestPort = 1;
-constexpr int kHighestPort = 9;  // the Port menu's COM1 to COM9
 
 // Waits, at most a moment, until the window system has placed and shown the window: a box shown
 // before then is centred over wherever the window was before it was placed, which is often the
@@ -37,10 +34,6 @@ void WaitUntilExposed(QWidget& window, std::chrono::milliseconds timeout) {
     poll.start(10);
     QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-QString Key(const char* section, const char* value) {
-    return QStringLiteral("%1/%2").arg(QString::fromLatin1(section), QString::fromLatin1(value));
 }
 
 std::string WithSeparator(QString folder) {
@@ -98,59 +91,34 @@ WorkingFolder::Places CManagerApp::WorkingFolderPlaces() const {
 }
 
 void CManagerApp::LoadSettings() {
-    Profile profile;
+    SettingsFile& settings = WindowSettings();
+    settings.Reload();
     m_settingsNotices.clear();
-    bool ok = false;
-    const QString portKey = Key(text::kSectionComm, text::kValuePort);
-    const QVariant portValue = profile.value(portKey);
-    const int port = portValue.toInt(&ok);
-    m_nPort = 1;
-    if (!portValue.isValid()) {
-        // Missing: the first run.
-    } else if (ok && port >= kLowestPort && port <= kHighestPort) {
-        m_nPort = port;
-    } else {
+    const PortSetting port = settings.Port(kHighestMenuPort);
+    m_nPort = port.port;
+    if (port.wrongValue) {
         // Said, not passed over: the port error that would follow names no setting.
         const std::string setting = "[" + std::string(text::kSectionComm) + "] " +
-                                    text::kValuePort + "=" + portValue.toString().toStdString();
-        m_settingsNotices.push_back(text::Format(text::kSettingsBadPort, setting,
-                                                 profile.fileName().toStdString(), m_nPort));
+                                    text::kValuePort + "=" + *port.wrongValue;
+        m_settingsNotices.push_back(
+            text::Format(text::kSettingsBadPort, setting, settings.Path(), m_nPort));
     }
-
-    m_strSourcePath = profile
-                          .value(Key(text::kSectionGlobal, text::kValuePath),
-                                 QString::fromStdString(WithSeparator(
-                                     QString::fromStdString(ProgramFolder()) + QDir::separator() +
-                                     QString::fromLatin1(text::kWorkingFolderName))))
-                          .toString()
-                          .toStdString();
+    m_strSourcePath =
+        settings.Value(text::kSectionGlobal, text::kValuePath)
+            .value_or(WithSeparator(QString::fromStdString(ProgramFolder()) + QDir::separator() +
+                                    QString::fromLatin1(text::kWorkingFolderName)));
     // On this platform the folder tree starts at the user's home folder.
-    m_strLeftPath = profile
-                        .value(Key(text::kSectionGlobal, text::kValueLeftPath),
-                               QString::fromStdString(WithSeparator(QDir::homePath())))
-                        .toString()
-                        .toStdString();
-
-    // COMM/DEVICE<n>: the device behind port n where the usual mapping does not fit.
-    m_portDevices.clear();
-    profile.beginGroup(QString::fromLatin1(text::kSectionComm));
-    for (const QString& key : profile.childKeys()) {
-        if (!key.startsWith(QLatin1String("DEVICE"), Qt::CaseInsensitive)) continue;
-        const int n = key.mid(6).toInt(&ok);
-        const QString device = profile.value(key).toString();
-        if (ok && n >= 1 && !device.isEmpty()) m_portDevices[n] = device.toStdString();
-    }
-    profile.endGroup();
+    m_strLeftPath = settings.Value(text::kSectionGlobal, text::kValueLeftPath)
+                        .value_or(WithSeparator(QDir::homePath()));
 }
 
 void CManagerApp::SaveSettings() {
-    Profile profile;
-    profile.setValue(Key(text::kSectionComm, text::kValuePort), m_nPort);
-    profile.setValue(Key(text::kSectionGlobal, text::kValuePath),
-                     QString::fromStdString(m_strSourcePath));
-    profile.setValue(Key(text::kSectionGlobal, text::kValueLeftPath),
-                     QString::fromStdString(m_strLeftPath));
-    profile.sync();
+    SettingsFile& settings = WindowSettings();
+    settings.SetValue(text::kSectionComm, text::kValuePort, m_nPort);
+    settings.SetValue(text::kSectionGlobal, text::kValuePath, m_strSourcePath);
+    settings.SetValue(text::kSectionGlobal, text::kValueLeftPath, m_strLeftPath);
+    // As ever, a settings file that cannot be written is no reason to keep the user waiting.
+    settings.Save();
 }
 
 std::string CManagerApp::DeviceForPort(int port) const {
@@ -159,8 +127,7 @@ std::string CManagerApp::DeviceForPort(int port) const {
         // Without its emulator a simulated run must not reach for a real port instead.
         if (m_options.simulate) return m_pEmulator ? m_pEmulator->DevicePath() : "(no emulator)";
     }
-    const auto found = m_portDevices.find(port);
-    return found == m_portDevices.end() ? std::string() : found->second;
+    return WindowSettings().DeviceForPort(port);
 }
 
 bool CManagerApp::StartEmulator(std::vector<std::string>& notices) {
@@ -173,10 +140,13 @@ bool CManagerApp::StartEmulator(std::vector<std::string>& notices) {
 }
 
 bool CManagerApp::InitInstance() {
-    // Before anything reads the profile: a wrong file is never read, and never written.
+    // Before anything reads the settings: a wrong file is never read, and never written.
     std::vector<std::string> notices;
-    if (std::string problem = Profile::CheckFiles(); !problem.empty()) {
-        notices.push_back(std::move(problem));
+    SettingsFile& settings = WindowSettings();
+    settings.Load(SettingsFile::DefaultPath());
+    if (!settings.Usable()) {
+        notices.push_back(
+            text::Format(text::kSettingsFileUnusable, settings.Path(), settings.ProblemReason()));
     }
     LoadSettings();
     m_pDocument = std::make_unique<CQPDoc>();
@@ -184,7 +154,7 @@ bool CManagerApp::InitInstance() {
     m_pMainFrame = std::make_unique<CMainFrame>(*this, *m_pDocument);
     m_pMainFrame->show();
     m_pMainFrame->setWindowTitle(QString::fromLatin1(text::kMainTitle));
-    // Read afresh: whatever the panes' creation did to the members, the profile holds.
+    // Read afresh: whatever the panes' creation did to the members, the settings file holds.
     LoadSettings();
     notices.insert(notices.end(), m_settingsNotices.begin(), m_settingsNotices.end());
     m_nStartPort = m_nPort;

@@ -1,6 +1,5 @@
 #pragma once
 #include <QApplication>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +13,7 @@ class CQPDoc;
 class SimulatedRecorder;
 
 // The one application object: start-up in its traditional order, the user's settings in the
-// profile, the About box. The frame reads and writes the settings (m_nPort, m_strSourcePath,
+// settings file, the About box. The frame reads and writes the settings (m_nPort, m_strSourcePath,
 // m_strLeftPath) directly, through FrameHost.
 class CManagerApp : public QApplication, public FrameHost {
     Q_OBJECT
@@ -34,7 +33,7 @@ public:
     void OnAppAbout() override;
 
     // The device behind port n: --device or the emulator for the port configured at start,
-    // else the settings' COMM/DEVICE<n>, else the usual /dev/ttyS<n-1>.
+    // else the settings' COMM/DEVICE<n>, else the standard /dev/ttyS<n-1>.
     std::string DeviceForPort(int port) const override;
     // Where the working folder goes: beside the program file, unless told otherwise.
     std::string ProgramFolder() const;
@@ -59,8 +58,7 @@ private:
     std::vector<std::string> m_settingsNotices;  // what the last LoadSettings found wrong
 
     StartOptions m_options;
-    int m_nStartPort = 0;                      // the port --device or --simulate stands behind
-    std::map<int, std::string> m_portDevices;  // COMM/DEVICE<n>
+    int m_nStartPort = 0;  // the port --device or --simulate stands behind
     // Declared in the order they must outlive each other: the frame talks to the emulator
     // until its last mode-off frame, and its panes use the document.
     std::unique_ptr<SimulatedRecorder> m_pEmulator;

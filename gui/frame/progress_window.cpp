@@ -14,7 +14,7 @@
 
 #include "core/res/resource_ids.h"
 #include "core/res/strings.h"
-#include "gui/widgets/profile.h"
+#include "gui/widgets/window_settings.h"
 
 namespace {
 
@@ -116,11 +116,10 @@ void ProgressWindow::SetWindowSize(int lines, int width) {
 }
 
 void ProgressWindow::RestorePosition() {
-    Profile profile;
-    profile.beginGroup(QString::fromLatin1(text::kSectionSettings));
-    const int x = profile.value(QString::fromLatin1(text::kValueX), -1).toInt();
-    const int y = profile.value(QString::fromLatin1(text::kValueY), -1).toInt();
-    profile.endGroup();
+    SettingsFile& settings = WindowSettings();
+    settings.Reload();
+    const int x = settings.Number(text::kSectionSettings, text::kValueX).value_or(-1);
+    const int y = settings.Number(text::kSectionSettings, text::kValueY).value_or(-1);
 
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 640, 480);
@@ -135,11 +134,10 @@ void ProgressWindow::RestorePosition() {
 }
 
 void ProgressWindow::SavePosition() {
-    Profile profile;
-    profile.beginGroup(QString::fromLatin1(text::kSectionSettings));
-    profile.setValue(QString::fromLatin1(text::kValueX), pos().x());
-    profile.setValue(QString::fromLatin1(text::kValueY), pos().y());
-    profile.endGroup();
+    SettingsFile& settings = WindowSettings();
+    settings.SetValue(text::kSectionSettings, text::kValueX, pos().x());
+    settings.SetValue(text::kSectionSettings, text::kValueY, pos().y());
+    settings.Save();
 }
 
 void ProgressWindow::SetRange(int lower, int upper, int step) {

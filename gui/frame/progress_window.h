@@ -11,7 +11,7 @@ class QPushButton;
 // The small modeless window of the long recorder operations (connect, download, conversion):
 // a caption with the percentage done, a text line, a bar and a Cancel button. It runs no event
 // loop of its own: its owner steps it and calls PeekAndPump between steps, and reads
-// m_bCancelPressed. Its position is kept in the profile ("Settings"/"X", "Y").
+// m_bCancelPressed. Its position is kept in the settings file ("Settings"/"X", "Y").
 //
 // A Qt widget: it lives on the GUI thread. The download drives one from its own thread through
 // ThreadedProgressDisplay.

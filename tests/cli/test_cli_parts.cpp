@@ -1,115 +1,68 @@
-// The command line's own pieces: the settings reader, argument parsing, the progress line.
+// The command line's own pieces: argument parsing, the progress line, the staging folder.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "cli/arguments.h"
-#include "cli/settings_file.h"
 #include "cli/staging_folder.h"
 #include "cli/terminal_progress.h"
 
 namespace {
 
-TEST(SettingsFile, ReadsThePortAndDevicesAsTheWindowProgramWritesThem) {
-    SettingsFile settings;
-    settings.Parse(
-        "[COMM]\n"
-        "PORT=3\n"
-        "DEVICE3=/dev/ttyUSB0\n"
-        "DEVICE4=\"/dev/serial/by-id/usb-Prolific Technology_USB-Serial-if00\"\n"
-        "DEVICE5 = /dev/ttyACM0   ; the recorder at work\n"
-        "\n"
-        "[GLOBAL]\n"
-        "LeftPth=/home/user/\n"
-        "PATH=\"C:\\\\Program Files\\\\Sonoret Manager\\\\Source\\\\\"\n");
-    EXPECT_EQ(settings.SavedPort(), 3);
-    EXPECT_EQ(settings.DeviceForPort(3), "/dev/ttyUSB0");
-    EXPECT_EQ(settings.DeviceForPort(4),
-              "/dev/serial/by-id/usb-Prolific Technology_USB-Serial-if00");
-    EXPECT_EQ(settings.DeviceForPort(5), "/dev/ttyACM0");
-    EXPECT_EQ(settings.DeviceForPort(1), "");
-    EXPECT_EQ(settings.Value("GLOBAL", "PATH"), "C:\\Program Files\\Sonoret Manager\\Source\\");
-    EXPECT_EQ(settings.Value("GLOBAL", "Missing"), std::nullopt);
-}
-
-TEST(SettingsFile, FallsBackToTheFirstPort) {
-    SettingsFile settings;
-    EXPECT_EQ(settings.SavedPort(), 1);  // nothing loaded
-    settings.Parse("[COMM]\nPORT=@Variant(\\0\\0\\0\\x7f)\n");
-    EXPECT_EQ(settings.SavedPort(), 1);  // not a plain number
-    settings.Parse("[General]\nCOMM/PORT=2\n");
-    EXPECT_EQ(settings.SavedPort(), 2);  // the group written into the key
-    EXPECT_FALSE(settings.Load("/nonexistent/QP2400.conf"));
-    EXPECT_EQ(settings.SavedPort(), 1);
-}
-
-TEST(SettingsFile, OnlyARegularFileOfSaneSizeIsRead) {
-    // Regression: the file was read whole, whatever it was: a link to /dev/zero grew memory
-    // without bound, a named pipe blocked for ever.
-    namespace fs = std::filesystem;
-    const fs::path dir =
-        fs::temp_directory_path() / ("sonoret-settings-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string zero = (dir / "zero.conf").string();
-    const std::string pipe = (dir / "pipe.conf").string();
-    const std::string large = (dir / "large.conf").string();
-    fs::create_symlink("/dev/zero", zero);
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::ofstream(large) << "[COMM]\nPORT=3\n";
-    fs::resize_file(large, SettingsFile::kMaxBytes + 1);
-    for (const auto& [path, why] :
-         {std::pair{zero, " is not a regular file"}, std::pair{pipe, " is not a regular file"},
-          std::pair{large, " is larger than 1024 KiB"}}) {
-        SettingsFile settings;
-        EXPECT_FALSE(settings.Load(path));
-        EXPECT_EQ(settings.Problem(), "the settings file " + path + why);
-        EXPECT_EQ(settings.SavedPort(), 1);
-    }
-    SettingsFile settings;
-    EXPECT_FALSE(settings.Load((dir / "missing.conf").string()));
-    EXPECT_EQ(settings.Problem(), "");  // nothing to tell: the defaults
-    fs::resize_file(large, SettingsFile::kMaxBytes);
-    EXPECT_TRUE(settings.Load(large));
-    EXPECT_EQ(settings.Problem(), "");
-    EXPECT_EQ(settings.SavedPort(), 3);
-    fs::remove_all(dir);
-}
-
-TEST(SettingsFile, LivesUnderTheUsersConfigFolder) {
-    const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = oldXdg ? oldXdg : "";
-    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
-    EXPECT_EQ(SettingsFile::DefaultPath(), "/tmp/xdg/QP2400/QP2400.conf");
-    ::unsetenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    if (home) {
-        EXPECT_EQ(SettingsFile::DefaultPath(), std::string(home) + "/.config/QP2400/QP2400.conf");
-    }
-    if (oldXdg) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-}
-
 TEST(Arguments, SplitFlagsOptionsAndPositionals) {
+    const std::vector<OptionSyntax> options = {{.names = {"--json"}, .help = "x"},
+                                               {.names = {"-o", "--output"}, .value = "FILE"}};
     ParsedArgs parsed;
-    EXPECT_EQ(ParseArgs({"2", "-o", "out.Bin", "7", "--json"}, {{"--json"}}, {{"-o", "--output"}},
-                        &parsed),
-              std::nullopt);
+    EXPECT_EQ(ParseArgs({"2", "-o", "out.Bin", "7", "--json"}, options, &parsed), std::nullopt);
     EXPECT_EQ(parsed.positional, (std::vector<std::string>{"2", "7"}));
     EXPECT_TRUE(parsed.Has("--json"));
     EXPECT_EQ(parsed.Option("-o"), "out.Bin");
 
     ParsedArgs alias;
-    EXPECT_EQ(ParseArgs({"--output=x", "--", "-5"}, {}, {{"-o", "--output"}}, &alias),
-              std::nullopt);
+    EXPECT_EQ(ParseArgs({"--output=x", "--", "-5"}, options, &alias), std::nullopt);
     EXPECT_EQ(alias.Option("-o"), "x");
     EXPECT_EQ(alias.positional, (std::vector<std::string>{"-5"}));
 
     ParsedArgs bad;
-    EXPECT_EQ(ParseArgs({"--jsn"}, {{"--json"}}, {}, &bad), "unknown option --jsn");
-    EXPECT_EQ(ParseArgs({"-o"}, {}, {{"-o"}}, &bad), "-o needs a value");
+    EXPECT_EQ(ParseArgs({"--jsn"}, options, &bad), "unknown option --jsn");
+    EXPECT_EQ(ParseArgs({"--json=1"}, options, &bad), "unknown option --json");
+    EXPECT_EQ(ParseArgs({"--output"}, options, &bad), "--output needs a value");
+
+    // sonoret's own options end at the command: what follows is the command's.
+    ParsedArgs global;
+    EXPECT_EQ(ParseArgs({"--json", "fetch", "--json", "-o"}, options, &global,
+                        OptionsEnd::AtFirstPositional),
+              std::nullopt);
+    EXPECT_EQ(global.positional, (std::vector<std::string>{"fetch", "--json", "-o"}));
+}
+
+TEST(CommandSyntax, UsageAndHelpComeFromTheDeclaration) {
+    const CommandSyntax syntax{
+        .name = "copy",
+        .summary = "copy things",
+        .positionals = {{.name = "FROM"}, {.name = "TO", .optional = true, .help = "where to"}},
+        .options = {{.names = {"--yes", "-y"}, .help = "no questions"},
+                    {.names = {"-o", "--output"}, .value = "FILE", .help = "the file\nor a folder"},
+                    {.names = {"--old"}, .value = "X"}},  // taken, not shown
+        .epilogue = "That is all.",
+    };
+    EXPECT_EQ(Synopsis(syntax), "copy FROM [TO] [--yes] [-o FILE]");
+    EXPECT_EQ(HelpText(syntax),
+              "usage: sonoret copy FROM [TO] [--yes] [-o FILE]\n\n"
+              "copy things\n\n"
+              "  TO                  where to\n"
+              "  -y, --yes           no questions\n"
+              "  -o, --output FILE   the file\n"
+              "                      or a folder\n"
+              "\nThat is all.\n");
+
+    CommandSyntax forms = syntax;
+    forms.forms = {"FROM [TO]", "--all"};
+    EXPECT_EQ(Synopsis(forms), "copy FROM [TO] | --all");
+    EXPECT_EQ(
+        HelpText(forms).rfind("usage: sonoret copy FROM [TO]\n       sonoret copy --all\n\n", 0),
+        0u);
 }
 
 TEST(Arguments, FolderAndMessageAsTheUserCountsThem) {

@@ -10,6 +10,7 @@
 #include <QTreeWidgetItem>
 
 #include "core/res/resource_ids.h"
+#include "core/settings/settings_file.h"
 #include "emulator/recorder_emulator.h"
 #include "gui/app/manager_app.h"
 #include "gui/frame/main_frame.h"
@@ -18,6 +19,9 @@
 #include "gui/widgets/message_box.h"
 
 namespace guitest {
+
+QtSettings::QtSettings()
+    : QSettings(QString::fromStdString(SettingsFile::DefaultPath()), QSettings::IniFormat) {}
 
 namespace {
 std::string g_scratch;

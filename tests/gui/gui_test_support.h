@@ -1,4 +1,5 @@
 #pragma once
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -25,6 +26,15 @@ struct StoredMessage;
 namespace guitest {
 
 void SetScratchFolder(const std::string& folder);
+
+// The user's settings file through QSettings, which read and wrote it for the window program
+// in years past: tests put settings in through it and read back through it what the program
+// wrote, so that the file stays one that both read alike.
+class QtSettings : public QSettings {
+public:
+    QtSettings();
+};
+
 // This process's own folder (settings, cache and program folder live below it).
 const std::string& ScratchFolder();
 

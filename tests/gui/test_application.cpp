@@ -15,6 +15,7 @@
 #include <fstream>
 
 #include "core/res/resource_ids.h"
+#include "core/settings/settings_file.h"
 #include "gui/app/about_box.h"
 #include "gui/app/command_line.h"
 #include "gui/app/manager_app.h"
@@ -23,7 +24,6 @@
 #include "gui/res/pictures.h"
 #include "gui/views/recorder/right_view.h"
 #include "gui/widgets/message_box.h"
-#include "gui/widgets/profile.h"
 #include "sonoret_version.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -115,7 +115,7 @@ TEST(ApplicationTest, TheWindowBearsTheInstalledEntrysNameAndIcon) {
 TEST(ApplicationTest, SettingsFallBackToTheirDefaults) {
     CManagerApp& app = theApp();
     {
-        Profile profile;
+        guitest::QtSettings profile;
         profile.setValue(QStringLiteral("COMM/PORT"), QStringLiteral("not a port"));
         profile.setValue(QStringLiteral("COMM/DEVICE4"), QStringLiteral("/dev/ttyUSB3"));
     }
@@ -124,10 +124,10 @@ TEST(ApplicationTest, SettingsFallBackToTheirDefaults) {
     EXPECT_EQ(app.m_strLeftPath, QDir::homePath().toStdString() + "/");
     EXPECT_EQ(app.m_strSourcePath, app.ProgramFolder() + "/Source/");
     EXPECT_EQ(app.DeviceForPort(4), "/dev/ttyUSB3");
-    EXPECT_EQ(app.DeviceForPort(5), "");
+    EXPECT_EQ(app.DeviceForPort(5), "/dev/ttyS4");
 
     {
-        Profile profile;
+        guitest::QtSettings profile;
         profile.setValue(QStringLiteral("COMM/PORT"), 7);
         profile.setValue(QStringLiteral("GLOBAL/LeftPth"), QStringLiteral("/srv/"));
     }
@@ -187,10 +187,10 @@ TEST(ApplicationTest, CloseDuringAConnectCancelsItAndClosesAfterwards) {
 }
 
 TEST(ApplicationTest, ABadPortSettingIsNamedAndCom1IsUsed) {
-    const std::string file = Profile::UserFile().toStdString();
+    const std::string file = SettingsFile::DefaultPath();
     for (const char* value : {"999", "-5", "3abc", "0"}) {
         {
-            Profile profile;
+            guitest::QtSettings profile;
             profile.setValue(QStringLiteral("COMM/PORT"), QString::fromLatin1(value));
         }
         guitest::FrameHarness harness;
@@ -202,7 +202,7 @@ TEST(ApplicationTest, ABadPortSettingIsNamedAndCom1IsUsed) {
     }
     // Ports of the Port menu pass without a word.
     {
-        Profile profile;
+        guitest::QtSettings profile;
         profile.setValue(QStringLiteral("COMM/PORT"), 9);
     }
     theApp().LoadSettings();
@@ -211,7 +211,7 @@ TEST(ApplicationTest, ABadPortSettingIsNamedAndCom1IsUsed) {
 
 TEST(ApplicationTest, ASettingsFileThatIsNoneIsNamedNeitherReadNorWritten) {
     namespace fs = std::filesystem;
-    const fs::path file = Profile::UserFile().toStdString();
+    const fs::path file = SettingsFile::DefaultPath();
     fs::create_directories(file.parent_path());
     // Grown far beyond what a settings file is: reading it whole would be the first harm.
     {

@@ -27,7 +27,6 @@
 #include "gui/views/files/mid_view.h"
 #include "gui/views/recorder/right_view.h"
 #include "gui/widgets/message_box.h"
-#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace fs = std::filesystem;
@@ -60,13 +59,13 @@ std::vector<int> CheckedPorts(CMainFrame& frame) {
 }
 
 void WriteSetting(const QString& key, const QVariant& value) {
-    Profile profile;
+    guitest::QtSettings profile;
     profile.setValue(key, value);
     profile.sync();
 }
 
 QVariant ReadSetting(const QString& key) {
-    Profile profile;
+    guitest::QtSettings profile;
     return profile.value(key);
 }
 

@@ -14,20 +14,19 @@
 
 #include "gui/frame/progress_window.h"
 #include "gui/frame/threaded_progress_display.h"
-#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {
 
 void SavePosition(int x, int y) {
-    Profile profile;
+    guitest::QtSettings profile;
     profile.setValue(QStringLiteral("Settings/X"), x);
     profile.setValue(QStringLiteral("Settings/Y"), y);
     profile.sync();
 }
 
 QPoint SavedPosition() {
-    Profile profile;
+    guitest::QtSettings profile;
     return {profile.value(QStringLiteral("Settings/X"), -99).toInt(),
             profile.value(QStringLiteral("Settings/Y"), -99).toInt()};
 }

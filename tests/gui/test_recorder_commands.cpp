@@ -25,7 +25,6 @@
 #include "gui/views/files/left_view.h"
 #include "gui/views/recorder/right_view.h"
 #include "gui/widgets/message_box.h"
-#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace fs = std::filesystem;
@@ -373,7 +372,7 @@ TEST(RecorderCommandsTest, ClosingDuringADownloadCancelsItWaitsAndCloses) {
     EXPECT_FALSE(fs::exists(folder + "0_01.Bin"));
     EXPECT_TRUE(harness.opened.empty());
     EXPECT_TRUE(harness.Boxes().Shown().empty());
-    Profile profile;
+    guitest::QtSettings profile;
     EXPECT_EQ(profile.value(QStringLiteral("COMM/PORT")).toInt(), 1);
 }
 
@@ -503,7 +502,7 @@ TEST(RecorderCommandsTest, SaveAsOpensInTheFolderTheTreeShowsOrItsNearestExistin
     const fs::path shown = fs::path(guitest::ScratchFolder()) / "shown" / "deeper";
     fs::create_directories(shown);
     {
-        Profile profile;
+        guitest::QtSettings profile;
         profile.setValue(QStringLiteral("GLOBAL/LeftPth"),
                          QString::fromStdString(shown.string() + "/"));
     }

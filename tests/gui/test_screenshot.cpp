@@ -17,7 +17,6 @@
 #include "gui/frame/main_frame.h"
 #include "gui/views/files/mid_view.h"
 #include "gui/views/recorder/right_view.h"
-#include "gui/widgets/profile.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace fs = std::filesystem;
@@ -31,7 +30,7 @@ TEST(ScreenshotTest, DISABLED_MainWindowAfterConnect) {
         chosen && *chosen ? fs::path(chosen) : fs::path(guitest::ScratchFolder()) / "Recordings";
     fs::create_directories(recordings);
     {
-        Profile profile;
+        guitest::QtSettings profile;
         profile.setValue(QStringLiteral("GLOBAL/LeftPth"),
                          QString::fromStdString(recordings.string() + "/"));
     }
