@@ -6,6 +6,7 @@
 #include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/recorder_session.h"
+#include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
 
 namespace {
@@ -38,7 +39,7 @@ bool IsLeap(int year) {
 }
 
 // A real day the recorder's calendar can hold: from 2001-01-01, 65535 days on at most.
-std::optional<CalendarDate> ParseDate(const std::string& text, const RecorderLink& link) {
+std::optional<CalendarDate> ParseDate(const std::string& text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
     const auto year = ParseInteger(text.substr(0, 4), 2001, 2200);
     const auto month = ParseInteger(text.substr(5, 2), 1, 12);
@@ -48,7 +49,7 @@ std::optional<CalendarDate> ParseDate(const std::string& text, const RecorderLin
     const int days = kDays[*month - 1] + (*month == 2 && IsLeap(static_cast<int>(*year)));
     if (*day > days) return std::nullopt;
     CalendarDate date{static_cast<int>(*year), static_cast<int>(*month), static_cast<int>(*day)};
-    if (link.DateValue(date.year, date.month, date.day) > 0xFFFF) return std::nullopt;
+    if (DateValue(date.year, date.month, date.day) > 0xFFFF) return std::nullopt;
     return date;
 }
 
@@ -77,13 +78,13 @@ protected:
     virtual std::string Done() const = 0;
 
     static int SetTime(RecorderSession& session, const ClockTime& time) {
-        if (session.Link().SetTime(time.hour, time.minute)) return kExitOk;
+        const Result set = session.Link().SetTime(time.hour, time.minute);
         // Set Time's message has always lacked the final full stop.
-        return session.Failure(text::kCommErrorNoStop);
+        return set ? kExitOk : session.Failure(set, text::kCommErrorNoStop);
     }
     static int SetDate(RecorderSession& session, const CalendarDate& date) {
-        if (session.Link().SetDate(date.year, date.month, date.day)) return kExitOk;
-        return session.Failure(text::kCommError);
+        const Result set = session.Link().SetDate(date.year, date.month, date.day);
+        return set ? kExitOk : session.Failure(set, text::kCommError);
     }
     static std::string TimeText(const ClockTime& t) {
         char s[16];
@@ -144,8 +145,7 @@ private:
             m_date = {now.tm_year + 1900, now.tm_mon + 1, now.tm_mday};
             return std::nullopt;
         }
-        RecorderLink calendar;
-        const auto date = ParseDate(args[0], calendar);
+        const auto date = ParseDate(args[0]);
         if (!date) {
             return "the date must be a day from 2001-01-01 on, written YYYY-MM-DD, not \"" +
                    args[0] + "\"";

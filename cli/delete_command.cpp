@@ -59,8 +59,8 @@ public:
         if (const int status = session.Open()) return status;
         if (const int status = session.ReadDirectory()) return status;
         if (const int status = session.RequireMessage(folder, message)) return status;
-        if (!session.Link().DeleteMessage(folder, message)) {
-            return session.Failure(text::kDeleteFailed);
+        if (const Result deleted = session.Link().DeleteMessage(folder, message); !deleted) {
+            return session.Failure(deleted, text::kDeleteFailed);
         }
         session.End();
         out << "Deleted message " << message << " of " << FolderBaseName(folder) << ".\n";

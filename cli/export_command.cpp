@@ -8,20 +8,24 @@
 
 #include "cli/arguments.h"
 #include "cli/command.h"
+#include "cli/exit_status.h"
 #include "cli/interruption.h"
 #include "cli/recorder_session.h"
 #include "cli/staging_folder.h"
 #include "cli/terminal_progress.h"
+#include "core/base/system_error_text.h"
 #include "core/convert/frame_table.h"
 #include "core/link/message_label.h"
+#include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
 
 namespace fs = std::filesystem;
 
 bool LoadDecoderForCli(DecoderLibrary& decoder, std::ostream& err) {
-    if (decoder.Load() == DecoderLibrary::Status::Ready) return true;
-    err << text::kConvertFailed << "\n(" << ConvertStatusName(ConvertStatus::DecoderMissing) << ": "
-        << decoder.Error() << ")\n";
+    decoder.Load();
+    const Result ready = decoder.Readiness();
+    if (ready) return true;
+    err << text::kConvertFailed << "\n(" << ready.Detail() << ")\n";
     return false;
 }
 
@@ -31,31 +35,28 @@ ConvertResult ConvertForCli(const std::string& binPath, const std::string& targe
     options.interrupted = [] { return interruption::Raised(); };
     return ConvertBinToWav(
         binPath, target, mode, DecoderEntries::From(decoder),
-        [terminal] { return std::make_unique<TerminalProgress>(text::kConvertCaption, terminal); },
+        [terminal](const std::string& caption) {
+            return std::make_unique<TerminalProgress>(caption, terminal);
+        },
         options);
 }
 
 int ConversionExitStatus(const ConvertResult& result, const std::string& subject,
                          std::ostream& err) {
-    switch (result.status) {
-        case ConvertStatus::Ok:
-            return kExitOk;
-        case ConvertStatus::Interrupted:
-            return kExitInterrupted;
-        case ConvertStatus::OutputUnwritable:
-        case ConvertStatus::WriteFailed:
-            err << "sonoret: " << result.detail << "\n";
-            return kExitOutput;
-        case ConvertStatus::TooLong:
-            err << text::kConvertFailed << "\n(" << subject << ": "
-                << ConvertStatusName(result.status) << ")\n";
-            return kExitConversion;
+    const int status = ExitStatusFor(result);
+    if (status == kExitOk || status == kExitInterrupted) return status;
+    switch (result.GetCategory()) {
+        case Result::Category::FileNotWritten:
+            err << "sonoret: " << result.Detail() << "\n";
+            break;
+        case Result::Category::ConversionFailed:
+            err << text::kConvertFailed << "\n(" << subject << ": " << result.Detail() << ")\n";
+            break;
         default:
-            err << text::kConvertFailed << "\n("
-                << (result.detail.empty() ? ConvertStatusName(result.status) : result.detail)
-                << ")\n";
-            return kExitConversion;
+            err << text::kConvertFailed << "\n(" << result.Detail() << ")\n";
+            break;
     }
+    return status;
 }
 
 std::string AudioLength(const ConvertResult& result, int mode) {
@@ -116,72 +117,82 @@ private:
         return m_context.progressBars ? &err : nullptr;
     }
 
-    std::string Label(RecorderLink& link, int folder, int message) const {
-        const MessageHeader& header = link.m_directory.Entry(folder, message).header;
-        return MessageLabel(message, header, link.m_nMode, link.DateFromValue(header.DateValue()));
+    static std::string Label(const RecorderLink& link, int folder, int message) {
+        const MessageHeader& header = link.Directory().Entry(folder, message).header;
+        return MessageLabel(message, header, link.Mode(), DateFromValue(header.DateValue()));
     }
 
     int ExportOne(int folder, int message, const std::string& target, std::ostream& out,
                   std::ostream& err) {
+        RecorderSession session(m_context, err);
         // Nothing is asked of the recorder when the result could not be converted anyway.
-        DecoderLibrary decoder;
-        if (!LoadDecoderForCli(decoder, err)) return kExitConversion;
+        if (!LoadDecoderForCli(session.Decoder(), err)) return kExitConversion;
         StagingFolder staging;
         if (!staging.Create(target)) {
             err << "sonoret: " << staging.Error() << "\n";
             return kExitOutput;
         }
-        RecorderSession session(m_context, err);
         if (const int status = session.Open()) return status;
         if (const int status = session.ReadDirectory()) return status;
         if (const int status = session.RequireMessage(folder, message)) return status;
         RecorderLink& link = session.Link();
-        if (!link.FetchHeader(folder, message)) return session.Failure(text::kCommError);
-        session.Owner().SetWorkingFolder(staging.Path());
-        if (const int status = session.Download(folder, message, target)) return status;
-        const int mode = link.m_nMode;
+        if (const Result header = link.FetchHeader(folder, message); !header) {
+            return session.Failure(header, text::kCommError);
+        }
+        // The staging folder is this command's working folder for the ".Bin".
+        MessageFiles& files = session.Files();
+        const Result fetched = files.EnsureBin(folder, message, staging.Path(), session.Progress());
+        if (!fetched) return session.DownloadFailure(fetched, target);
+        const int mode = link.Mode();
         const std::string label = Label(link, folder, message);
         session.End();  // the recorder is not needed for the conversion
 
-        const std::string bin = staging.Path() + BinFileName(folder, message);
-        const ConvertResult result = ConvertForCli(bin, target, mode, decoder, Terminal(err));
+        const ConvertResult result =
+            files.ConvertToWav(folder, message, staging.Path(), session.Progress(), target);
         if (const int status = ConversionExitStatus(result, target, err)) return status;
         out << target << ": " << label << ", " << AudioLength(result, mode) << "\n";
         return kExitOk;
     }
 
     int ExportAll(const std::string& given, std::ostream& out, std::ostream& err) {
-        DecoderLibrary decoder;
-        if (!LoadDecoderForCli(decoder, err)) return kExitConversion;
-        const std::string folderPath = given.empty() ? "." : given;
+        RecorderSession session(m_context, err);
+        if (!LoadDecoderForCli(session.Decoder(), err)) return kExitConversion;
+        const fs::path folder = given.empty() ? fs::path(".") : fs::path(given);
+        // The folder is made only once there is something to write into it, so that a
+        // recorder that cannot be reached leaves nothing behind; meanwhile the messages are
+        // received in the nearest folder that is there.
+        const fs::path existing = NearestExisting(folder);
         std::error_code ec;
-        fs::create_directories(folderPath, ec);
-        if (!fs::is_directory(folderPath, ec)) {
-            err << "sonoret: cannot write into " << folderPath << ": not a folder\n";
+        if (!fs::is_directory(existing, ec)) {
+            err << "sonoret: cannot write into " << folder.string() << ": not a folder\n";
             return kExitOutput;
         }
         StagingFolder staging;
-        if (!staging.Create((fs::path(folderPath) / "x").string())) {
+        if (!staging.Create((existing / "x").string())) {
             err << "sonoret: " << staging.Error() << "\n";
             return kExitOutput;
         }
-        RecorderSession session(m_context, err);
         if (const int status = session.Open()) return status;
         // The directory and the header of every message, for the labels.
         if (const int status = session.Connect()) return status;
         RecorderLink& link = session.Link();
-        session.Owner().SetWorkingFolder(staging.Path());
+        MessageFiles& files = session.Files();
 
         int exported = 0, status = kExitOk;
-        for (int folder = 0; folder < kFolderCount; ++folder) {
-            for (int message = 1; message <= session.Count(folder); ++message) {
-                const std::string target =
-                    (fs::path(folderPath) / WavFileName(folder, message)).string();
-                if (const int end = session.Download(folder, message, target)) return end;
-                const std::string bin = staging.Path() + BinFileName(folder, message);
+        for (int f = 0; f < kFolderCount; ++f) {
+            for (int message = 1; message <= session.Count(f); ++message) {
+                const std::string target = (folder / WavFileName(f, message)).string();
+                const Result fetched =
+                    files.EnsureBin(f, message, staging.Path(), session.Progress());
+                if (!fetched) return session.DownloadFailure(fetched, target);
+                if (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec)) {
+                    err << "sonoret: cannot write into " << folder.string() << ": "
+                        << SystemErrorText(ec) << "\n";
+                    return kExitOutput;
+                }
                 const ConvertResult result =
-                    ConvertForCli(bin, target, link.m_nMode, decoder, Terminal(err));
-                fs::remove(bin, ec);
+                    files.ConvertToWav(f, message, staging.Path(), session.Progress(), target);
+                fs::remove(staging.Path() + BinFileName(f, message), ec);
                 const int end = ConversionExitStatus(result, target, err);
                 if (end == kExitConversion) {
                     // One message that cannot be converted does not stop the others.
@@ -190,14 +201,25 @@ private:
                     continue;
                 }
                 if (end != kExitOk) return end;
-                out << target << ": " << Label(link, folder, message) << ", "
-                    << AudioLength(result, link.m_nMode) << "\n";
+                out << target << ": " << Label(link, f, message) << ", "
+                    << AudioLength(result, link.Mode()) << "\n";
                 ++exported;
             }
         }
         session.End();
         if (exported == 0 && status == kExitOk) err << "sonoret: the recorder holds no messages\n";
         return status;
+    }
+
+    // folder itself, or the nearest of its parents that exists.
+    static fs::path NearestExisting(fs::path folder) {
+        std::error_code ec;
+        while (!fs::exists(folder, ec)) {
+            const fs::path parent = folder.has_relative_path() ? folder.parent_path() : folder;
+            if (parent == folder || parent.empty()) return ".";
+            folder = parent;
+        }
+        return folder;
     }
 
     CliContext& m_context;

@@ -16,7 +16,7 @@ bool LoadDecoderForCli(DecoderLibrary& decoder, std::ostream& err);
 ConvertResult ConvertForCli(const std::string& binPath, const std::string& target, int mode,
                             const DecoderLibrary& decoder, std::ostream* terminal);
 
-// kExitOk, or the exit status of a failed conversion after telling why on err:
+// kExitOk, or the exit status of a failed conversion (ExitStatusFor) after telling why on err:
 // kExitConversion, kExitOutput when the WAV file could not be written, kExitInterrupted.
 int ConversionExitStatus(const ConvertResult& result, const std::string& subject,
                          std::ostream& err);

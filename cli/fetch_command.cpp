@@ -46,8 +46,11 @@ public:
         if (const int status = session.ReadDirectory()) return status;
         if (const int status = session.RequireMessage(folder, message)) return status;
 
-        session.Owner().SetWorkingFolder(staging.Path());
-        if (const int status = session.Download(folder, message, target)) return status;
+        // The staging folder is this command's working folder: the message is received there
+        // and moved to its place only when it is whole.
+        const Result fetched =
+            session.Files().EnsureBin(folder, message, staging.Path(), session.Progress());
+        if (!fetched) return session.DownloadFailure(fetched, target);
         session.End();
         if (!staging.Publish(name, target)) {
             err << "sonoret: " << staging.Error() << "\n";

@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "cli/recorder_session.h"
 #include "core/link/message_label.h"
+#include "core/link/recorder_clock.h"
 
 namespace {
 
@@ -75,32 +76,30 @@ public:
 
 private:
     static void PrintText(const RecorderLink& link, std::ostream& out) {
-        const MessageDirectory& dir = link.m_directory;
+        const MessageDirectory& dir = link.Directory();
         for (int f = 0; f < kFolderCount; ++f) {
-            out << FolderLabel(f, dir.count[f]) << "\n";
-            for (int m = 1; m <= dir.count[f]; ++m) {
+            out << FolderLabel(f, dir.Count(f)) << "\n";
+            for (int m = 1; m <= dir.Count(f); ++m) {
                 const MessageEntry& e = dir.Entry(f, m);
                 if (!e.loaded) continue;
                 out << "  "
-                    << MessageLabel(m, e.header, link.m_nMode,
-                                    link.DateFromValue(e.header.DateValue()))
+                    << MessageLabel(m, e.header, link.Mode(), DateFromValue(e.header.DateValue()))
                     << "\n";
             }
         }
     }
 
     static void PrintJson(const RecorderLink& link, std::ostream& out) {
-        const MessageDirectory& dir = link.m_directory;
-        out << "{\"mode\":" << link.m_nMode << ",\"folders\":[";
+        const MessageDirectory& dir = link.Directory();
+        out << "{\"mode\":" << link.Mode() << ",\"folders\":[";
         for (int f = 0; f < kFolderCount; ++f) {
             if (f) out << ",";
-            out << "{\"folder\":" << f + 1 << ",\"count\":" << int{dir.count[f]}
-                << ",\"messages\":[";
+            out << "{\"folder\":" << f + 1 << ",\"count\":" << dir.Count(f) << ",\"messages\":[";
             bool first = true;
-            for (int m = 1; m <= dir.count[f]; ++m) {
+            for (int m = 1; m <= dir.Count(f); ++m) {
                 const MessageEntry& e = dir.Entry(f, m);
                 if (!e.loaded) continue;
-                const std::time_t date = link.DateFromValue(e.header.DateValue());
+                const std::time_t date = DateFromValue(e.header.DateValue());
                 // "YYYY-MM-DD HH:MM", split into the two fields.
                 const std::string when = MessageDateText(e.header, date);
                 if (!first) out << ",";
@@ -109,8 +108,8 @@ private:
                     << ",\"time\":" << JsonString(when.substr(11))
                     << ",\"quality\":" << JsonString(QualityName(e.header))
                     << ",\"length\":" << e.header.Length()
-                    << ",\"seconds\":" << DurationSeconds(e.header, link.m_nMode)
-                    << ",\"label\":" << JsonString(MessageLabel(m, e.header, link.m_nMode, date))
+                    << ",\"seconds\":" << DurationSeconds(e.header, link.Mode())
+                    << ",\"label\":" << JsonString(MessageLabel(m, e.header, link.Mode(), date))
                     << "}";
             }
             out << "]}";

@@ -1,16 +1,19 @@
 #include "cli/recorder_session.h"
 
 #include "cli/command.h"
+#include "cli/exit_status.h"
 #include "cli/interruption.h"
 #include "cli/simulation.h"
 #include "core/link/message_label.h"
 #include "core/res/strings.h"
+#include "core/res/text_format.h"
 #include "emulator/recorder_emulator.h"
 
 RecorderSession::RecorderSession(const CliContext& context, std::ostream& err)
     : m_context(context), m_err(err), m_owner(context, err, m_settings) {
     m_settings.Load(context.settingsPath.empty() ? SettingsFile::DefaultPath()
                                                  : context.settingsPath);
+    m_files.SetInterruptQuery([] { return interruption::Raised(); });
 }
 
 RecorderSession::~RecorderSession() {
@@ -36,10 +39,18 @@ int RecorderSession::Open() {
         m_err << "sonoret: " << m_settings.Problem() << "; going on with the default settings\n";
     }
     const int port = m_context.port > 0 ? m_context.port : SavedPort(settingsChooseDevice);
-    // The owner has shown the message, with the device and the system's reason.
-    if (!m_link.Initialise(port, &m_owner)) return kExitPort;
+    const Result opened = m_link.Initialise(m_owner.DeviceForPort(port));
+    if (!opened) {
+        // The device and the system's reason (no such device, in use, permission denied) tell
+        // the user which cable, adapter or setting to look at.
+        m_err << text::kSerialInitError;
+        if (!opened.Detail().empty())
+            m_err << text::Format(text::kSerialInitReason, opened.Detail());
+        m_err << "\n";
+        return ExitStatusFor(opened);
+    }
     m_opened = true;
-    interruption::WatchChannel(&m_link.m_serial);
+    interruption::WatchChannel(&m_link.Channel());
     return interruption::Raised() ? kExitInterrupted : kExitOk;
 }
 
@@ -54,19 +65,21 @@ int RecorderSession::SavedPort(bool warn) {
 
 int RecorderSession::ReadDirectory() {
     for (int attempt = 1; attempt <= RecorderLink::kDirectoryAttempts; ++attempt) {
-        if (!m_link.ReadDirectory()) return Failure(text::kCommError);
-        if (m_link.m_directory.marker == kDirectoryValidMarker) {
+        if (const Result read = m_link.ReadDirectory(); !read)
+            return Failure(read, text::kCommError);
+        if (m_link.Directory().IsValid()) {
             return interruption::Raised() ? kExitInterrupted : kExitOk;
         }
         if (interruption::Raised()) return kExitInterrupted;
     }
-    return Failure(text::kCommError);
+    return Failure({Result::Category::ReplyWrong, {}}, text::kCommError);
 }
 
 int RecorderSession::Connect() {
-    if (m_link.Connect()) return interruption::Raised() ? kExitInterrupted : kExitOk;
-    if (m_link.m_bCancelled) return kExitInterrupted;
-    return Failure(text::kCommError);
+    if (const Result connected = m_link.Connect(Progress()); !connected) {
+        return Failure(connected, text::kCommError);
+    }
+    return interruption::Raised() ? kExitInterrupted : kExitOk;
 }
 
 int RecorderSession::RequireMessage(int folder, int message) {
@@ -76,26 +89,20 @@ int RecorderSession::RequireMessage(int folder, int message) {
     return kExitUsage;
 }
 
-int RecorderSession::Download(int folder, int message, const std::string& target) {
-    m_link.StartDownload(folder, message);
-    if (m_owner.WaitForDownload()) return kExitOk;
-    switch (m_link.LastDownloadEnd()) {
-        case RecorderLink::DownloadEnd::Cancelled:
-            return kExitInterrupted;
-        case RecorderLink::DownloadEnd::FileError:
-            m_err << "sonoret: cannot write " << target << " (" << m_link.LastDownloadError()
-                  << ")\n";
-            return kExitOutput;
-        default:
-            return Failure(text::kCommError, m_link.LastDownloadError());
-    }
+int RecorderSession::Failure(const Result& result, const char* message, bool withDetail) {
+    const int status = ExitStatusFor(result);
+    if (status == kExitOk || status == kExitInterrupted) return status;
+    m_err << message << "\n";
+    if (withDetail && !result.Detail().empty()) m_err << "(" << result.Detail() << ")\n";
+    return status;
 }
 
-int RecorderSession::Failure(const char* message, const std::string& detail) {
-    if (interruption::Raised()) return kExitInterrupted;
-    m_err << message << "\n";
-    if (!detail.empty()) m_err << "(" << detail << ")\n";
-    return kExitComm;
+int RecorderSession::DownloadFailure(const Result& result, const std::string& target) {
+    if (result.Is(Result::Category::FileNotWritten) && !interruption::Raised()) {
+        m_err << "sonoret: cannot write " << target << " (" << result.Detail() << ")\n";
+        return ExitStatusFor(result);
+    }
+    return Failure(result, text::kCommError, true);
 }
 
 void RecorderSession::End() {
@@ -104,7 +111,7 @@ void RecorderSession::End() {
         m_link.StopDownload();
         m_link.SetMode(0);
         interruption::WatchChannel(nullptr);
-        m_link.m_serial.Close();
+        m_link.Channel().Close();
     }
     if (m_emulator) m_emulator->Stop();
 }

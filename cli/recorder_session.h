@@ -5,7 +5,9 @@
 
 #include "cli/cli_context.h"
 #include "cli/cli_owner.h"
+#include "core/convert/decoder_library.h"
 #include "core/link/recorder_link.h"
+#include "core/messages/message_files.h"
 #include "core/settings/settings_file.h"
 
 namespace emu {
@@ -14,7 +16,8 @@ class RecorderEmulator;
 
 // One conversation with the recorder, from opening the port to the mode-off frame. Every
 // session begins with the mode-on frame (sent by the directory read) and, once the port was
-// opened, ends with the mode-off frame, whatever happened in between.
+// opened, ends with the mode-off frame, whatever happened in between. Its message files go
+// wherever each call says (a command's staging folder).
 class RecorderSession {
 public:
     RecorderSession(const CliContext& context, std::ostream& err);
@@ -32,19 +35,24 @@ public:
     // After the directory read: kExitOk when the folder holds the message, else kExitUsage with
     // the reason written.
     int RequireMessage(int folder, int message);
-    // Downloads the message into the owner's working folder and waits for it: kExitOk, or the
-    // exit status with the reason written (target names the file for a write failure).
-    int Download(int folder, int message, const std::string& target);
-    // The exit status of a failed exchange: kExitInterrupted when Ctrl-C cut it short, else
-    // kExitComm after writing message (and detail, when there is one).
-    int Failure(const char* message, const std::string& detail = {});
+    // The exit status of a failed exchange (ExitStatusFor), after writing message (and the
+    // result's detail, when withDetail and there is one); nothing is written for a cancel or
+    // a signal.
+    int Failure(const Result& result, const char* message, bool withDetail = false);
+    // The same for a failed download: a file that could not be written is named (target).
+    int DownloadFailure(const Result& result, const std::string& target);
     // Mode off (once) and the port closed; the destructor does it too.
     void End();
 
     RecorderLink& Link() { return m_link; }
-    CliOwner& Owner() { return m_owner; }
+    // The message-files service on this session's link and decoder. A conversion stops at
+    // Ctrl-C.
+    MessageFiles& Files() { return m_files; }
+    // The voice decoder, for the service's conversions; load it before asking for a WAV.
+    DecoderLibrary& Decoder() { return m_decoder; }
+    ProgressFactory Progress() const { return m_owner.Progress(); }
     // Messages in folder (0..4) after the directory read.
-    int Count(int folder) const { return m_link.m_directory.count[folder]; }
+    int Count(int folder) const { return m_link.Directory().Count(folder); }
 
 private:
     // The port saved by the window program; when warn, a wrong value is named on err with the
@@ -56,6 +64,8 @@ private:
     SettingsFile m_settings;
     std::unique_ptr<emu::RecorderEmulator> m_emulator;
     CliOwner m_owner;
-    RecorderLink m_link;  // after the owner and the emulator: it goes first
+    DecoderLibrary m_decoder;
+    RecorderLink m_link;  // after the emulator: it goes first
+    MessageFiles m_files{m_link, m_decoder};
     bool m_opened = false;
 };

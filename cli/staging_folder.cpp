@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "core/base/owned_temporary.h"
+#include "core/base/system_error_text.h"
 
 namespace fs = std::filesystem;
 
@@ -18,7 +18,7 @@ StagingFolder::~StagingFolder() {
         fs::remove_all(m_path, ec);
     }
     // Unlocked only once it is gone, so no other run ever takes it for litter.
-    if (m_lock >= 0) ::close(m_lock);
+    m_lock.Reset();
 }
 
 bool StagingFolder::Create(const std::string& outputPath) {
@@ -28,19 +28,19 @@ bool StagingFolder::Create(const std::string& outputPath) {
     std::string pattern =
         (parent / owned_temporary::StagingFolderPattern(static_cast<long>(::getpid()))).string();
     if (!::mkdtemp(pattern.data())) {
-        m_error = "cannot write " + outputPath + ": " + std::strerror(errno);
+        m_error = WithSystemReason("cannot write " + outputPath, errno);
         return false;
     }
     m_path = pattern + "/";
-    m_lock = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    owned_temporary::Hold(m_lock);
+    m_lock.Reset(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    owned_temporary::Hold(m_lock.Get());
     return true;
 }
 
 bool StagingFolder::Publish(const std::string& name, const std::string& target) {
     std::error_code ec;
     fs::rename(m_path + name, target, ec);
-    if (ec) m_error = "cannot write " + target + ": " + ec.message();
+    if (ec) m_error = "cannot write " + target + ": " + SystemErrorText(ec);
     return !ec;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "core/base/unique_fd.h"
+
 // A private folder beside an output file: a message is received into it and moved to its
 // final name only when it is whole, so a failed or interrupted command never leaves a partial
 // file behind, nor spoils a file that was there before. It carries this process's id in its
@@ -18,14 +20,15 @@ public:
     bool Create(const std::string& outputPath);
     // The folder, ending with the path separator.
     const std::string& Path() const { return m_path; }
-    // Moves a file of the folder to its final place, replacing what was there.
+    // Moves a file of the folder (written whole already: the download stages its ".Bin") to
+    // its final place, replacing what was there.
     bool Publish(const std::string& name, const std::string& target);
     const std::string& Error() const { return m_error; }
 
 private:
     std::string m_path;
     std::string m_error;
-    int m_lock = -1;  // the folder, open and locked for the command's life
+    UniqueFd m_lock;  // the folder, open and locked for the command's life
 };
 
 // Where `-o` puts a file: the given path, or defaultName inside it when it is a folder, or

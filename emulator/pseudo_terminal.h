@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "emulator/unique_fd.h"
+#include "core/base/unique_fd.h"
 
 namespace emu {
 

@@ -95,7 +95,7 @@ void BM_FileToFile(benchmark::State& state) {
     }
     for (auto _ : state) {
         const ConvertResult result = ConvertBinToWav(binPath, wavPath, 2, kTrivial, nullptr);
-        if (!result.ok()) state.SkipWithError(result.detail.c_str());
+        if (!result) state.SkipWithError(result.Detail().c_str());
     }
     Report(state, bin.size(), frames);
     std::remove(binPath.c_str());

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "bench/link/bench_owner.h"
 #include "bench/link/cpu_seconds.h"
 #include "bench/link/emulator_process.h"
 #include "core/link/recorder_link.h"
@@ -15,7 +14,7 @@ constexpr int kHeaders = 30;
 // One header exchange on the real line: the 4-byte request, the 4-byte status and the 32-byte
 // header at 3840 bytes a second, after the 200 ms pause.
 constexpr double kLineMsPerHeader = 40.0 * 1000.0 / 3840.0;
-constexpr double kPauseMs = RecorderLink::kCommandPauseMs;
+constexpr double kPauseMs = RecorderProtocol::kCommandPauseMs;
 
 }  // namespace
 
@@ -25,15 +24,14 @@ int main() {
         std::fprintf(stderr, "bench_link_connect: the emulator did not start\n");
         return 1;
     }
-    BenchOwner owner(recorder.Device(), "/tmp/");
     RecorderLink link;
-    if (!link.Initialise(1, &owner)) {
-        std::fprintf(stderr, "bench_link_connect: %s\n", link.m_serial.LastError().c_str());
+    if (!link.Initialise(recorder.Device())) {
+        std::fprintf(stderr, "bench_link_connect: the port could not be opened\n");
         return 1;
     }
     const auto start = std::chrono::steady_clock::now();
     const double cpuStart = CpuSeconds();
-    if (!link.Connect() || link.m_directory.Total() != kHeaders) {
+    if (!link.Connect({}) || link.Directory().Total() != kHeaders) {
         std::fprintf(stderr, "bench_link_connect: the connect failed\n");
         return 1;
     }

@@ -27,10 +27,10 @@ int main() {
     }
     std::string folder = (std::filesystem::temp_directory_path() / "sonoret-bench-XXXXXX").string();
     if (!::mkdtemp(folder.data())) return 1;
-    BenchOwner owner(recorder.Device(), folder + "/");
+    BenchOwner owner;
     RecorderLink link;
-    if (!link.Initialise(1, &owner)) {
-        std::fprintf(stderr, "bench_link_download: %s\n", link.m_serial.LastError().c_str());
+    if (!link.Initialise(recorder.Device())) {
+        std::fprintf(stderr, "bench_link_download: the port could not be opened\n");
         return 1;
     }
 
@@ -38,8 +38,8 @@ int main() {
     for (int run = 0; run < kRuns; ++run) {
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = CpuSeconds();
-        link.StartDownload(0, 1);
-        if (owner.WaitForDownload() != 1) {
+        link.StartDownload(0, 1, owner.Request(folder + "/"));
+        if (!owner.WaitForDownload()) {
             std::fprintf(stderr, "bench_link_download: the download failed\n");
             return 1;
         }

@@ -1,33 +1,30 @@
 #pragma once
-#include <functional>
+#include <optional>
 #include <string>
 
 #include "core/base/posted_tasks.h"
-#include "core/link/link_owner.h"
+#include "core/link/recorder_link.h"
 
-// The least an owner can be: no progress display (the link's quiet one stands in), tasks
-// run by the benchmark's thread as an event loop would.
-class BenchOwner : public LinkOwner {
+// The least a caller of the link can be: no progress display (the link's quiet one stands in),
+// and the benchmark's thread as the owner's thread, running the posted completion as an event
+// loop would.
+class BenchOwner {
 public:
-    BenchOwner(std::string device, std::string folder)
-        : m_device(std::move(device)), m_folder(std::move(folder)) {}
+    RecorderLink::DownloadRequest Request(const std::string& workingFolder) {
+        return {workingFolder,
+                {},
+                [this](std::function<void()> task) { m_tasks.Post(task); },
+                [this](const Result& result) { m_end = result; }};
+    }
 
-    std::unique_ptr<ProgressDisplay> CreateProgress(const std::string&) override { return nullptr; }
-    void RunOnOwnerThread(std::function<void()> task) override { m_tasks.Post(std::move(task)); }
-    void OnDownloadComplete(int complete) override { m_complete = complete; }
-    void ShowMessage(const std::string&) override {}
-    std::string WorkingFolder() const override { return m_folder; }
-    std::string DeviceForPort(int) const override { return m_device; }
-
-    int WaitForDownload() {
-        m_complete = -1;
-        m_tasks.RunUntil([this] { return m_complete >= 0; });
-        return m_complete;
+    // Runs posted tasks until the download's end has come; true when it was whole.
+    bool WaitForDownload() {
+        m_end.reset();
+        m_tasks.RunUntil([this] { return m_end.has_value(); });
+        return m_end->IsOk();
     }
 
 private:
-    std::string m_device;
-    std::string m_folder;
     PostedTasks m_tasks;
-    int m_complete = -1;
+    std::optional<Result> m_end;
 };

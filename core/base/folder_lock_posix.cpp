@@ -8,11 +8,12 @@
 #include <cstring>
 
 #include "core/base/folder_lock.h"
+#include "core/base/system_error_text.h"
 
 namespace {
 
 std::string Reason(const std::string& what, int err) {
-    return what + ": " + std::strerror(err);
+    return WithSystemReason(what, err);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
@@ -26,8 +27,7 @@ FolderLock::~FolderLock() {
 }
 
 void FolderLock::Release() {
-    if (m_fd >= 0) ::close(m_fd);  // closing the descriptor lets the lock go
-    m_fd = -1;
+    m_fd.Reset();  // closing the descriptor lets the lock go
 }
 
 FolderLock::Result FolderLock::Lock(const std::string& folder, std::string* error) {
@@ -36,23 +36,21 @@ FolderLock::Result FolderLock::Lock(const std::string& folder, std::string* erro
     // may be gone once the lock is ours. Then the folder of that name (made again, or by now
     // missing) is tried afresh.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) {
+        UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd.Valid()) {
             *error = Reason(folder, errno);
             return Result::Failed;
         }
         int locked;
         do {
-            locked = ::flock(fd, LOCK_EX | LOCK_NB);
+            locked = ::flock(fd.Get(), LOCK_EX | LOCK_NB);
         } while (locked != 0 && errno == EINTR);
         if (locked != 0) {
-            const int err = errno;
-            ::close(fd);
-            if (err == EWOULDBLOCK) return Result::Taken;
-            *error = Reason(folder, err);
+            if (errno == EWOULDBLOCK) return Result::Taken;
+            *error = Reason(folder, errno);
             return Result::Failed;
         }
-        m_fd = fd;
+        m_fd = std::move(fd);
         if (StillNames(folder)) return Result::Locked;
         Release();
     }
@@ -61,10 +59,10 @@ FolderLock::Result FolderLock::Lock(const std::string& folder, std::string* erro
 }
 
 bool FolderLock::StillNames(const std::string& folder) const {
-    if (m_fd < 0) return false;
+    if (!m_fd.Valid()) return false;
     struct stat held {
     }, named{};
-    return ::fstat(m_fd, &held) == 0 && ::stat(folder.c_str(), &named) == 0 &&
+    return ::fstat(m_fd.Get(), &held) == 0 && ::stat(folder.c_str(), &named) == 0 &&
            SameFile(held, named);
 }
 

@@ -8,12 +8,11 @@
 // download thread posts its tasks here, and the owner's thread runs them while it waits.
 class PostedTasks {
 public:
-    // Any thread.
+    // Any thread. Notified under the lock: the poster may be a worker that nobody joins, and
+    // the owner (with this object) may be gone as soon as it has run the task.
     void Post(std::function<void()> task) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_tasks.push_back(std::move(task));
-        }
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
         m_posted.notify_all();
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 
 // The progress window as the long operations see it (connect, download, conversion).
@@ -32,3 +33,8 @@ public:
     // ignore it.
     virtual void SetCancelHook(std::function<void()> hook) { (void)hook; }
 };
+
+// Makes the progress display of one operation, on the thread that runs it, with its caption
+// ("Connect", "Receive", "Convert"). Requests carry one, so each operation is shown where its
+// caller wants it: a window, a bar on the terminal, nothing. It may return null for none.
+using ProgressFactory = std::function<std::unique_ptr<ProgressDisplay>(const std::string& caption)>;

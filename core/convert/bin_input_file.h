@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "core/convert/byte_stream.h"
+#include "core/base/byte_stream.h"
+#include "core/base/unique_fd.h"
 
 // A ".Bin" message file opened for reading through a buffer of its own, so the frame-sized
 // reads of the conversion cost no system call each.
@@ -32,7 +33,7 @@ private:
     void Close();
     bool Fill();
 
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::string m_path;
     std::uint64_t m_size = 0;
     std::uint64_t m_device = 0;

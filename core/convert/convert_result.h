@@ -1,24 +1,23 @@
 #pragma once
 #include <cstdint>
-#include <string>
+#include <utility>
 
-enum class ConvertStatus {
-    Ok,
-    DecoderMissing,    // the library or one of its entries is not there
-    InputUnreadable,   // the ".Bin" could not be opened
-    OutputUnwritable,  // the ".wav" could not be created
-    ReadFailed,        // reading the ".Bin" failed part-way
-    WriteFailed,       // writing the ".wav" failed part-way (disk full, file removed)
-    TooLong,           // the decoded audio would not fit a WAV file (4 GiB)
-    Interrupted,       // stopped on request (Ctrl-C on the command line)
-};
+#include "core/base/result.h"
 
-struct ConvertResult {
-    ConvertStatus status = ConvertStatus::Ok;
+// How a conversion ended, as every operation reports it, and how much audio it wrote. The
+// failures: DecoderMissing; FileNotRead (the ".Bin" cannot be opened, or reading it failed);
+// FileNotWritten (the ".wav" cannot be created or written); ConversionFailed (the message
+// would decode to more audio than a WAV file holds); Cancelled (the command line's Ctrl-C).
+struct ConvertResult : Result {
+    ConvertResult() = default;
+    ConvertResult(Result result, std::uint64_t blockCount = 0)
+        : Result(std::move(result)), blocks(blockCount) {}
+
     std::uint64_t blocks = 0;  // 320-byte blocks of audio written
-    std::string detail;        // the system's words for a file failure, if any
-    bool ok() const { return status == ConvertStatus::Ok; }
 };
 
-// A short English name of a status, for messages on the command line and in logs of tests.
-const char* ConvertStatusName(ConvertStatus status);
+// The details of the failures that have no file or system reason to tell.
+inline constexpr const char* kDecoderMissingDetail =
+    "the voice decoder library is missing or incomplete";
+inline constexpr const char* kTooLongDetail =
+    "the message decodes to more audio than a WAV file can hold";

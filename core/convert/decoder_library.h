@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "core/base/result.h"
+
 // The closed voice decoder, loaded at run time by its bare file name so the platform's search
 // order applies (LD_LIBRARY_PATH first, then the program's own folder through its run path).
 // Its two entries, as the library declares them:
@@ -34,6 +36,8 @@ public:
     bool IsReady() const { return m_status == Status::Ready; }
     // The platform's own words for the last failure (dlerror text), empty when Ready.
     const std::string& Error() const { return m_error; }
+    // Ok when Ready, else DecoderMissing with what is missing and the platform's words.
+    Result Readiness() const;
 
     InitDecoderFn InitDecoder() const { return m_init; }  // null unless Ready
     DecodeFn Decode() const { return m_decode; }          // null unless Ready

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/convert/convert_result.h"
 #include "core/convert/decoder_library.h"
 
 namespace {
@@ -86,4 +87,11 @@ void DecoderLibrary::Release() {
     m_init = nullptr;
     m_decode = nullptr;
     m_status = Status::NotLoaded;
+}
+
+Result DecoderLibrary::Readiness() const {
+    if (IsReady()) return {};
+    std::string detail = kDecoderMissingDetail;
+    if (!m_error.empty()) detail += ": " + m_error;
+    return {Result::Category::DecoderMissing, detail};
 }

@@ -28,28 +28,6 @@ std::string ReadFailure(const ByteSource& source) {
 
 }  // namespace
 
-const char* ConvertStatusName(ConvertStatus status) {
-    switch (status) {
-        case ConvertStatus::Ok:
-            return "converted";
-        case ConvertStatus::DecoderMissing:
-            return "the voice decoder library is missing or incomplete";
-        case ConvertStatus::InputUnreadable:
-            return "the message file cannot be opened";
-        case ConvertStatus::OutputUnwritable:
-            return "the WAV file cannot be created";
-        case ConvertStatus::ReadFailed:
-            return "reading the message file failed";
-        case ConvertStatus::WriteFailed:
-            return "writing the WAV file failed";
-        case ConvertStatus::TooLong:
-            return "the message decodes to more audio than a WAV file can hold";
-        case ConvertStatus::Interrupted:
-            return "interrupted";
-    }
-    return "unknown";
-}
-
 BlockCount CountFrameBlocks(ByteSource& source, std::uint64_t total) {
     FrameReader reader(source, total);
     BlockCount count;
@@ -75,10 +53,10 @@ ConvertResult DecodeFrameStream(ByteSource& source, std::uint64_t total, ByteSin
                                 const DecoderEntries& decoder, ProgressDisplay* progress,
                                 std::uint64_t maxBlocks, const std::function<bool()>& interrupted) {
     ConvertResult result;
-    if (!decoder.IsReady()) {
-        result.status = ConvertStatus::DecoderMissing;
-        return result;
-    }
+    auto fail = [&result](Result::Category category, std::string detail) {
+        return ConvertResult(Result(category, std::move(detail)), result.blocks);
+    };
+    if (!decoder.IsReady()) return fail(Result::Category::DecoderMissing, kDecoderMissingDetail);
 
     // One output buffer for the whole conversion, never cleared between calls: the decoder
     // is expected to fill all of it every time.
@@ -93,13 +71,10 @@ ConvertResult DecodeFrameStream(ByteSource& source, std::uint64_t total, ByteSin
         const FrameReader::Item item = reader.Next();
         if (item == FrameReader::Item::End) break;
         if (interrupted && items++ % 64 == 0 && interrupted()) {
-            result.status = ConvertStatus::Interrupted;
-            return result;
+            return fail(Result::Category::Cancelled, {});
         }
         if (item == FrameReader::Item::ReadFailed) {
-            result.status = ConvertStatus::ReadFailed;
-            result.detail = ReadFailure(source);
-            return result;
+            return fail(Result::Category::FileNotRead, ReadFailure(source));
         }
 
         const std::uint64_t blocks = item == FrameReader::Item::Frame ? 1
@@ -107,15 +82,12 @@ ConvertResult DecodeFrameStream(ByteSource& source, std::uint64_t total, ByteSin
                                          ? static_cast<std::uint64_t>(reader.Repeats())
                                          : 0;
         if (blocks > maxBlocks - result.blocks) {
-            result.status = ConvertStatus::TooLong;
-            return result;
+            return fail(Result::Category::ConversionFailed, kTooLongDetail);
         }
         for (std::uint64_t i = 0; i < blocks; ++i) {
             decoder.decode(pcm, reader.FrameBytes());
             if (!sink.Write(LittleEndianBlock(pcm, scratch), kPcmBlockBytes)) {
-                result.status = ConvertStatus::WriteFailed;
-                result.detail = sink.Error();
-                return result;
+                return fail(Result::Category::FileNotWritten, sink.Error());
             }
             ++result.blocks;
         }

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/base/byte_stream.h"
 #include "core/base/progress_display.h"
-#include "core/convert/byte_stream.h"
 #include "core/convert/convert_result.h"
 #include "core/convert/decoder_library.h"
 
@@ -35,9 +35,10 @@ struct BlockCount {
 // file holds is refused before anything is written.
 BlockCount CountFrameBlocks(ByteSource& source, std::uint64_t total);
 
-// Resets the decoder, then decodes the total bytes of source into sink. Fails with TooLong
-// before a block beyond maxBlocks would be written, with ReadFailed / WriteFailed when the
-// source or the sink fails, and with DecoderMissing (decoding nothing) when an entry is null.
+// Resets the decoder, then decodes the total bytes of source into sink. Fails with
+// ConversionFailed before a block beyond maxBlocks would be written, with FileNotRead /
+// FileNotWritten when the source or the sink fails, and with DecoderMissing (decoding
+// nothing) when an entry is null.
 // progress may be null; it is stepped and pumped, never asked about Cancel: a conversion
 // always runs to its end once started, unless interrupted (asked every few frames) says
 // otherwise, which only the command line's Ctrl-C does.

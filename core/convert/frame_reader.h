@@ -2,7 +2,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/convert/byte_stream.h"
+#include "core/base/byte_stream.h"
 #include "core/convert/frame_table.h"
 
 // Walks the frames of a ".Bin" byte stream of a known total length. The frame buffer lives as

@@ -1,45 +1,30 @@
 #include "core/files/file_copy.h"
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
+#include <vector>
+
+#include "core/base/staged_output_file.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// A name beside target that no file has yet; the copy claims it (copying refuses an existing
-// file), so two copies never share one.
-fs::path TemporaryBeside(const fs::path& target, int attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    fs::path name = target;
-    name += ".part" + std::to_string(stamp % 1000000) + "-" + std::to_string(counter++) + "-" +
-            std::to_string(attempt);
-    return name;
-}
-
-}  // namespace
 
 bool ReplaceWithCopy(const std::string& source, const std::string& target) {
     std::error_code error;
     if (fs::exists(target, error) && fs::equivalent(source, target, error)) return true;
-    const fs::path targetPath(target);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        const fs::path temporary = TemporaryBeside(targetPath, attempt);
-        error.clear();
-        if (!fs::copy_file(source, temporary, fs::copy_options::none, error)) {
-            // Only a name that happens to be taken is worth another try.
-            if (error == std::errc::file_exists) continue;
-            fs::remove(temporary, error);
+    // Only a file is copied: a named pipe would hold the copy until someone wrote to it.
+    if (!fs::is_regular_file(source, error)) return false;
+    std::ifstream in(source, std::ios::binary);
+    if (!in) return false;
+    StagedOutputFile out;
+    if (!out.Create(target)) return false;
+    std::vector<char> buffer(64 * 1024);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got > 0 && !out.Write(reinterpret_cast<const std::uint8_t*>(buffer.data()), got)) {
             return false;
         }
-        fs::rename(temporary, targetPath, error);
-        if (!error) return true;
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return false;
     }
-    return false;
+    return !in.bad() && out.Commit();
 }

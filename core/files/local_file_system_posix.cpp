@@ -13,6 +13,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/base/unique_fd.h"
 #include "core/files/drive_list.h"
 #include "core/files/local_file_system.h"
 
@@ -36,25 +37,6 @@ bool ReadOnlyFor(const struct statx& sx) {
     if (sx.stx_gid == getegid()) return (mode & S_IWGRP) == 0;
     return (mode & S_IWOTH) == 0;
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    int release() {
-        int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
@@ -138,10 +120,10 @@ bool LocalFileSystem::Rename(const std::string& from, const std::string& to) {
 
 bool LocalFileSystem::CopyFile(const std::string& from, const std::string& to, bool overwrite) {
     // Without O_NONBLOCK, opening a pipe that no one writes would wait for a writer forever.
-    FileDescriptor source(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (source.get() < 0) return false;
+    UniqueFd source(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (source.Get() < 0) return false;
     struct stat sourceStatus {};
-    if (fstat(source.get(), &sourceStatus) != 0 || !S_ISREG(sourceStatus.st_mode)) return false;
+    if (fstat(source.Get(), &sourceStatus) != 0 || !S_ISREG(sourceStatus.st_mode)) return false;
 
     struct stat targetStatus {};
     const bool targetExists = stat(to.c_str(), &targetStatus) == 0;
@@ -157,15 +139,15 @@ bool LocalFileSystem::CopyFile(const std::string& from, const std::string& to, b
     std::string temporary = FolderOf(to) + "." + stem + kTemporarySuffix;
     std::vector<char> pattern(temporary.begin(), temporary.end());
     pattern.push_back('\0');
-    FileDescriptor target(mkostemp(pattern.data(), O_CLOEXEC));
-    if (target.get() < 0) return false;
+    UniqueFd target(mkostemp(pattern.data(), O_CLOEXEC));
+    if (target.Get() < 0) return false;
     temporary.assign(pattern.data());
 
-    bool ok = CopyContents(source.get(), target.get());
-    ok = ok && fchmod(target.get(), sourceStatus.st_mode & 07777) == 0;
+    bool ok = CopyContents(source.Get(), target.Get());
+    ok = ok && fchmod(target.Get(), sourceStatus.st_mode & 07777) == 0;
     const struct timespec times[2] = {sourceStatus.st_atim, sourceStatus.st_mtim};
-    ok = ok && futimens(target.get(), times) == 0;
-    ok = ok && close(target.release()) == 0;
+    ok = ok && futimens(target.Get(), times) == 0;
+    ok = ok && target.Close();
     if (ok) {
         if (overwrite)
             ok = rename(temporary.c_str(), to.c_str()) == 0;

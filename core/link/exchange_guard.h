@@ -19,6 +19,11 @@ public:
     // Keeps the flag set after the guard is gone (a download hands it to its thread).
     void Keep() { m_owned = false; }
 
+    // What an operation that could not take the flag ends with.
+    static Result Refused() {
+        return {Result::Category::Busy, "another exchange with the recorder is under way"};
+    }
+
 private:
     std::atomic<bool>& m_busy;
     bool m_owned = false;

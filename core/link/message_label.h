@@ -17,7 +17,7 @@ std::string FolderBaseName(int folder);
 // "%s (%d)": "2 File (14)".
 std::string FolderLabel(int folder, int count);
 // "%02d: %02d-%02d %02d:%02d (%s-%d:%02d)": "03: 12-25 14:05 (SP-1:07)". The date is
-// recordingDate (from RecorderLink::DateFromValue) read in local time.
+// recordingDate (from DateFromValue) read in local time.
 std::string MessageLabel(int message, const MessageHeader& header, int mode,
                          std::time_t recordingDate);
 // The message number of a message label: the digits before its ":". Nothing when the label

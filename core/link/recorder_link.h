@@ -1,24 +1,24 @@
 #pragma once
 #include <atomic>
-#include <cstdint>
-#include <ctime>
-#include <memory>
-#include <mutex>
+#include <functional>
 #include <string>
-#include <thread>
+#include <utility>
 
-#include "core/convert/decoder_library.h"
-#include "core/link/link_owner.h"
+#include "core/base/background_job.h"
+#include "core/base/progress_display.h"
+#include "core/base/result.h"
+#include "core/link/download_job.h"
 #include "core/link/message_directory.h"
+#include "core/link/recorder_protocol.h"
 #include "core/link/serial_channel.h"
 
-// The PC's side of the conversation with the recorder: every command frame, its pause and its
-// reply check, the message directory, the download on its own thread and the conversion of a
-// downloaded message.
+// The PC's side of the conversation with the recorder: it owns the serial channel, the
+// protocol session on it, the message directory and the download, and lets one exchange use
+// the line at a time. What a request needs from its caller (the working folder, where to show
+// progress, how to reach the caller's thread) comes with the request.
 //
-// Operations report 1 on success and 0 on failure. One exchange at a time: while a connect or
-// a download is under way every other command that would talk to the recorder returns 0 at
-// once without touching the line (IsBusy tells the owner so it can disable its commands).
+// Every operation returns a Result. While a connect or a download is under way every other
+// operation that would talk to the recorder ends at once as Busy, without touching the line.
 class RecorderLink {
 public:
     // The recorder's line: 38400 baud, 8 data bits, no parity (0), one stop bit (0).
@@ -26,119 +26,88 @@ public:
     static constexpr int kByteSize = 8;
     static constexpr int kParity = 0;
     static constexpr int kStopBits = 0;
-    static constexpr int kCommandPauseMs = 200;  // after a header, delete or set-time request
     static constexpr int kDirectoryAttempts = 3;
-    static constexpr int kCancelFillerSize = 256;
 
-    RecorderLink();
-    virtual ~RecorderLink();  // cancels and waits for a running download first
+    // What StartDownload needs from its caller.
+    struct DownloadRequest {
+        std::string workingFolder;           // with a final separator: the ".Bin" goes here
+        ProgressFactory progress;            // called on the download's own thread
+        TaskPoster post;                     // reaches the caller's thread
+        BackgroundJob::Completion complete;  // runs there, the download's thread waiting
+    };
+
+    RecorderLink() = default;
+    ~RecorderLink();  // cancels and waits for a running download first
     RecorderLink(const RecorderLink&) = delete;
     RecorderLink& operator=(const RecorderLink&) = delete;
 
-    // Opens "COM<port>" through owner->DeviceForPort (closing the earlier port; a running
-    // download is cancelled and waited for first), shows the port error through the owner when
-    // it fails, loads the decoder library, sets m_baseDate, m_pOwner and m_bConnected.
-    int Initialise(int port, LinkOwner* owner);
+    // Opens the device (closing the earlier port; a running download is cancelled and waited
+    // for first, a running connect ends as cancelled). PortNotOpened, with the device and the
+    // system's reason, when it cannot be opened.
+    Result Initialise(const std::string& device);
 
-    // Single-frame commands.
-    int SetMode(int on);
-    int ReadDirectory();
-    int FetchHeader(int folder, int message);
-    int DeleteMessage(int folder, int message);
-    int SetTime(int hour, int minute);
-    int SetDate(int year, int month, int day);
+    // Single-frame commands (Ok, or why not). SetMode(on) also learns the recorder variant.
+    Result SetMode(int on);
+    Result ReadDirectory();  // mode on, then the directory
+    Result FetchHeader(int folder, int message);
+    Result DeleteMessage(int folder, int message);
+    Result SetTime(int hour, int minute);
+    Result SetDate(int year, int month, int day);
 
-    // Codings of the recorder's clock.
-    static int TimeValue(int hour, int minute);         // (hour * 60 + minute) * 30
-    int DateValue(int year, int month, int day) const;  // calendar days since 2001-01-01, >= 0
-    // Local midnight of the day (value mod 65536) days after 2001-01-01 (m_baseDate for 0).
-    // Counted in calendar days, so daylight saving never shifts the day read back.
-    std::time_t DateFromValue(int value) const;
+    // Directory read (three attempts against the marker) and every header, under the
+    // "Connect" progress. Cancelled when the user cancelled.
+    Result Connect(const ProgressFactory& progress);
+    // After DeleteMessage succeeded: later entries move down one number, and their copies in
+    // workingFolder with them (MessageDirectory::RemoveEntry).
+    Result RemoveEntry(int folder, int message, const std::string& workingFolder);
 
-    // Directory read (three attempts against the marker) and every header, under a
-    // cancellable "Connect" progress. 0 on failure or cancel; m_bCancelled tells which.
-    int Connect();
-    // After DeleteMessage succeeded: moves later entries down one number, and their files too.
-    void RemoveEntry(int folder, int message);
-
-    // Starts the download of one message on its own thread; always 1 (a refused start because
-    // the link is busy ends at once with a failed completion). The completion reaches the
-    // owner through RunOnOwnerThread + OnDownloadComplete while the thread waits for it.
-    int StartDownload(int folder, int message);
-    // Asks a running download to stop as the progress window's Cancel does. Any thread.
+    // The download of one message into workingFolder on the calling thread; marks it
+    // downloaded when the file is whole.
+    Result Download(int folder, int message, const std::string& workingFolder,
+                    const ProgressFactory& progress);
+    // The same on a thread of its own. The completion runs through the request's poster on
+    // the caller's thread (marked downloaded first when whole); a start that is refused (the
+    // line busy, no such message, no working folder) ends at once with a completion of its
+    // own.
+    void StartDownload(int folder, int message, DownloadRequest request);
+    // Asks a running download to stop as its progress window's Cancel does. Any thread.
     void CancelDownload();
     // Cancels a running download and waits for its thread; its completion is then not
-    // delivered. Owner thread only (the owner's close, a change of port, the destructor).
+    // delivered, but a whole file is still marked downloaded. Owner's thread.
     void StopDownload();
     bool IsDownloading() const;
-    bool IsBusy() const;  // a connect or a download is under way
+    // The message of the last download started: folder 0..4, message 1..100.
+    std::pair<int, int> DownloadTarget() const { return {m_nFolder, m_nMessage}; }
 
-    // How the last download ended, for owners that tell the user more than "it failed" (the
-    // command line tells a full disk from a broken line). Read it in OnDownloadComplete or
-    // after StopDownload.
-    enum class DownloadEnd {
-        None,          // no download has ended yet
-        Complete,      // the ".Bin" file holds the whole message
-        Cancelled,     // the user cancelled (m_bCancelled is 1)
-        Refused,       // another exchange was under way, or the message number is invalid
-        NotConnected,  // the port is not open
-        NoReply,       // the recorder did not answer the request
-        LineBroken,    // a block did not arrive, or only in part, before the last one
-        FileError,     // the ".Bin" file could not be created or written
-    };
-    DownloadEnd LastDownloadEnd() const;
-    // The file or line error behind a FileError or LineBroken end, in the system's words.
-    std::string LastDownloadError() const;
+    // Asks the operation under way (a connect, a download) to stop as its Cancel does: it ends
+    // as Cancelled, without another wait for the recorder. Any thread.
+    void Cancel();
 
-    // Converts the downloaded "%d_%02d.Bin" of the message into its ".wav" in the working
-    // folder under a "Convert" progress; sets the converted flag on success.
-    int ConvertToWav(int folder, int message);
-
-    // Full path of a message's file in the owner's working folder.
-    std::string MessagePath(int folder, int message, const char* extension) const;
-    const DecoderLibrary& Decoder() const { return m_decoder; }
-
-    // Members in the recorder link's traditional order; the owner reads them directly.
-    DecoderLibrary m_decoder;
-    std::time_t m_baseDate = 0;
-    int m_bConnected = 0;
-    LinkOwner* m_pOwner = nullptr;
-    int m_nFolder = 0;
-    int m_nMessage = 0;
-    int m_nMode = 1;
-    int m_bCancelled = 0;
-    SerialChannel m_serial;
-    MessageDirectory m_directory;
+    bool IsBusy() const { return m_busy.load(); }  // a connect or a download is under way
+    bool IsConnected() const { return m_serial.IsOpen(); }
+    // The recorder variant of the last mode reply: 1 or 2 (1 until a recorder answered).
+    int Mode() const { return m_nMode; }
+    const MessageDirectory& Directory() const { return m_directory; }
+    MessageDirectory& Directory() { return m_directory; }
+    // The line itself: its reply time-out and wire trace, and the command line's interrupt.
+    SerialChannel& Channel() { return m_serial; }
 
 private:
     class ExchangeGuard;  // one exchange at a time
-    struct DownloadSync;  // the hand-over of the completion to the owner's thread
-    struct DownloadOutcome;
-
-    static unsigned DownloadThread(RecorderLink* link);
 
     // The commands without the exchange guard, for operations that already hold it.
-    int DoSetMode(int on);
-    int DoReadDirectory();
-    int DoFetchHeader(int folder, int message);
-    // Sends a 4-byte request frame.
-    void SendFrame(std::uint8_t command, std::uint8_t p1, std::uint8_t p2);
-    // Receives exactly count bytes; false on a short or missing reply.
-    bool ReceiveExactly(std::uint8_t* buffer, int count);
+    Result DoReadDirectory();
+    Result DoFetchHeader(int folder, int message);
+    // The owner's thread: a whole download marked, the line free again.
+    void FinishDownload(int folder, int message, const Result& result);
 
-    DownloadOutcome RunDownload(const std::shared_ptr<DownloadSync>& sync);
-    static void DeliverDownload(RecorderLink* link, const std::shared_ptr<DownloadSync>& sync);
-    // Owner's thread: the download's results into the link's members.
-    void FinishDownload(DownloadSync& sync);
-    void PostRefusedDownload();
-    // Joins (or, from within its own completion, lets go of) the previous download thread.
-    void ReapDownloadThread();
-
+    int m_nFolder = 0;
+    int m_nMessage = 1;
+    int m_nMode = 1;
+    SerialChannel m_serial;
+    RecorderProtocol m_protocol{m_serial};
+    MessageDirectory m_directory;
     std::atomic<bool> m_busy{false};
-    std::atomic<bool> m_cancelRequested{false};  // ends a running connect as a cancel
-    std::thread m_downloadThread;
-    std::shared_ptr<DownloadSync> m_downloadSync;
-    mutable std::mutex m_downloadMutex;  // guards m_downloadSync against CancelDownload
-    DownloadEnd m_lastDownloadEnd = DownloadEnd::None;
-    std::string m_lastDownloadError;
+    std::atomic<bool> m_cancelRequested{false};    // ends a running connect as a cancel
+    DownloadJob m_download{m_protocol, m_serial};  // last: it goes first
 };

@@ -3,16 +3,19 @@
 #include <memory>
 #include <string>
 
+#include "core/base/result.h"
+#include "core/link/wire_trace.h"
+
 // The byte pipe to the recorder: one serial device, opened exclusively and configured raw,
 // with blocking, bounded operations. It knows nothing of the protocol.
 //
-// Thread-safety: one exchange at a time. Open, Close, Send, BytesAvailable and Receive must not
-// overlap (the recorder link guarantees that); Interrupt may be called from any thread, and from
-// a signal handler, at any time.
+// Thread-safety: one exchange at a time. Open, Close, Send, BytesAvailable, Receive and the
+// setters must not overlap (the recorder link guarantees that); Interrupt may be called from
+// any thread, and from a signal handler, at any time.
 class SerialChannel {
 public:
-    static constexpr int kWriteTimeoutMs = 1000;  // per byte
-    static constexpr int kReadTimeoutMs = 3000;   // per Receive
+    static constexpr int kWriteTimeoutMs = 1000;         // per byte
+    static constexpr int kDefaultReplyTimeoutMs = 3000;  // per Receive
 
     SerialChannel();
     ~SerialChannel();
@@ -21,25 +24,35 @@ public:
 
     // Opens the device (closing any earlier one first) with the given line settings:
     // stopBits 0 = one stop bit, parity 0 = none (the recorder's line is 38400, 8, 0, 0).
-    // 1 when open and configured, else 0 with LastError() telling why.
-    int Open(const std::string& device, int baud, int byteSize, int stopBits, int parity);
-    int Close();  // always 1
+    // PortNotOpened, with the device and the system's reason, when it cannot be.
+    Result Open(const std::string& device, int baud, int byteSize, int stopBits, int parity);
+    void Close();
     bool IsOpen() const;
 
     // Discards whatever waits in the input queue, then writes the bytes one at a time, each
-    // waited for at most kWriteTimeoutMs. Returns count, or 0 when not open.
-    int Send(const std::uint8_t* bytes, int count);
+    // waited for at most kWriteTimeoutMs. NotConnected when not open; LineSilent when the line
+    // took no byte for a whole wait or failed (the rest is given up); Cancelled when an
+    // interrupt ended a wait.
+    Result Send(const std::uint8_t* bytes, int count);
     // Bytes waiting in the driver's input queue; 0 when not open.
     int BytesAvailable();
-    // Reads up to count bytes within kReadTimeoutMs. Returns the number of bytes actually
-    // received (count when all came, fewer when the wait ran out part-way), -1 on failure or
-    // when nothing came, -2 when not open. Bytes beyond the returned number are untouched.
-    int Receive(std::uint8_t* buffer, int count);
+    // Reads count bytes within the reply time-out; *received (when given) tells how many came,
+    // and bytes beyond them are untouched. Ok when all came; LineSilent when nothing came or
+    // the line failed; ReplyWrong when only part came within the wait; Cancelled when an
+    // interrupt ended the wait first; NotConnected when not open.
+    Result Receive(std::uint8_t* buffer, int count, int* received = nullptr);
 
-    // Wakes a Receive that is waiting now, and keeps every later one from waiting, until
-    // ClearInterrupt: each returns at once with what has already come. A cancelled operation
-    // thus ends without a further wait, whatever exchanges it still makes on its way out.
-    // Async-signal-safe.
+    // How long a Receive waits for its reply: the recorder's 3000 ms unless a test asks for
+    // less, so that the faults of a line cost it a moment instead of seconds.
+    void SetReplyTimeout(int milliseconds);
+    int ReplyTimeout() const;
+    // Every Send and Receive from now on is reported to trace (none when empty).
+    void SetWireTrace(WireTrace trace);
+
+    // Wakes a Send or Receive that is waiting now, and keeps every later one from waiting,
+    // until ClearInterrupt: each ends at once with what has already gone out or come in. A
+    // cancelled operation thus ends without a further wait, whatever exchanges it still makes
+    // on its way out. Async-signal-safe.
     void Interrupt();
     // Ends an Interrupt (a cancel left over from an operation that already ended). Called at
     // the start of each new operation, never while one waits.
@@ -53,10 +66,8 @@ public:
     // failed, or an interrupt ended it first.
     bool LastReceiveGotNothing() const;
 
-    std::string LastError() const;
-
 private:
     struct Port;  // the platform's part (serial_channel_posix.cpp)
     std::unique_ptr<Port> m_port;
-    int m_bOpen = 0;
+    bool m_bOpen = false;
 };

@@ -10,43 +10,14 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
+#include "core/base/system_error_text.h"
+#include "core/base/unique_fd.h"
 #include "core/link/serial_channel.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Owns one descriptor and closes it on every path out, including the early failures of Open.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    int Release() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // Every operating-system failure the user may read goes through here, so the wording is the
 // same wherever the failure happened.
@@ -70,7 +41,7 @@ std::string OsError(const std::string& what, int err) {
             reason = "input/output error (device gone?)";
             break;
         default:
-            reason = std::strerror(err);
+            reason = SystemErrorText(err);
             break;
     }
     return what + ": " + reason;
@@ -99,10 +70,10 @@ speed_t SpeedFor(int baud) {
     }
 }
 
-// Milliseconds left until deadline, never negative.
+// Milliseconds left until deadline, never negative; rounded up, so a wait never ends short
+// of its deadline.
 int MsLeft(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
@@ -118,7 +89,8 @@ struct SerialChannel::Port {
     std::atomic<bool> interruptedUntilClosed{false};
     std::atomic<bool> lastReceiveGotNothing{false};
     std::string device;
-    std::string error;
+    int replyTimeoutMs = SerialChannel::kDefaultReplyTimeoutMs;
+    WireTrace trace;
 
     bool Interrupted() const { return interrupted.load() || interruptedUntilClosed.load(); }
 
@@ -131,7 +103,22 @@ struct SerialChannel::Port {
         [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
     }
 
-    void Fail(const std::string& what, int err) { error = OsError(what, err); }
+    // A failure of the line itself, with the device and the system's reason.
+    Result LineFailed(int err) const {
+        return {Result::Category::LineSilent, OsError(device, err)};
+    }
+
+    void Trace(WireEvent::Direction direction, const std::uint8_t* bytes, int count,
+               int requested) const {
+        if (!trace) return;
+        WireEvent event;
+        event.direction = direction;
+        event.time = Clock::now();
+        event.bytes = bytes;
+        event.count = count;
+        event.requested = requested;
+        trace(event);
+    }
 
     // Empties the wake-up pipe; true when it held anything.
     bool DrainWake() {
@@ -170,35 +157,29 @@ SerialChannel::~SerialChannel() {
     Close();
 }
 
-int SerialChannel::Open(const std::string& device, int baud, int byteSize, int stopBits,
-                        int parity) {
+Result SerialChannel::Open(const std::string& device, int baud, int byteSize, int stopBits,
+                           int parity) {
     Close();
     Port& port = *m_port;
     port.device = device;
-    port.error.clear();
     port.interruptedUntilClosed.store(false);
     port.lastReceiveGotNothing.store(false);
+    auto failed = [](const std::string& what, int err) {
+        return Result(Result::Category::PortNotOpened, OsError(what, err));
+    };
 
     UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.Valid()) {
-        port.Fail(device, errno);
-        return 0;
-    }
+    if (!fd.Valid()) return failed(device, errno);
     // flock tells us (even as root) that another program of ours holds the port; TIOCEXCL then
     // keeps programs that do not lock out.
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-        port.Fail(device, errno == EWOULDBLOCK ? EBUSY : errno);
-        return 0;
+        return failed(device, errno == EWOULDBLOCK ? EBUSY : errno);
     }
-    if (::ioctl(fd.Get(), TIOCEXCL) != 0) {
-        port.Fail(device, errno);
-        return 0;
-    }
+    if (::ioctl(fd.Get(), TIOCEXCL) != 0) return failed(device, errno);
     // From here on a failure must clear the exclusive flag again before the descriptor closes.
     auto fail = [&](const std::string& what, int err) {
-        port.Fail(what, err);
         ::ioctl(fd.Get(), TIOCNXCL);
-        return 0;
+        return failed(what, err);
     };
 
     termios tio{};
@@ -253,24 +234,24 @@ int SerialChannel::Open(const std::string& device, int baud, int byteSize, int s
     ::ioctl(fd.Get(), TIOCMBIC, &lines);
 
     port.fd = std::move(fd);
-    m_bOpen = 1;
-    return 1;
+    m_bOpen = true;
+    return Result::Ok();
 }
 
-int SerialChannel::Close() {
-    if (!m_bOpen) return 1;
+void SerialChannel::Close() {
+    if (!m_bOpen) return;
     m_port->Release();
-    m_bOpen = 0;
-    return 1;
+    m_bOpen = false;
 }
 
 bool SerialChannel::IsOpen() const {
-    return m_bOpen != 0;
+    return m_bOpen;
 }
 
-int SerialChannel::Send(const std::uint8_t* bytes, int count) {
-    if (!m_bOpen) return 0;
-    const int fd = m_port->fd.Get();
+Result SerialChannel::Send(const std::uint8_t* bytes, int count) {
+    if (!m_bOpen) return {Result::Category::NotConnected, {}};
+    Port& port = *m_port;
+    const int fd = port.fd.Get();
     // Only the input side: a real port's output is already drained after every byte, and
     // flushing the output of a pseudo-terminal throws away bytes its other end has not read
     // yet (a cancel filler followed at once by the next frame would vanish).
@@ -278,33 +259,45 @@ int SerialChannel::Send(const std::uint8_t* bytes, int count) {
 
     // A line that took no byte for a whole wait will not take the next ones either: the rest
     // of the request is given up at once rather than waited for a second a byte (the 256-byte
-    // cancel filler would hold the program for minutes). The reply check reports the failure.
-    bool stalled = false;
-    for (int i = 0; i < count && !stalled; ++i) {
+    // cancel filler would hold the program for minutes). Under an interrupt nothing is waited
+    // for at all: what the line takes at once still goes out (the cancel filler, the mode-off
+    // frame), the rest is given up.
+    Result result;
+    int sent = 0;
+    while (sent < count && result) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
         for (;;) {
-            const ssize_t n = ::write(fd, bytes + i, 1);
+            const ssize_t n = ::write(fd, bytes + sent, 1);
             if (n == 1) {
                 while (::tcdrain(fd) != 0 && errno == EINTR) {
                 }
+                ++sent;
                 break;
             }
             if (n < 0 && errno == EINTR) continue;
             if (n < 0 && errno != EAGAIN) {
-                // The device is gone or refuses output; the reply check reports the failure.
-                m_port->Fail(m_port->device, errno);
+                // The device is gone or refuses output.
+                result = port.LineFailed(errno);
+                break;
+            }
+            if (port.Interrupted()) {
+                result = {Result::Category::Cancelled, {}};
                 break;
             }
             const int left = MsLeft(deadline);
             if (left == 0) {
-                stalled = true;
+                result = {Result::Category::LineSilent, port.device + ": the line takes no output"};
                 break;
             }
-            pollfd pfd{fd, POLLOUT, 0};
-            ::poll(&pfd, 1, left);
+            pollfd pfds[2] = {{fd, POLLOUT, 0}, {port.wakeRead.Get(), POLLIN, 0}};
+            const int ready = ::poll(pfds, port.wakeRead.Valid() ? 2 : 1, left);
+            // A wake-up left over from an interrupt already cleared only costs a look at the
+            // flags.
+            if (ready > 0 && (pfds[1].revents & POLLIN)) port.DrainWake();
         }
     }
-    return count;
+    port.Trace(WireEvent::Direction::Sent, bytes, sent, count);
+    return result;
 }
 
 int SerialChannel::BytesAvailable() {
@@ -314,13 +307,15 @@ int SerialChannel::BytesAvailable() {
     return queued;
 }
 
-int SerialChannel::Receive(std::uint8_t* buffer, int count) {
-    if (!m_bOpen) return -2;
-    if (count <= 0) return count == 0 ? 0 : -1;
+Result SerialChannel::Receive(std::uint8_t* buffer, int count, int* received) {
+    if (received) *received = 0;
+    if (!m_bOpen) return {Result::Category::NotConnected, {}};
+    if (count <= 0) return {};
     Port& port = *m_port;
     const int fd = port.fd.Get();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(port.replyTimeoutMs);
     int got = 0;
+    Result failure;
 
     // Under an interrupt the loop only collects what has already come.
     while (got < count) {
@@ -332,27 +327,48 @@ int SerialChannel::Receive(std::uint8_t* buffer, int count) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) {
             // EIO: the other side of the line is gone (a pseudo-terminal's master closed).
-            port.Fail(port.device, errno);
+            failure = port.LineFailed(errno);
+            break;
+        }
+        if (port.Interrupted()) {
+            failure = {Result::Category::Cancelled, {}};
             break;
         }
         const int left = MsLeft(deadline);
-        if (left == 0 || port.Interrupted()) break;
+        if (left == 0) {
+            failure = {got > 0 ? Result::Category::ReplyWrong : Result::Category::LineSilent, {}};
+            break;
+        }
         pollfd pfds[2] = {{fd, POLLIN, 0}, {port.wakeRead.Get(), POLLIN, 0}};
         const int ready = ::poll(pfds, port.wakeRead.Valid() ? 2 : 1, left);
         if (ready < 0 && errno != EINTR) {
-            port.Fail(port.device, errno);
+            failure = port.LineFailed(errno);
             break;
         }
         // A wake-up left over from an interrupt already cleared only costs a look at the flags.
         if (ready > 0 && (pfds[1].revents & POLLIN)) port.DrainWake();
         if (ready > 0 && (pfds[0].revents & (POLLERR | POLLNVAL))) {
-            port.Fail(port.device, EIO);
+            failure = port.LineFailed(EIO);
             break;
         }
         // POLLHUP with data still queued: the read above collects it, then reports EIO.
     }
     port.lastReceiveGotNothing.store(got == 0);
-    return got > 0 ? got : -1;
+    port.Trace(WireEvent::Direction::Received, buffer, got, count);
+    if (received) *received = got;
+    return got == count ? Result::Ok() : failure;
+}
+
+void SerialChannel::SetReplyTimeout(int milliseconds) {
+    m_port->replyTimeoutMs = milliseconds;
+}
+
+int SerialChannel::ReplyTimeout() const {
+    return m_port->replyTimeoutMs;
+}
+
+void SerialChannel::SetWireTrace(WireTrace trace) {
+    m_port->trace = std::move(trace);
 }
 
 void SerialChannel::Interrupt() {
@@ -378,8 +394,4 @@ void SerialChannel::ClearInterrupt() {
 
 bool SerialChannel::LastReceiveGotNothing() const {
     return m_port->lastReceiveGotNothing.load();
-}
-
-std::string SerialChannel::LastError() const {
-    return m_port->error;
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/base/system_error_text.h"
 #include "core/link/message_directory.h"
 #include "core/res/strings.h"
 
@@ -57,7 +58,7 @@ bool WorkingFolder::TakeShared(const std::string& base, bool* taken) {
     std::error_code error;
     if (!fs::is_directory(folder, error)) fs::create_directories(folder, error);
     if (!fs::is_directory(folder, error)) {
-        m_problem = folder.string() + ": " + (error ? error.message() : "not a folder");
+        m_problem = folder.string() + ": " + (error ? SystemErrorText(error) : "not a folder");
         return false;
     }
     switch (m_lock.Lock(folder.string(), &m_problem)) {

@@ -3,12 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
-#include "core/base/owned_temporary.h"
+#include "core/base/staged_output_file.h"
+#include "core/base/system_error_text.h"
+#include "core/base/unique_fd.h"
 #include "core/settings/settings_file_io.h"
 
 namespace fs = std::filesystem;
@@ -16,10 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Kind = SettingsFileProblem::Kind;
-
-std::string SystemReason(int error) {
-    return std::error_code(error, std::generic_category()).message();
-}
 
 Kind KindOf(mode_t mode) {
     if (S_ISREG(mode)) return Kind::None;
@@ -43,18 +40,6 @@ int ReadUpTo(int fd, std::uintmax_t limit, std::string* text) {
     return 0;
 }
 
-// Writes all of text to fd and makes it durable. 0 or the error.
-int WriteDurably(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) return errno;
-        done += static_cast<std::size_t>(put);
-    }
-    return ::fsync(fd) == 0 ? 0 : errno;
-}
-
 }  // namespace
 
 namespace settings_io {
@@ -66,7 +51,7 @@ std::optional<std::string> ReadText(const std::string& path, std::uintmax_t limi
     // Looked at before it is opened: opening a pipe or a device may wait, or do something.
     if (::stat(path.c_str(), &status) != 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
-            *problem = {Kind::Unreadable, 0, SystemReason(errno)};
+            *problem = {Kind::Unreadable, 0, SystemErrorText(errno)};
         }
         return std::nullopt;
     }
@@ -78,21 +63,21 @@ std::optional<std::string> ReadText(const std::string& path, std::uintmax_t limi
         *problem = {Kind::TooLarge, static_cast<std::uintmax_t>(status.st_size), {}};
         return std::nullopt;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        *problem = {Kind::Unreadable, 0, SystemReason(errno)};
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.Valid()) {
+        *problem = {Kind::Unreadable, 0, SystemErrorText(errno)};
         return std::nullopt;
     }
     // What was opened need not be what was looked at: a name can change its file meanwhile.
     std::string text;
-    int error = ::fstat(fd, &status) != 0 ? errno : 0;
+    int error = ::fstat(fd.Get(), &status) != 0 ? errno : 0;
     const Kind kind = error ? Kind::Unreadable : KindOf(status.st_mode);
-    if (!error && kind == Kind::None) error = ReadUpTo(fd, limit, &text);
-    ::close(fd);
+    if (!error && kind == Kind::None) error = ReadUpTo(fd.Get(), limit, &text);
+    fd.Reset();
     if (kind != Kind::None && kind != Kind::Unreadable) {
         problem->kind = kind;
     } else if (error) {
-        *problem = {Kind::Unreadable, 0, SystemReason(error)};
+        *problem = {Kind::Unreadable, 0, SystemErrorText(error)};
     } else if (text.size() > limit) {
         const auto size = static_cast<std::uintmax_t>(status.st_size);
         *problem = {Kind::TooLarge, size > text.size() ? size : text.size(), {}};
@@ -102,7 +87,6 @@ std::optional<std::string> ReadText(const std::string& path, std::uintmax_t limi
     return std::nullopt;
 }
 
-// TODO(atomic-write): the one atomic-write helper of core/base takes this over.
 bool WriteText(const std::string& path, const std::string& text, std::string* error) {
     std::error_code ec;
     fs::path target = path;
@@ -112,34 +96,15 @@ bool WriteText(const std::string& path, const std::string& text, std::string* er
     }
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
 
-    // Written beside the file under a name of our own, then renamed over it: a reader never
-    // sees half a file, and a full disk leaves the old one as it was.
-    static std::atomic<unsigned> serial{0};
-    const long pid = static_cast<long>(::getpid());
-    std::string temporary;
-    int fd = -1;
-    int failure = 0;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = (target.parent_path() /
-                     owned_temporary::PartFileName(target.filename().string(), pid, serial++))
-                        .string();
-        // The umask applies, as to any file of the user's that is made new.
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        failure = fd < 0 ? errno : 0;
-        if (fd < 0 && failure != EEXIST) break;
-    }
-    if (fd >= 0) {
-        struct stat status {};
-        if (::stat(target.c_str(), &status) == 0 && ::fchmod(fd, status.st_mode & 07777) != 0) {
-            failure = errno;
-        }
-        if (!failure) failure = WriteDurably(fd, text);
-        if (::close(fd) != 0 && !failure) failure = errno;
-        if (!failure && ::rename(temporary.c_str(), target.c_str()) != 0) failure = errno;
-        if (failure) ::unlink(temporary.c_str());
-    }
-    if (failure && error) *error = target.string() + ": " + SystemReason(failure);
-    return failure == 0;
+    // Written beside the file and renamed over it: a reader never sees half a file, and a full
+    // disk leaves the old one as it was.
+    StagedOutputFile file;
+    const bool written =
+        file.Create(target.string()) && file.KeepModeOf(target.string()) &&
+        file.Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) &&
+        file.Commit();
+    if (!written && error) *error = target.string() + ": " + file.Reason();
+    return written;
 }
 
 }  // namespace settings_io

@@ -19,10 +19,12 @@
 #include "core/res/resource_ids.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
+#include "core/settings/settings_file.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/lock_keys.h"
 #include "gui/frame/progress_window.h"
 #include "gui/frame/progress_window_display.h"
+#include "gui/frame/recorder_failure.h"
 #include "gui/frame/threaded_progress_display.h"
 #include "gui/res/menu_builder.h"
 #include "gui/res/pictures.h"
@@ -320,7 +322,9 @@ bool CMainFrame::RefuseWhileBusy() {
 }
 
 int CMainFrame::StartRecorder() {
-    m_link.Initialise(m_app.m_nPort, this);
+    const Result opened = m_link.Initialise(DeviceForPort(m_app.m_nPort));
+    ShowRecorderFailure(this, RecorderCommand::OpenPort, opened);
+    m_decoder.Load();
     PrepareWorkingFolder();
     UpdateCommandUI();
     return 1;
@@ -397,22 +401,21 @@ std::unique_ptr<ProgressDisplay> CMainFrame::CreateProgress(const std::string& c
     return std::make_unique<ProgressWindowDisplay>(window);
 }
 
+ProgressFactory CMainFrame::Progress() {
+    return [this](const std::string& caption) { return CreateProgress(caption); };
+}
+
 void CMainFrame::RunOnOwnerThread(std::function<void()> task) {
     QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
-void CMainFrame::ShowMessage(const std::string& text) {
-    MessageBox::Show(this, text);
-}
-
-std::string CMainFrame::WorkingFolder() const {
-    std::lock_guard<std::mutex> lock(m_folderMutex);
-    return m_strWorkingFolder;
+TaskPoster CMainFrame::Poster() {
+    return [this](std::function<void()> task) { RunOnOwnerThread(std::move(task)); };
 }
 
 std::string CMainFrame::DeviceForPort(int port) const {
     const std::string device = m_app.DeviceForPort(port);
-    return device.empty() ? LinkOwner::DeviceForPort(port) : device;
+    return device.empty() ? StandardDeviceForPort(port) : device;
 }
 
 // ---- working folder -------------------------------------------------------------------------
@@ -432,10 +435,7 @@ void CMainFrame::PrepareWorkingFolder() {
 
 void CMainFrame::StoreWorkingFolder() {
     m_workingFolder.Prepare(m_app.WorkingFolderPlaces());
-    const std::string folder = m_workingFolder.Path();
-    m_app.m_strSourcePath = folder;
-    std::lock_guard<std::mutex> lock(m_folderMutex);
-    m_strWorkingFolder = folder;
+    m_app.m_strSourcePath = m_workingFolder.Path();
 }
 
 bool CMainFrame::RequireWorkingFolder() {

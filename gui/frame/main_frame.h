@@ -6,13 +6,15 @@
 #include <ctime>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 
-#include "core/link/link_owner.h"
+#include "core/base/background_job.h"
+#include "core/base/progress_display.h"
+#include "core/convert/decoder_library.h"
 #include "core/link/recorder_link.h"
+#include "core/messages/message_files.h"
 #include "core/messages/working_folder.h"
 
 class FrameHost;
@@ -33,7 +35,7 @@ class QToolBar;
 // tree, file list, recorder tree). It owns the recorder link for its whole life, carries out
 // the recorder commands on the message current in the recorder tree, and keeps the working
 // folder in which downloaded and converted messages live.
-class CMainFrame : public QMainWindow, public LinkOwner {
+class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     CMainFrame(FrameHost& app, CQPDoc& doc);
@@ -76,13 +78,17 @@ public:
     // A recorder command is under way (connect, download, conversion): the others wait.
     bool IsRecorderBusy() const;
 
-    // LinkOwner
-    std::unique_ptr<ProgressDisplay> CreateProgress(const std::string& caption) override;
-    void RunOnOwnerThread(std::function<void()> task) override;
-    void OnDownloadComplete(int complete) override;
-    void ShowMessage(const std::string& text) override;
-    std::string WorkingFolder() const override;
-    std::string DeviceForPort(int port) const override;
+    // What the frame hands the recorder link with its requests.
+    // A progress window owned by the frame; made off the GUI thread it is a threaded one.
+    std::unique_ptr<ProgressDisplay> CreateProgress(const std::string& caption);
+    ProgressFactory Progress();
+    // Runs task on the GUI thread, later, in order.
+    void RunOnOwnerThread(std::function<void()> task);
+    TaskPoster Poster();
+    // The end of a download, on the GUI thread.
+    void OnDownloadComplete(const Result& result);
+    // The device behind port n ("COM<n>"): the settings' COMM/DEVICE<n>, else /dev/ttyS<n-1>.
+    std::string DeviceForPort(int port) const;
 
     // Seams, so tests see what would go to the desktop and the user.
     // Opens a file with the desktop's default application (Play); false when none opened it.
@@ -140,6 +146,8 @@ private:
     void StoreWorkingFolder();
     // The folder the Save As dialog opens in: the folder tree's, or its nearest existing parent.
     std::string SaveAsFolder() const;
+    // Starts the download of a message for Play or Save to Wav File; OnDownloadComplete goes on.
+    void StartDownload(int folder, int message);
     // Copies the converted message to the chosen place, replacing what is there; reports a
     // failure. Nothing happens when both are the same file.
     bool CopyToTarget(const std::string& source, const std::string& target);
@@ -165,10 +173,10 @@ private:
     bool m_bCloseWhenIdle = false;
     QPointer<ProgressWindow> m_pActiveProgress;  // the GUI thread's progress window, if any
 
-    ::WorkingFolder m_workingFolder;  // the LinkOwner call WorkingFolder() hides the class name
+    WorkingFolder m_workingFolder;
     bool m_bNoFolderReported = false;
-    mutable std::mutex m_folderMutex;  // the download thread asks for the working folder
-    std::string m_strWorkingFolder;
+    DecoderLibrary m_decoder;
+    MessageFiles m_messageFiles{m_link, m_decoder};
 
     FileOpener m_openFile;
     SaveAsDialog m_saveAsDialog;

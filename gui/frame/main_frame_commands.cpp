@@ -8,14 +8,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "core/files/cqp_doc.h"
 #include "core/files/file_copy.h"
 #include "core/link/message_label.h"
+#include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/recorder_failure.h"
 #include "gui/views/files/left_view.h"
 #include "gui/views/recorder/right_view.h"
 #include "gui/widgets/message_box.h"
@@ -46,11 +49,6 @@ private:
 
 namespace {
 
-bool FileExists(const std::string& path) {
-    std::error_code error;
-    return fs::is_regular_file(path, error);
-}
-
 std::tm LocalTime(std::time_t t) {
     std::tm tm{};
     localtime_r(&t, &tm);
@@ -78,14 +76,15 @@ void CMainFrame::OnConnect() {
     if (RefuseWhileBusy()) return;
     CommandScope scope(*this);
     WaitCursor wait;
-    if (m_link.Connect()) {
+    const Result connected = m_link.Connect(Progress());
+    if (connected) {
         m_pRightView->RememberExpandedFolders();
-        m_pRightView->ShowDirectory(m_link);
-    } else if (m_link.m_bCancelled) {
+        m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
+    } else if (connected.Is(Result::Category::Cancelled)) {
         m_pRightView->ShowEmptyFolders();
     } else {
         wait.Restore();
-        MessageBox::Show(this, text::kCommError);
+        ShowRecorderFailure(this, RecorderCommand::Connect, connected);
     }
 }
 
@@ -128,20 +127,20 @@ void CMainFrame::OnPlay() {
     }
     if (!RequireWorkingFolder()) return;
     CommandScope scope(*this);
-    m_strTargetPath = m_link.MessagePath(folder, message, ".wav");
-    const MessageEntry& entry = m_link.m_directory.Entry(folder, message);
+    const std::string folderPath = m_workingFolder.Path();
+    m_strTargetPath = MessageFilePath(folderPath, folder, message, ".wav");
     // The flags say what this run made; the files may have gone since (the file list can
     // delete them), in which case the message is fetched or converted again.
-    if (entry.converted && FileExists(m_strTargetPath)) {
+    if (m_messageFiles.HasWav(folder, message, folderPath)) {
         OpenMessageFile(m_strTargetPath);
-    } else if (!entry.downloaded || !FileExists(m_link.MessagePath(folder, message, ".Bin"))) {
+    } else if (!m_messageFiles.HasBin(folder, message, folderPath)) {
         m_bPlayAfterDownload = 1;
-        m_pendingDownload = std::make_pair(folder, message);
-        m_link.StartDownload(folder, message);
-    } else if (m_link.ConvertToWav(folder, message)) {
+        StartDownload(folder, message);
+    } else if (const ConvertResult converted =
+                   m_messageFiles.ConvertToWav(folder, message, folderPath, Progress())) {
         OpenMessageFile(m_strTargetPath);
     } else {
-        MessageBox::Show(this, text::kConvertFailed);
+        ShowRecorderFailure(this, RecorderCommand::Convert, converted);
     }
 }
 
@@ -165,20 +164,20 @@ void CMainFrame::OnSaveToWav() {
 
     CommandScope scope(*this);
     m_strTargetPath = QDir::toNativeSeparators(chosen).toStdString();
-    const std::string source = m_link.MessagePath(folder, message, ".wav");
-    const MessageEntry& entry = m_link.m_directory.Entry(folder, message);
-    if (entry.converted && FileExists(source)) {
+    const std::string folderPath = m_workingFolder.Path();
+    const std::string source = MessageFilePath(folderPath, folder, message, ".wav");
+    if (m_messageFiles.HasWav(folder, message, folderPath)) {
         CopyToTarget(source, m_strTargetPath);
-    } else if (entry.downloaded && FileExists(m_link.MessagePath(folder, message, ".Bin"))) {
-        if (m_link.ConvertToWav(folder, message)) {
+    } else if (m_messageFiles.HasBin(folder, message, folderPath)) {
+        if (const ConvertResult converted =
+                m_messageFiles.ConvertToWav(folder, message, folderPath, Progress())) {
             CopyToTarget(source, m_strTargetPath);
         } else {
-            MessageBox::Show(this, text::kConvertFailed);
+            ShowRecorderFailure(this, RecorderCommand::Convert, converted);
         }
     } else {
         m_bPlayAfterDownload = 0;
-        m_pendingDownload = std::make_pair(folder, message);
-        m_link.StartDownload(folder, message);
+        StartDownload(folder, message);
     }
     OnRefresh();
 }
@@ -191,31 +190,33 @@ bool CMainFrame::CopyToTarget(const std::string& source, const std::string& targ
     return false;
 }
 
-void CMainFrame::OnDownloadComplete(int complete) {
+void CMainFrame::StartDownload(int folder, int message) {
+    m_pendingDownload = std::make_pair(folder, message);
+    m_link.StartDownload(folder, message,
+                         {m_workingFolder.Path(), Progress(), Poster(),
+                          [this](const Result& result) { OnDownloadComplete(result); }});
+}
+
+void CMainFrame::OnDownloadComplete(const Result& result) {
     // The message that was downloaded, whatever the tree shows by now.
     const auto downloaded = std::exchange(m_pendingDownload, std::nullopt);
     UpdateCommandUI();
-    if (!complete) {
-        if (m_link.m_bCancelled || m_bClosing) return;
-        if (m_link.LastDownloadEnd() == RecorderLink::DownloadEnd::FileError) {
-            // Not the cable: the ".Bin" file could not be written (disk full, no permission).
-            MessageBox::Show(
-                this, text::Format(text::kMessageFileWriteFailed, m_link.LastDownloadError()), {},
-                MessageBox::Stop);
-        } else {
-            MessageBox::Show(this, text::kCommError);
-        }
+    if (!result) {
+        if (!m_bClosing) ShowRecorderFailure(this, RecorderCommand::Download, result);
         return;
     }
     if (!downloaded) return;
     const auto [folder, message] = *downloaded;
 
     CommandScope scope(*this);
-    if (!m_link.ConvertToWav(folder, message)) {
-        MessageBox::Show(this, text::kConvertFailed);
+    const std::string folderPath = m_workingFolder.Path();
+    if (const ConvertResult converted =
+            m_messageFiles.ConvertToWav(folder, message, folderPath, Progress());
+        !converted) {
+        ShowRecorderFailure(this, RecorderCommand::Convert, converted);
         return;
     }
-    const std::string wav = m_link.MessagePath(folder, message, ".wav");
+    const std::string wav = MessageFilePath(folderPath, folder, message, ".wav");
     if (m_bPlayAfterDownload) {
         OpenMessageFile(wav);
     } else {
@@ -238,22 +239,22 @@ void CMainFrame::OnDeleteMessage() {
         MessageBox::IdYes) {
         return;
     }
-    if (!m_link.DeleteMessage(folder, message)) {
-        MessageBox::Show(this, text::kDeleteFailed);
+    if (const Result deleted = m_link.DeleteMessage(folder, message); !deleted) {
+        ShowRecorderFailure(this, RecorderCommand::Delete, deleted);
         return;
     }
-    m_link.RemoveEntry(folder, message);
+    // The recorder has deleted it: the directory follows whatever became of the PC's copies
+    // (a copy that could not be renumbered is no longer claimed by any entry).
+    m_link.RemoveEntry(folder, message, m_workingFolder.Path());
     m_pRightView->RememberExpandedFolders();
-    m_pRightView->ShowDirectory(m_link);
+    m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
 }
 
 void CMainFrame::OnSetTime() {
     if (RefuseWhileBusy()) return;
     CommandScope scope(*this);
     const std::tm now = LocalTime(m_clock());
-    if (!m_link.SetTime(now.tm_hour, now.tm_min)) {
-        MessageBox::Show(this, text::kCommErrorNoStop);
-    }
+    ShowRecorderFailure(this, RecorderCommand::SetTime, m_link.SetTime(now.tm_hour, now.tm_min));
 }
 
 void CMainFrame::OnSetDate() {
@@ -262,9 +263,8 @@ void CMainFrame::OnSetDate() {
     // The local date, as the recorder's clock (SetTime) and its day count are local: the
     // UTC date would be a day off for part of every day.
     const std::tm now = LocalTime(m_clock());
-    if (!m_link.SetDate(now.tm_year + 1900, now.tm_mon + 1, now.tm_mday)) {
-        MessageBox::Show(this, text::kCommError);
-    }
+    ShowRecorderFailure(this, RecorderCommand::SetDate,
+                        m_link.SetDate(now.tm_year + 1900, now.tm_mon + 1, now.tm_mday));
 }
 
 void CMainFrame::OnRefresh() {
@@ -279,9 +279,9 @@ void CMainFrame::ShowMessageDate() {
         ResetMessageDate();
         return;
     }
-    const MessageHeader& header = m_link.m_directory.Entry(folder, message).header;
+    const MessageHeader& header = m_link.Directory().Entry(folder, message).header;
     m_wndDatePane->setText(
-        QString::fromStdString(MessageDateText(header, m_link.DateFromValue(header.DateValue()))));
+        QString::fromStdString(MessageDateText(header, DateFromValue(header.DateValue()))));
 }
 
 void CMainFrame::ResetMessageDate() {

@@ -180,6 +180,27 @@ TEST_F(ExportCommand, OutputThatCannotBeWritten) {
     EXPECT_EQ(Names(m_folder), std::vector<std::string>{"file"});
 }
 
+TEST_F(ExportCommand, AllMakesItsFolderOnlyOnceThereIsSomethingToWrite) {
+    // Regression: the folder was made before the recorder was reached, so a port that could
+    // not be opened left an empty folder behind.
+    const fs::path out = m_folder / "new" / "out";
+    CliContext context;
+    context.settingsPath = (m_folder / "no-settings.conf").string();
+    EXPECT_EQ(
+        RunSonoret({"--device", "/dev/no-such-recorder", "export", "--all", "-o", out.string()},
+                   context, m_out, m_err),
+        5);
+    EXPECT_TRUE(Names(m_folder).empty()) << m_err.str();
+
+    // Nor does a recorder without messages.
+    m_emulator->WithModel([](emu::RecorderModel& model) {
+        for (auto& folder : model.folders) folder.clear();
+    });
+    EXPECT_EQ(Run({"export", "--all", "-o", out.string()}), 0) << m_err.str();
+    EXPECT_NE(m_err.str().find("the recorder holds no messages"), std::string::npos);
+    EXPECT_TRUE(Names(m_folder).empty());
+}
+
 TEST_F(ExportCommand, CtrlCDuringTheDownloadStopsWithoutAFile) {
     // At the real line rate this message of 105 blocks takes 14 s: time enough to interrupt.
     emu::Options options;

@@ -122,9 +122,11 @@ WavFile ReadWav(const std::string& path) {
     return wav;
 }
 
-std::function<std::unique_ptr<ProgressDisplay>()> RecordingProgress::Factory(
-    std::shared_ptr<Log> log) {
-    return [log] { return std::make_unique<RecordingProgress>(log); };
+ProgressFactory RecordingProgress::Factory(std::shared_ptr<Log> log) {
+    return [log](const std::string& caption) {
+        log->captions.push_back(caption);
+        return std::make_unique<RecordingProgress>(log);
+    };
 }
 
 bool FailingSink::Write(const std::uint8_t* data, std::size_t size) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/byte_stream.h"
 #include "core/base/progress_display.h"
-#include "core/convert/byte_stream.h"
 
 namespace convert_test {
 
@@ -63,6 +63,7 @@ WavFile ReadWav(const std::string& path);
 class RecordingProgress : public ProgressDisplay {
 public:
     struct Log {
+        std::vector<std::string> captions;  // what the factory was asked to make
         int created = 0;
         int lower = -1, upper = -1, step = -1;
         std::string text;
@@ -97,7 +98,7 @@ public:
     void Hide() override { ++m_log->hides; }
 
     // A factory for ConvertBinToWav that records into log.
-    static std::function<std::unique_ptr<ProgressDisplay>()> Factory(std::shared_ptr<Log> log);
+    static ProgressFactory Factory(std::shared_ptr<Log> log);
 
 private:
     std::shared_ptr<Log> m_log;

@@ -46,7 +46,7 @@ TEST(CodecRoundTrip, RecorderMessagesConvertToTheSpeechThatWentIn) {
         ASSERT_EQ(message.size() % 528, 0u);
         WriteFile(bin, message);
         const ConvertResult result = ConvertBinToWav(bin, wavPath, 2, decoder, nullptr);
-        ASSERT_TRUE(result.ok()) << ConvertStatusName(result.status) << " " << result.detail;
+        ASSERT_TRUE(result.IsOk()) << result;
 
         const WavFile wav = ReadWav(wavPath);
         EXPECT_EQ(Get32(wav.header.data() + 24), 8000u);

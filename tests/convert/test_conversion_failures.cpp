@@ -57,7 +57,7 @@ TEST_F(ConversionFailure, MissingDecoderEntriesAreNeverCalled) {
         m_log = std::make_shared<RecordingProgress::Log>();
         const ConvertResult result =
             ConvertBinToWav(Bin(), Wav(), 2, entries, RecordingProgress::Factory(m_log));
-        EXPECT_EQ(result.status, ConvertStatus::DecoderMissing);
+        EXPECT_EQ(result.GetCategory(), Result::Category::DecoderMissing);
         EXPECT_EQ(m_log->created, 0);
         EXPECT_FALSE(FileExists(Wav()));
     }
@@ -65,29 +65,31 @@ TEST_F(ConversionFailure, MissingDecoderEntriesAreNeverCalled) {
     for (const char* name : {kMissingEntryLibrary, "libno-such-decoder.so"}) {
         DecoderLibrary broken;
         EXPECT_NE(broken.Load(name), DecoderLibrary::Status::Ready);
-        EXPECT_EQ(ConvertBinToWav(Bin(), Wav(), 1, broken, nullptr).status,
-                  ConvertStatus::DecoderMissing);
+        EXPECT_EQ(ConvertBinToWav(Bin(), Wav(), 1, broken, nullptr).GetCategory(),
+                  Result::Category::DecoderMissing);
     }
     EXPECT_EQ(m_folder.Names(), std::vector<std::string>{"0_01.Bin"});
 }
 
 TEST_F(ConversionFailure, FilesThatCannotBeOpenedFailBeforeAnyProgress) {
     // No ".Bin" at all.
-    EXPECT_EQ(Convert().status, ConvertStatus::InputUnreadable);
+    const ConvertResult missing = Convert();
+    EXPECT_EQ(missing.GetCategory(), Result::Category::FileNotRead);
+    EXPECT_EQ(missing.Detail().find("cannot open"), 0u) << missing;
     EXPECT_FALSE(FileExists(Wav()));
     // A folder where the ".Bin" should be.
     ASSERT_EQ(::mkdir(Bin().c_str(), 0755), 0);
     const ConvertResult folder = Convert();
-    EXPECT_EQ(folder.status, ConvertStatus::InputUnreadable);
-    EXPECT_NE(folder.detail.find("0_01.Bin"), std::string::npos) << folder.detail;
+    EXPECT_EQ(folder.GetCategory(), Result::Category::FileNotRead);
+    EXPECT_NE(folder.Detail().find("0_01.Bin"), std::string::npos) << folder.Detail();
     ::rmdir(Bin().c_str());
     // The ".wav" goes into a folder that does not exist.
     WriteFile(Bin(), Frames(2));
     m_log = std::make_shared<RecordingProgress::Log>();
     const ConvertResult output = ConvertBinToWav(Bin(), m_folder.File("gone/0_01.wav"), 2,
                                                  m_entries, RecordingProgress::Factory(m_log));
-    EXPECT_EQ(output.status, ConvertStatus::OutputUnwritable);
-    EXPECT_NE(output.detail.find("gone/0_01.wav"), std::string::npos) << output.detail;
+    EXPECT_EQ(output.GetCategory(), Result::Category::FileNotWritten);
+    EXPECT_NE(output.Detail().find("gone/0_01.wav"), std::string::npos) << output.Detail();
     EXPECT_EQ(m_log->created, 0);
     EXPECT_EQ(m_folder.Names(), std::vector<std::string>{"0_01.Bin"});
 }
@@ -104,14 +106,14 @@ TEST_F(ConversionFailure, ANamedPipeOrADeviceIsRefusedWithoutWaiting) {
         FAIL() << "the conversion waited for a writer of the pipe";
     }
     const ConvertResult pipe = converting.get();
-    EXPECT_EQ(pipe.status, ConvertStatus::InputUnreadable);
-    EXPECT_EQ(pipe.detail, "cannot convert " + fifo + ": it is a named pipe, not a file");
+    EXPECT_EQ(pipe.GetCategory(), Result::Category::FileNotRead);
+    EXPECT_EQ(pipe.Detail(), "cannot convert " + fifo + ": it is a named pipe, not a file");
 
     const std::string zero = m_folder.File("zero.Bin");
     ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
     const ConvertResult device = ConvertBinToWav(zero, Wav(), 2, m_entries, nullptr);
-    EXPECT_EQ(device.status, ConvertStatus::InputUnreadable);
-    EXPECT_EQ(device.detail, "cannot convert " + zero + ": it is a device, not a file");
+    EXPECT_EQ(device.GetCategory(), Result::Category::FileNotRead);
+    EXPECT_EQ(device.Detail(), "cannot convert " + zero + ": it is a device, not a file");
     EXPECT_FALSE(FileExists(Wav()));
 }
 
@@ -122,13 +124,13 @@ TEST_F(ConversionFailure, TheMessageFileIsNeverWrittenOver) {
     ASSERT_EQ(::link(Bin().c_str(), link.c_str()), 0);
     for (const std::string& target : {Bin(), link}) {
         const ConvertResult result = ConvertBinToWav(Bin(), target, 2, m_entries, nullptr);
-        EXPECT_EQ(result.status, ConvertStatus::OutputUnwritable) << target;
+        EXPECT_EQ(result.GetCategory(), Result::Category::FileNotWritten) << target;
         EXPECT_EQ(ReadFile(Bin()), bin);
     }
     // A symbolic link is replaced, not written through: the message stays.
     const std::string symlink = m_folder.File("soft.wav");
     ASSERT_EQ(::symlink(Bin().c_str(), symlink.c_str()), 0);
-    EXPECT_TRUE(ConvertBinToWav(Bin(), symlink, 2, m_entries, nullptr).ok());
+    EXPECT_TRUE(ConvertBinToWav(Bin(), symlink, 2, m_entries, nullptr).IsOk());
     EXPECT_EQ(ReadFile(Bin()), bin);
     EXPECT_EQ(ReadFile(symlink).size(), 44u + 3 * 320);
 }
@@ -144,8 +146,8 @@ TEST_F(ConversionFailure, AFullDiskRemovesThePartialFile) {
             return std::make_unique<FailingSink>(file, failAfter);
         };
         const ConvertResult result = Convert(options);
-        EXPECT_EQ(result.status, ConvertStatus::WriteFailed);
-        EXPECT_EQ(result.detail, "No space left on device");
+        EXPECT_EQ(result.GetCategory(), Result::Category::FileNotWritten);
+        EXPECT_EQ(result.Detail(), "No space left on device");
         ExpectOldWavKept({'o', 'l', 'd'});
         EXPECT_EQ(m_log->hides, m_log->created);
         EXPECT_EQ(m_log->destroyed, m_log->created);
@@ -164,8 +166,8 @@ TEST_F(ConversionFailure, AWavFileRemovedUnderneathFailsTheConversion) {
     };
     const ConvertResult result =
         ConvertBinToWav(Bin(), Wav(), 2, m_entries, RecordingProgress::Factory(m_log));
-    EXPECT_EQ(result.status, ConvertStatus::WriteFailed);
-    EXPECT_FALSE(result.detail.empty());
+    EXPECT_EQ(result.GetCategory(), Result::Category::FileNotWritten);
+    EXPECT_FALSE(result.Detail().empty());
     EXPECT_EQ(m_folder.Names(), std::vector<std::string>{"0_01.Bin"});
 }
 
@@ -186,8 +188,8 @@ TEST_F(ConversionFailure, ABinCutShortUnderneathFailsTheConversion) {
     };
     const ConvertResult result =
         ConvertBinToWav(Bin(), Wav(), 2, m_entries, RecordingProgress::Factory(m_log));
-    EXPECT_EQ(result.status, ConvertStatus::ReadFailed);
-    EXPECT_FALSE(result.detail.empty());
+    EXPECT_EQ(result.GetCategory(), Result::Category::FileNotRead);
+    EXPECT_FALSE(result.Detail().empty());
     ExpectOldWavKept({'o', 'l', 'd'});
     EXPECT_EQ(m_log->hides, 1);
 }
@@ -199,7 +201,7 @@ TEST_F(ConversionFailure, AnInterruptionStopsTheConversionAndLeavesNoFile) {
     ConvertOptions options;
     options.interrupted = [&asked] { return ++asked == 3; };
     const ConvertResult result = Convert(options);
-    EXPECT_EQ(result.status, ConvertStatus::Interrupted);
+    EXPECT_EQ(result.GetCategory(), Result::Category::Cancelled);
     EXPECT_EQ(asked, 3);
     EXPECT_LT(result.blocks, 1000u);
     ExpectOldWavKept({'o', 'l', 'd'});
@@ -208,7 +210,7 @@ TEST_F(ConversionFailure, AnInterruptionStopsTheConversionAndLeavesNoFile) {
     // Asked before the first frame too, so even a short message stops at once.
     WriteFile(Bin(), Frames(2));
     options.interrupted = [] { return true; };
-    EXPECT_EQ(Convert(options).status, ConvertStatus::Interrupted);
+    EXPECT_EQ(Convert(options).GetCategory(), Result::Category::Cancelled);
     ExpectOldWavKept({'o', 'l', 'd'});
 }
 
@@ -220,7 +222,7 @@ TEST_F(ConversionFailure, AudioPastTheSizeOfAWavFileIsRefusedBeforeWriting) {
     WriteFile(Bin(), endless);
     WriteFile(Wav(), {'o', 'l', 'd'});
     const ConvertResult result = Convert();
-    EXPECT_EQ(result.status, ConvertStatus::TooLong);
+    EXPECT_EQ(result.GetCategory(), Result::Category::ConversionFailed);
     EXPECT_EQ(m_log->created, 0);
     ExpectOldWavKept({'o', 'l', 'd'});
 
@@ -228,24 +230,24 @@ TEST_F(ConversionFailure, AudioPastTheSizeOfAWavFileIsRefusedBeforeWriting) {
     ConvertOptions options;
     options.maxFileBytes = 44 + 320 * 40;
     WriteFile(Bin(), Join({Bytes{0xE0, 38}, Frames(2)}));
-    EXPECT_TRUE(Convert(options).ok());
+    EXPECT_TRUE(Convert(options).IsOk());
     EXPECT_EQ(ReadFile(Wav()).size(), options.maxFileBytes);
     WriteFile(Bin(), Join({Bytes{0xE0, 38}, Frames(3)}));
-    EXPECT_EQ(Convert(options).status, ConvertStatus::TooLong);
+    EXPECT_EQ(Convert(options).GetCategory(), Result::Category::ConversionFailed);
     EXPECT_EQ(ReadFile(Wav()).size(), options.maxFileBytes) << "the earlier file stays";
 }
 
 TEST_F(ConversionFailure, TheDecodingLoopStopsAtTheLimitOnItsOwn) {
     // Without the look ahead, the loop itself refuses the block that would pass the limit.
     const Bytes bin = {0xC0, 1, 2, 3, 0xE0, 0x05, 0xC0, 1, 2, 3};
-    for (const auto& [limit, status] :
-         {std::pair{7ull, ConvertStatus::Ok}, std::pair{6ull, ConvertStatus::TooLong},
-          std::pair{1ull, ConvertStatus::TooLong}}) {
+    for (const auto& [limit, status] : {std::pair{7ull, Result::Category::Ok},
+                                        std::pair{6ull, Result::Category::ConversionFailed},
+                                        std::pair{1ull, Result::Category::ConversionFailed}}) {
         MemorySource source(bin.data(), bin.size());
         CountingSink sink;
         const ConvertResult result =
             DecodeFrameStream(source, bin.size(), sink, m_entries, nullptr, limit);
-        EXPECT_EQ(result.status, status) << limit;
+        EXPECT_EQ(result.GetCategory(), status) << limit;
         EXPECT_EQ(sink.Count(), result.blocks * 320);
         EXPECT_LE(result.blocks, limit);
     }

@@ -26,7 +26,7 @@ protected:
         m_log = std::make_shared<RecordingProgress::Log>();
         m_result =
             ConvertBinToWav(Bin(), Wav(), mode, m_decoder, RecordingProgress::Factory(m_log));
-        EXPECT_TRUE(m_result.ok()) << ConvertStatusName(m_result.status) << " " << m_result.detail;
+        EXPECT_TRUE(m_result.IsOk()) << m_result;
         return ReadWav(Wav());
     }
     std::string Bin() const { return m_folder.File("1_07.Bin"); }
@@ -199,7 +199,7 @@ TEST_F(FrameConversion, CancelOnlyHidesTheProgressAndTheConversionRunsOn) {
     log->cancelAfterFirstStep = true;
     const ConvertResult result =
         ConvertBinToWav(Bin(), Wav(), 2, m_decoder, RecordingProgress::Factory(log));
-    ASSERT_TRUE(result.ok());
+    ASSERT_TRUE(result.IsOk());
     EXPECT_EQ(result.blocks, 40u);
     EXPECT_EQ(log->steps, 20);
     EXPECT_EQ(ReadWav(Wav()).Blocks().size(), 40u);

@@ -11,7 +11,7 @@
 
 #include <filesystem>
 
-#include "core/convert/staged_output_file.h"
+#include "core/base/staged_output_file.h"
 #include "core/convert/wav_converter.h"
 #include "tests/convert/convert_test_support.h"
 
@@ -100,7 +100,7 @@ TEST(LeftoverTemporaries, GoOnlyOnceTheirOwnerIsGone) {
     const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
 
-    auto convert = [&] { return ConvertBinToWav(bin, wav, 2, decoder, nullptr).ok(); };
+    auto convert = [&] { return ConvertBinToWav(bin, wav, 2, decoder, nullptr).IsOk(); };
     ASSERT_TRUE(convert());
     EXPECT_TRUE(Present(part)) << "its owner is still at work";
     EXPECT_TRUE(Present(staging));

@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (g_resets != 1 || progress.steps > kConvertProgressSteps) std::abort();
     if (sink.Count() != result.blocks * kPcmBlockBytes) std::abort();
     if (static_cast<std::uint64_t>(g_decodes) != result.blocks) std::abort();
-    if (result.ok() != (planned.blocks <= limit)) std::abort();
-    if (result.ok() && result.blocks != planned.blocks) std::abort();
-    if (!result.ok() && result.status != ConvertStatus::TooLong) std::abort();
+    if (result.IsOk() != (planned.blocks <= limit)) std::abort();
+    if (result.IsOk() && result.blocks != planned.blocks) std::abort();
+    if (!result.IsOk() && !result.Is(Result::Category::ConversionFailed)) std::abort();
     return 0;
 }

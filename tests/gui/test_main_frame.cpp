@@ -242,7 +242,7 @@ TEST(MainFrameTest, PortRadioMarksAndThePortKeptForTheNextStart) {
         FrameHarness harness;
         CMainFrame& frame = harness.Frame();
         EXPECT_EQ(CheckedPorts(frame), std::vector<int>{1});
-        EXPECT_EQ(frame.m_link.m_bConnected, 1);
+        EXPECT_TRUE(frame.m_link.IsConnected());
 
         // A port that cannot be opened says so; the mark moves all the same.
         frame.Action(res::ID_PORT_COM2)->trigger();
@@ -251,11 +251,11 @@ TEST(MainFrameTest, PortRadioMarksAndThePortKeptForTheNextStart) {
                   "Serial Port Initialize Error\nCheck Your Commnunication Cable.\n"
                   "(/nonexistent/serial: no such device)");
         EXPECT_EQ(CheckedPorts(frame), std::vector<int>{2});
-        EXPECT_EQ(frame.m_link.m_bConnected, 0);
+        EXPECT_FALSE(frame.m_link.IsConnected());
 
         frame.Action(res::ID_PORT_COM3)->trigger();
         EXPECT_EQ(CheckedPorts(frame), std::vector<int>{3});
-        EXPECT_EQ(frame.m_link.m_bConnected, 1);
+        EXPECT_TRUE(frame.m_link.IsConnected());
         // The same port again re-opens it; the mark stays.
         frame.Action(res::ID_PORT_COM3)->trigger();
         EXPECT_EQ(CheckedPorts(frame), std::vector<int>{3});
@@ -270,7 +270,7 @@ TEST(MainFrameTest, PortRadioMarksAndThePortKeptForTheNextStart) {
     EXPECT_EQ(app.m_nPort, 3);
     EXPECT_EQ(CheckedPorts(*app.MainFrame()), std::vector<int>{3});
     second.ClearLog();
-    EXPECT_EQ(app.MainFrame()->m_link.SetTime(13, 45), 1);
+    EXPECT_TRUE(app.MainFrame()->m_link.SetTime(13, 45));
     ASSERT_EQ(second.ReceivedFrames().size(), 1u);
     EXPECT_EQ(second.ReceivedFrames()[0], (std::array<std::uint8_t, 4>{0xAA, 0xC1, 0xAE, 0x60}));
     app.MainFrame()->close();

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <ctime>
 
-#include "core/link/recorder_link.h"
+#include "core/link/message_directory.h"
 #include "core/res/resource_ids.h"
 #include "gui/views/recorder/right_view.h"
 #include "tests/gui/gui_test_support.h"
@@ -17,15 +17,6 @@ using guitest::ClickItem;
 using guitest::Texts;
 
 namespace {
-
-std::time_t LocalDate(int year, int month, int day) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
 
 void SetHeader(MessageEntry& entry, int qualityBits, int length, int timeValue, int dateValue) {
     entry.header.bytes = {};
@@ -42,8 +33,6 @@ void SetHeader(MessageEntry& entry, int qualityBits, int length, int timeValue, 
 class RightViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        link.m_baseDate = LocalDate(2001, 1, 1);
-        link.m_nMode = 2;
         tree.resize(300, 600);
         tree.show();
         tree.OnInitialUpdate();
@@ -52,9 +41,9 @@ protected:
     // counts per folder, every entry loaded with a plain header.
     void Fill(std::array<int, 5> counts) {
         for (int f = 0; f < 5; ++f) {
-            link.m_directory.count[f] = static_cast<std::uint8_t>(counts[f]);
+            directory.SetCount(f, counts[f]);
             for (int m = 1; m <= counts[f]; ++m) {
-                SetHeader(link.m_directory.Entry(f, m), 3, 153, 25350, 358);
+                SetHeader(directory.Entry(f, m), 3, 153, 25350, 358);
             }
         }
     }
@@ -73,7 +62,8 @@ protected:
         return numbers;
     }
 
-    RecorderLink link;
+    MessageDirectory directory;
+    int mode = 2;  // the recorder variant the lengths are shown for
     CRightView tree;
 };
 
@@ -91,7 +81,7 @@ TEST_F(RightViewTest, EmptyTreeShowsTheFiveBareFolders) {
 
 TEST_F(RightViewTest, DirectoryGivesCountedFoldersAndNumberedMessages) {
     Fill({3, 0, 0, 0, 2});
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     EXPECT_EQ(FolderLabels(), (std::vector<std::string>{"1 File (3)", "2 File (0)", "3 File (0)",
                                                         "4 File (0)", "5 File (2)"}));
     EXPECT_EQ(MessageNumbers(0), (std::vector<std::string>{"01", "02", "03"}));
@@ -103,38 +93,38 @@ TEST_F(RightViewTest, DirectoryGivesCountedFoldersAndNumberedMessages) {
 TEST_F(RightViewTest, MessageLabelsCarryDateTimeQualityAndDuration) {
     Fill({3, 1, 1, 1, 0});
     // 25 December (2001-12-25 is day 358) at 14:05, SP, length 153 in mode 2: 67 s.
-    SetHeader(link.m_directory.Entry(0, 3), 3, 153, 25350, 358);
+    SetHeader(directory.Entry(0, 3), 3, 153, 25350, 358);
     // Mode 1, quality bits 0 (LP), length 1000: 1067 s; time 0 is midnight.
-    SetHeader(link.m_directory.Entry(1, 1), 0, 1000, 0, 0);
+    SetHeader(directory.Entry(1, 1), 0, 1000, 0, 0);
     // MP, time value 43199 is 23:59.
-    SetHeader(link.m_directory.Entry(2, 1), 2, 100, 43199, 31);
-    tree.ShowDirectory(link);
+    SetHeader(directory.Entry(2, 1), 2, 100, 43199, 31);
+    tree.ShowDirectory(directory, mode);
     EXPECT_EQ(tree.topLevelItem(0)->child(2)->text(0).toStdString(), "03: 12-25 14:05 (SP-1:07)");
     EXPECT_EQ(tree.topLevelItem(2)->child(0)->text(0).toStdString(), "01: 02-01 23:59 (MP-0:58)");
 
-    link.m_nMode = 1;
-    tree.ShowDirectory(link);
+    mode = 1;
+    tree.ShowDirectory(directory, mode);
     EXPECT_EQ(tree.topLevelItem(1)->child(0)->text(0).toStdString(), "01: 01-01 00:00 (LP-17:47)");
 }
 
 TEST_F(RightViewTest, EntriesNotLoadedLeaveGapsAndCountsStayAsReported) {
     Fill({3, 0, 0, 0, 0});
-    link.m_directory.Entry(0, 2).loaded = 0;
-    tree.ShowDirectory(link);
+    directory.Entry(0, 2).loaded = 0;
+    tree.ShowDirectory(directory, mode);
     EXPECT_EQ(tree.topLevelItem(0)->text(0).toStdString(), "1 File (3)");
     EXPECT_EQ(MessageNumbers(0), (std::vector<std::string>{"01", "03"}));
 }
 
 TEST_F(RightViewTest, OpenFoldersStayOpenAcrossRebuilds) {
     Fill({3, 2, 0, 1, 2});
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     tree.topLevelItem(1)->setExpanded(true);
     tree.topLevelItem(4)->setExpanded(true);
     tree.RememberExpandedFolders();
     EXPECT_EQ(tree.m_expanded, (std::array<int, 5>{-1, 1, -1, -1, 4}));
 
-    link.m_directory.count[1] = 1;  // as after a delete
-    tree.ShowDirectory(link);
+    directory.SetCount(1, 1);  // as after a delete
+    tree.ShowDirectory(directory, mode);
     std::vector<bool> open;
     for (int f = 0; f < 5; ++f) open.push_back(tree.topLevelItem(f)->isExpanded());
     EXPECT_EQ(open, (std::vector<bool>{false, true, false, false, true}));
@@ -147,7 +137,7 @@ TEST_F(RightViewTest, OpenFoldersStayOpenAcrossRebuilds) {
 
 TEST_F(RightViewTest, MessageOneHundredIsNeverTakenForMessageTen) {
     Fill({100, 0, 0, 0, 0});
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     QTreeWidgetItem* last = tree.topLevelItem(0)->child(99);
     ASSERT_TRUE(last->text(0).startsWith(QStringLiteral("100: ")));
     tree.topLevelItem(0)->setExpanded(true);
@@ -161,7 +151,7 @@ TEST_F(RightViewTest, MessageOneHundredIsNeverTakenForMessageTen) {
 
 TEST_F(RightViewTest, MessageSelectionFollowsTheCurrentItemAndDiesWithTheTree) {
     Fill({2, 1, 0, 0, 0});
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     tree.topLevelItem(0)->setExpanded(true);
     QSignalSpy currentChanges(&tree, &CRightView::currentMessageChanged);
 
@@ -187,7 +177,7 @@ TEST_F(RightViewTest, MessageSelectionFollowsTheCurrentItemAndDiesWithTheTree) {
 
     // A rebuild leaves nothing current.
     tree.RememberExpandedFolders();
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     EXPECT_EQ(tree.m_bMessageSelected, 0);
     EXPECT_EQ(tree.m_hCurrentItem, nullptr);
     EXPECT_FALSE(tree.GetCurrentMessage(message, folder));
@@ -196,7 +186,7 @@ TEST_F(RightViewTest, MessageSelectionFollowsTheCurrentItemAndDiesWithTheTree) {
 
 TEST_F(RightViewTest, RightClickOnAMessageShowsTheMenuOnAFolderOnlyMakesItCurrent) {
     Fill({2, 0, 0, 0, 0});
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     tree.topLevelItem(0)->setExpanded(true);
     ClickItem(tree, tree.topLevelItem(0)->child(0));
     ASSERT_EQ(tree.m_bMessageSelected, 1);
@@ -234,7 +224,7 @@ TEST_F(RightViewTest, RightClickOnAMessageShowsTheMenuOnAFolderOnlyMakesItCurren
 
 TEST_F(RightViewTest, DeleteKeyActsOnTheMessageTheKeysMovedTo) {
     Fill({3, 0, 0, 0, 0});
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     tree.topLevelItem(0)->setExpanded(true);
     QSignalSpy deletes(&tree, &CRightView::deleteKeyPressed);
     ClickItem(tree, tree.topLevelItem(0)->child(0));
@@ -254,7 +244,7 @@ TEST_F(RightViewTest, DeleteKeyActsOnTheMessageTheKeysMovedTo) {
 
 TEST_F(RightViewTest, ExpandingAFolderSelectsItAndClearsTheMessageSelection) {
     Fill({2, 2, 0, 0, 0});
-    tree.ShowDirectory(link);
+    tree.ShowDirectory(directory, mode);
     tree.topLevelItem(0)->setExpanded(true);
     ClickItem(tree, tree.topLevelItem(0)->child(0));
     ASSERT_EQ(tree.m_bMessageSelected, 1);

@@ -11,6 +11,7 @@
 
 using Frame = std::array<std::uint8_t, 4>;
 using Bytes = std::vector<std::uint8_t>;
+using Category = Result::Category;
 
 inline constexpr Frame kModeOn{0xAA, 0xAA, 0xAA, 0x55};
 inline constexpr Frame kModeOff{0xAA, 0xAA, 0x00, 0xFF};
@@ -38,13 +39,19 @@ protected:
         emulator = std::make_unique<emu::RecorderEmulator>(options);
         std::string error;
         ASSERT_TRUE(emulator->Start(&error)) << error;
-        owner = std::make_unique<TestOwner>(emulator->DevicePath());
+        owner = std::make_unique<TestOwner>();
         link = std::make_unique<RecorderLink>();
-        ASSERT_EQ(link->Initialise(1, owner.get()), 1) << link->m_serial.LastError();
+        const Result opened = link->Initialise(emulator->DevicePath());
+        ASSERT_TRUE(opened) << opened;
     }
 
+    // The recorder's silence and cut replies cost a test a moment instead of three seconds a
+    // reply. Long enough for every reply the emulator does send to come whole.
+    void QuickReplies() { link->Channel().SetReplyTimeout(kQuickReplyMs); }
+    static constexpr int kQuickReplyMs = 500;
+
     void TearDown() override {
-        link.reset();  // before the owner it reports to
+        link.reset();  // before the owner its completions go to
         owner.reset();
         emulator.reset();
     }

@@ -6,8 +6,7 @@
 #include <string>
 
 #include "core/link/message_label.h"
-#include "core/link/recorder_link.h"
-#include "tests/recorder/test_owner.h"
+#include "core/link/recorder_clock.h"
 
 namespace {
 
@@ -38,13 +37,6 @@ private:
 const char* const kZones[] = {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "AEST-10AEDT,M10.1.0,M4.1.0/3",
                               "EST5EDT,M3.2.0,M11.1.0"};
 
-// Initialise sets the base date; the port is one that does not exist.
-void InitialiseWithoutPort(RecorderLink& link) {
-    TestOwner owner("/dev/no-such-recorder-port");
-    link.Initialise(1, &owner);
-    link.m_pOwner = nullptr;
-}
-
 std::tm Local(std::time_t t) {
     std::tm tm{};
     localtime_r(&t, &tm);
@@ -64,26 +56,24 @@ MessageHeader Header(int qualityBits, int length, int timeValue, int dateValue) 
 }
 
 TEST(ClockCoding, TimeValueIsTwoSecondStepsSinceMidnight) {
-    EXPECT_EQ(RecorderLink::TimeValue(0, 0), 0);
-    EXPECT_EQ(RecorderLink::TimeValue(13, 45), 24750);  // AA C1 AE 60 on the wire
-    EXPECT_EQ(RecorderLink::TimeValue(14, 5), 25350);
-    EXPECT_EQ(RecorderLink::TimeValue(23, 59), 43170);
+    EXPECT_EQ(TimeValue(0, 0), 0);
+    EXPECT_EQ(TimeValue(13, 45), 24750);  // AA C1 AE 60 on the wire
+    EXPECT_EQ(TimeValue(14, 5), 25350);
+    EXPECT_EQ(TimeValue(23, 59), 43170);
 }
 
 TEST(ClockCoding, DateValueCountsDaysFrom2001) {
     for (const char* zone : kZones) {
         ZoneGuard tz(zone);
-        RecorderLink link;
-        InitialiseWithoutPort(link);
         SCOPED_TRACE(zone);
-        EXPECT_EQ(link.DateValue(2001, 1, 1), 0);
-        EXPECT_EQ(link.DateValue(2001, 1, 2), 1);
-        EXPECT_EQ(link.DateValue(2002, 1, 1), 365);  // AA C2 6D 01 on the wire
-        EXPECT_EQ(link.DateValue(2004, 3, 1), 365 * 3 + 31 + 29);
-        EXPECT_EQ(link.DateValue(2000, 12, 31), 0);  // before the recorder's calendar
-        EXPECT_EQ(link.DateValue(1970, 1, 1), 0);
-        EXPECT_EQ(link.DateValue(2001, 1, 32), 31);  // rolls over like mktime
-        EXPECT_EQ(link.DateValue(2001, 13, 1), 365);
+        EXPECT_EQ(DateValue(2001, 1, 1), 0);
+        EXPECT_EQ(DateValue(2001, 1, 2), 1);
+        EXPECT_EQ(DateValue(2002, 1, 1), 365);  // AA C2 6D 01 on the wire
+        EXPECT_EQ(DateValue(2004, 3, 1), 365 * 3 + 31 + 29);
+        EXPECT_EQ(DateValue(2000, 12, 31), 0);  // before the recorder's calendar
+        EXPECT_EQ(DateValue(1970, 1, 1), 0);
+        EXPECT_EQ(DateValue(2001, 1, 32), 31);  // rolls over like mktime
+        EXPECT_EQ(DateValue(2001, 13, 1), 365);
     }
 }
 
@@ -91,10 +81,8 @@ TEST(ClockCoding, SummerDatesAreNotADayShort) {
     // Regression: the date was taken as (local midnight - base) / 86400 truncated, which in a
     // zone with daylight saving gave the day before for every summer date.
     ZoneGuard tz("CET-1CEST,M3.5.0,M10.5.0/3");
-    RecorderLink link;
-    InitialiseWithoutPort(link);
-    EXPECT_EQ(link.DateValue(2001, 7, 1), 181);
-    EXPECT_EQ(link.DateValue(2026, 7, 1), link.DateValue(2026, 1, 1) + 181);
+    EXPECT_EQ(DateValue(2001, 7, 1), 181);
+    EXPECT_EQ(DateValue(2026, 7, 1), DateValue(2026, 1, 1) + 181);
 }
 
 TEST(ClockCoding, DateFromValueReadsBackTheSameDayInEveryZone) {
@@ -102,14 +90,12 @@ TEST(ClockCoding, DateFromValueReadsBackTheSameDayInEveryZone) {
     // zones whose 1 January falls in daylight saving time.
     for (const char* zone : kZones) {
         ZoneGuard tz(zone);
-        RecorderLink link;
-        InitialiseWithoutPort(link);
         SCOPED_TRACE(zone);
         for (int year = 2001; year <= 2040; ++year) {
             for (int month = 1; month <= 12; ++month) {
                 for (int day : {1, 15, 28}) {
-                    const int value = link.DateValue(year, month, day);
-                    const std::tm tm = Local(link.DateFromValue(value));
+                    const int value = DateValue(year, month, day);
+                    const std::tm tm = Local(DateFromValue(value));
                     ASSERT_EQ(tm.tm_year + 1900, year) << month << "-" << day;
                     ASSERT_EQ(tm.tm_mon + 1, month) << year << "-" << day;
                     ASSERT_EQ(tm.tm_mday, day) << year << "-" << month;
@@ -122,25 +108,20 @@ TEST(ClockCoding, DateFromValueReadsBackTheSameDayInEveryZone) {
 
 TEST(ClockCoding, DateFromValueUsesTheLowSixteenBits) {
     ZoneGuard tz("UTC0");
-    RecorderLink link;
-    InitialiseWithoutPort(link);
-    EXPECT_EQ(link.DateFromValue(0), link.m_baseDate);
-    EXPECT_EQ(link.DateFromValue(65536), link.m_baseDate);
-    EXPECT_EQ(link.DateFromValue(65537), link.m_baseDate + 86400);
-    const std::tm last = Local(link.DateFromValue(65535));
+    EXPECT_EQ(DateFromValue(0), RecorderBaseDate());
+    EXPECT_EQ(DateFromValue(65536), RecorderBaseDate());
+    EXPECT_EQ(DateFromValue(65537), RecorderBaseDate() + 86400);
+    const std::tm last = Local(DateFromValue(65535));
     EXPECT_EQ(last.tm_year + 1900, 2180);
 }
 
 TEST(MessageLabels, ShowNumberDateTimeQualityAndDuration) {
     ZoneGuard tz("UTC0");
-    RecorderLink link;
-    InitialiseWithoutPort(link);
-    const int christmas = link.DateValue(2026, 12, 25);
+    const int christmas = DateValue(2026, 12, 25);
     const MessageHeader sp = Header(3, 153, 25350, christmas);
-    EXPECT_EQ(MessageLabel(3, sp, 2, link.DateFromValue(christmas)), "03: 12-25 14:05 (SP-1:07)");
-    EXPECT_EQ(MessageLabel(100, sp, 1, link.DateFromValue(christmas)),
-              "100: 12-25 14:05 (SP-1:14)");
-    EXPECT_EQ(MessageDateText(Header(3, 1, 25350, 0), link.DateFromValue(0)), "2001-01-01 14:05");
+    EXPECT_EQ(MessageLabel(3, sp, 2, DateFromValue(christmas)), "03: 12-25 14:05 (SP-1:07)");
+    EXPECT_EQ(MessageLabel(100, sp, 1, DateFromValue(christmas)), "100: 12-25 14:05 (SP-1:14)");
+    EXPECT_EQ(MessageDateText(Header(3, 1, 25350, 0), DateFromValue(0)), "2001-01-01 14:05");
 }
 
 TEST(MessageLabels, DurationFollowsQualityAndRecorderVariant) {

@@ -10,56 +10,56 @@ namespace {
 using CommandsTest = LinkOnEmulator;
 
 TEST_F(CommandsTest, ModeFramesAndTheRecorderVariant) {
-    EXPECT_EQ(link->m_nMode, 1);  // until a recorder answered
-    EXPECT_EQ(link->SetMode(1), 1);
-    EXPECT_EQ(link->m_nMode, 2);  // the emulator answers as the second variant by default
+    EXPECT_EQ(link->Mode(), 1);  // until a recorder answered
+    EXPECT_TRUE(link->SetMode(1));
+    EXPECT_EQ(link->Mode(), 2);  // the emulator answers as the second variant by default
     emulator->WithModel([](emu::RecorderModel& m) { m.modeVariant = 1; });
-    EXPECT_EQ(link->SetMode(1), 1);
-    EXPECT_EQ(link->m_nMode, 1);
-    EXPECT_EQ(link->SetMode(0), 1);
+    EXPECT_TRUE(link->SetMode(1));
+    EXPECT_EQ(link->Mode(), 1);
+    EXPECT_TRUE(link->SetMode(0));
     EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kModeOn, kModeOff}));
     EXPECT_EQ(Wire().size(), 12u);  // nothing but the frames
 }
 
 TEST_F(CommandsTest, DirectoryReadStartsWithModeOnAndKeepsTheCounts) {
     emulator->WithModel([](emu::RecorderModel& m) { m.folders[2].resize(0); });
-    ASSERT_EQ(link->ReadDirectory(), 1);
+    ASSERT_TRUE(link->ReadDirectory());
     EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory}));
-    EXPECT_EQ(link->m_directory.marker, 0xFF);
+    EXPECT_EQ(link->Directory().Marker(), 0xFF);
     const std::array<std::uint8_t, 5> expected{3, 1, 0, 2, 4};  // the emulator's default content
-    EXPECT_EQ(link->m_directory.count, expected);
+    EXPECT_EQ(link->Directory().AllCounts(), expected);
 }
 
 TEST_F(CommandsTest, DirectoryCountsAboveAHundredAreClamped) {
     // Regression: a count above 100 sent the connect past the end of the folder's entries.
     SetFaults([](emu::FaultSwitches& f) { f.reportedCounts = {150, 100, 101, 0, 255}; });
-    ASSERT_EQ(link->ReadDirectory(), 1);
+    ASSERT_TRUE(link->ReadDirectory());
     const std::array<std::uint8_t, 5> expected{100, 100, 100, 0, 100};
-    EXPECT_EQ(link->m_directory.count, expected);
+    EXPECT_EQ(link->Directory().AllCounts(), expected);
 }
 
 TEST_F(CommandsTest, HeaderIsStoredUnderItsFolderAndNumber) {
-    ASSERT_EQ(link->FetchHeader(4, 3), 1);
+    ASSERT_TRUE(link->FetchHeader(4, 3));
     EXPECT_EQ(Frames().back(), HeaderFrame(4, 3));
     const auto block = Stored(4, 3).HeaderBlock();
-    const auto& header = link->m_directory.Entry(4, 3).header.bytes;
+    const auto& header = link->Directory().Entry(4, 3).header.bytes;
     EXPECT_TRUE(std::equal(header.begin(), header.end(), block.begin()));
     EXPECT_EQ(header[4] | header[5] << 8, Stored(4, 3).Blocks());
-    EXPECT_EQ(link->m_directory.Entry(4, 3).loaded, 0);  // only a connect marks it loaded
+    EXPECT_EQ(link->Directory().Entry(4, 3).loaded, 0);  // only a connect marks it loaded
 }
 
 TEST_F(CommandsTest, DeleteFrameRemovesTheMessageOnTheRecorder) {
     const auto second = Stored(0, 2);
-    ASSERT_EQ(link->DeleteMessage(0, 1), 1);
+    ASSERT_TRUE(link->DeleteMessage(0, 1));
     EXPECT_EQ(Frames(), (std::vector<Frame>{{0xAA, 0xBE, 0x00, 0x01}}));
     EXPECT_EQ(Stored(0, 1).data, second.data);
 }
 
 TEST_F(CommandsTest, ClockFramesCarryTheCodedValues) {
-    ASSERT_EQ(link->SetTime(13, 45), 1);
-    ASSERT_EQ(link->SetDate(2002, 1, 1), 1);
-    ASSERT_EQ(link->SetDate(2001, 1, 1), 1);
-    ASSERT_EQ(link->SetDate(1999, 6, 30), 1);
+    ASSERT_TRUE(link->SetTime(13, 45));
+    ASSERT_TRUE(link->SetDate(2002, 1, 1));
+    ASSERT_TRUE(link->SetDate(2001, 1, 1));
+    ASSERT_TRUE(link->SetDate(1999, 6, 30));
     EXPECT_EQ(Frames(), (std::vector<Frame>{{0xAA, 0xC1, 0xAE, 0x60},
                                             {0xAA, 0xC2, 0x6D, 0x01},
                                             {0xAA, 0xC2, 0x00, 0x00},
@@ -69,53 +69,50 @@ TEST_F(CommandsTest, ClockFramesCarryTheCodedValues) {
 
 TEST_F(CommandsTest, WrongEchoFailsOnlyTheCommandsThatCheckIt) {
     SetFaults([](emu::FaultSwitches& f) { f.wrongEcho = true; });
-    EXPECT_EQ(link->ReadDirectory(), 0);  // even though the 528 bytes follow
-    EXPECT_EQ(link->SetTime(1, 2), 0);
-    EXPECT_EQ(link->SetDate(2020, 2, 2), 0);
-    EXPECT_EQ(link->FetchHeader(0, 1), 1);    // its status is not examined
-    EXPECT_EQ(link->DeleteMessage(0, 1), 1);  // any four bytes confirm a delete
+    EXPECT_TRUE(link->ReadDirectory().Is(Category::ReplyWrong));  // though the 528 bytes follow
+    EXPECT_TRUE(link->SetTime(1, 2).Is(Category::ReplyWrong));
+    EXPECT_TRUE(link->SetDate(2020, 2, 2).Is(Category::ReplyWrong));
+    EXPECT_TRUE(link->FetchHeader(0, 1));    // its status is not examined
+    EXPECT_TRUE(link->DeleteMessage(0, 1));  // any four bytes confirm a delete
 }
 
 TEST_F(CommandsTest, ADeviceThatVanishesFailsTheExchange) {
-    ASSERT_EQ(link->SetTime(1, 2), 1);
+    ASSERT_TRUE(link->SetTime(1, 2));
     SetFaults([](emu::FaultSwitches& f) { f.disappearAfterFrames = 0; });
-    EXPECT_EQ(link->SetDate(2020, 2, 2), 0);
-    EXPECT_EQ(link->ReadDirectory(), 0);
-    EXPECT_FALSE(link->m_serial.LastError().empty());
+    EXPECT_FALSE(link->SetDate(2020, 2, 2));
+    const Result read = link->ReadDirectory();
+    EXPECT_TRUE(read.Is(Category::LineSilent)) << read;
+    EXPECT_NE(read.Detail().find(emulator->DevicePath()), std::string::npos) << read;
 }
 
 TEST_F(CommandsTest, ANoisyLineNeverLeavesTheDirectoryOutOfBounds) {
     SetFaults([](emu::FaultSwitches& f) { f.noiseRate = 0.3; });
+    QuickReplies();
     for (int i = 0; i < 20; ++i) {
-        const int ok = link->ReadDirectory();
-        EXPECT_TRUE(ok == 0 || ok == 1);
-        for (int f = 0; f < 5; ++f) ASSERT_LE(link->m_directory.count[f], 100) << "read " << i;
+        link->ReadDirectory();
+        for (int f = 0; f < 5; ++f) ASSERT_LE(link->Directory().Count(f), 100) << "read " << i;
     }
 }
 
-TEST(CommandsWithoutPort, NothingIsSentAndTheOwnerIsTold) {
-    TestOwner owner("/dev/no-such-recorder-port");
+TEST(CommandsWithoutPort, NothingIsSentAndTheCallerIsToldWhy) {
+    TestOwner owner;
     RecorderLink link;
-    EXPECT_EQ(link.Initialise(4, &owner), 0);
-    EXPECT_EQ(owner.portsAsked, (std::vector<std::string>{"COM4"}));
-    EXPECT_EQ(owner.messages,
-              (std::vector<std::string>{std::string(text::kSerialInitError) +
-                                        "\n(/dev/no-such-recorder-port: no such device)"}));
-    EXPECT_EQ(link.m_bConnected, 0);
-    EXPECT_EQ(link.SetMode(1), 0);
-    EXPECT_EQ(link.ReadDirectory(), 0);
-    EXPECT_EQ(link.FetchHeader(0, 1), 0);
-    EXPECT_EQ(link.DeleteMessage(0, 1), 0);
-    EXPECT_EQ(link.SetTime(1, 1), 0);
-    EXPECT_EQ(link.SetDate(2001, 1, 1), 0);
-    EXPECT_EQ(link.Connect(), 0);
-    EXPECT_EQ(link.m_bCancelled, 0);
+    const Result opened = link.Initialise("/dev/no-such-recorder-port");
+    EXPECT_TRUE(opened.Is(Category::PortNotOpened)) << opened;
+    EXPECT_EQ(opened.Detail(), "/dev/no-such-recorder-port: no such device");
+    EXPECT_FALSE(link.IsConnected());
+    for (const Result& result :
+         {link.SetMode(1), link.ReadDirectory(), link.FetchHeader(0, 1), link.DeleteMessage(0, 1),
+          link.SetTime(1, 1), link.SetDate(2001, 1, 1), link.Connect(owner.Progress())}) {
+        EXPECT_TRUE(result.Is(Category::NotConnected)) << result;
+    }
+    EXPECT_TRUE(owner.progress->captions.empty());
 }
 
 TEST_F(CommandsTest, ReopeningTheSamePortWorks) {
-    EXPECT_EQ(link->Initialise(1, owner.get()), 1) << link->m_serial.LastError();
-    EXPECT_EQ(link->Initialise(1, owner.get()), 1) << link->m_serial.LastError();
-    EXPECT_EQ(link->ReadDirectory(), 1);
+    EXPECT_TRUE(link->Initialise(emulator->DevicePath()));
+    EXPECT_TRUE(link->Initialise(emulator->DevicePath()));
+    EXPECT_TRUE(link->ReadDirectory());
 }
 
 TEST_F(CommandsTest, ACancelledExchangeEndsWithoutAnotherWait) {
@@ -126,11 +123,11 @@ TEST_F(CommandsTest, ACancelledExchangeEndsWithoutAnotherWait) {
     std::thread cancel([&] {
         emulator->WaitForFrames(1, seconds(5));
         std::this_thread::sleep_for(milliseconds(100));
-        link->m_serial.Interrupt();
+        link->Cancel();
     });
     const auto start = steady_clock::now();
-    EXPECT_EQ(link->ReadDirectory(), 0);
-    EXPECT_EQ(link->SetMode(0), 1);
+    EXPECT_TRUE(link->ReadDirectory().Is(Category::Cancelled));
+    EXPECT_TRUE(link->SetMode(0));
     cancel.join();
     EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
     // Everything was still said.
@@ -139,51 +136,56 @@ TEST_F(CommandsTest, ACancelledExchangeEndsWithoutAnotherWait) {
 
     // The next operation starts clean.
     SetFaults([](emu::FaultSwitches&) {});
-    EXPECT_EQ(link->ReadDirectory(), 1);
+    EXPECT_TRUE(link->ReadDirectory());
 }
 
-// Each of these waits out the recorder's 3000 ms reply time once or more.
+// Each of these waits out a reply time once or more: the quick one a test may set.
 
-TEST_F(CommandsTest, SlowModeOffAfterASilentExchangeIsNotWaitedFor) {
+TEST_F(CommandsTest, ModeOffAfterASilentExchangeIsNotWaitedFor) {
     // Its reply is ignored anyway; a line that did not answer the last exchange is not worth
-    // another 3000 ms at the end of every failed session.
+    // another full wait at the end of every failed session.
     using namespace std::chrono;
+    QuickReplies();
     SetFaults([](emu::FaultSwitches& f) { f.silent = true; });
-    EXPECT_EQ(link->SetTime(1, 2), 0);
+    EXPECT_TRUE(link->SetTime(1, 2).Is(Category::LineSilent));
     const auto start = steady_clock::now();
-    EXPECT_EQ(link->SetMode(0), 1);
-    EXPECT_LT(steady_clock::now() - start, milliseconds(1500));
+    EXPECT_TRUE(link->SetMode(0));
+    EXPECT_LT(steady_clock::now() - start, milliseconds(kQuickReplyMs / 2));
     emulator->WaitForFrames(2, seconds(5));
     EXPECT_EQ(Frames().back(), kModeOff);
 }
 
-TEST_F(CommandsTest, SlowShortRepliesFailEveryCheckedExchange) {
+TEST_F(CommandsTest, ShortRepliesFailEveryCheckedExchange) {
     // Regression: a reply that came only in part counted as complete, the rest of the buffer
     // stale, so a cut status frame still confirmed a delete.
+    QuickReplies();
     SetFaults([](emu::FaultSwitches& f) { f.shortReplyBytes = 2; });
-    EXPECT_EQ(link->DeleteMessage(0, 1), 0);
+    EXPECT_TRUE(link->DeleteMessage(0, 1).Is(Category::ReplyWrong));
 }
 
-TEST_F(CommandsTest, SlowShortDirectoryReplyFails) {
+TEST_F(CommandsTest, ShortDirectoryReplyFails) {
+    QuickReplies();
     SetFaults([](emu::FaultSwitches& f) { f.shortReplyBytes = 3; });
-    EXPECT_EQ(link->ReadDirectory(), 0);
+    EXPECT_TRUE(link->ReadDirectory().Is(Category::ReplyWrong));
 }
 
-TEST_F(CommandsTest, SlowModeOnReplyInPartStillDecidesTheVariant) {
+TEST_F(CommandsTest, ModeOnReplyInPartStillDecidesTheVariant) {
     // Only the first two bytes arrive: bytes 2 and 3 keep 0x80, so the second variant, even
     // from a recorder that would have said 0x01.
+    QuickReplies();
     emulator->WithModel([](emu::RecorderModel& m) { m.modeVariant = 1; });
     SetFaults([](emu::FaultSwitches& f) { f.shortReplyBytes = 2; });
-    EXPECT_EQ(link->SetMode(1), 1);
-    EXPECT_EQ(link->m_nMode, 2);
+    EXPECT_TRUE(link->SetMode(1));
+    EXPECT_EQ(link->Mode(), 2);
 }
 
-TEST_F(CommandsTest, SlowSilentRecorderLeavesTheVariantAlone) {
+TEST_F(CommandsTest, SilentRecorderLeavesTheVariantAlone) {
+    QuickReplies();
     emulator->WithModel([](emu::RecorderModel& m) { m.modeVariant = 1; });
-    ASSERT_EQ(link->SetMode(1), 1);
+    ASSERT_TRUE(link->SetMode(1));
     SetFaults([](emu::FaultSwitches& f) { f.silent = true; });
-    EXPECT_EQ(link->SetMode(1), 1);
-    EXPECT_EQ(link->m_nMode, 1);
+    EXPECT_TRUE(link->SetMode(1));
+    EXPECT_EQ(link->Mode(), 1);
 }
 
 }  // namespace

@@ -22,9 +22,9 @@ protected:
 
 TEST_F(ConnectTest, ReadsEveryHeaderInFolderOrderUnderTheProgress) {
     OpenWith({3, 0, 0, 0, 2});
-    link->m_directory.Entry(0, 1).downloaded = 1;  // from before: a connect starts afresh
-    link->m_directory.Entry(2, 5).converted = 1;
-    ASSERT_EQ(link->Connect(), 1);
+    link->Directory().Entry(0, 1).downloaded = 1;  // from before: a connect starts afresh
+    link->Directory().Entry(2, 5).converted = 1;
+    ASSERT_TRUE(link->Connect(owner->Progress()));
 
     EXPECT_EQ(Frames(),
               (std::vector<Frame>{kModeOn, kDirectory, HeaderFrame(0, 1), HeaderFrame(0, 2),
@@ -38,18 +38,18 @@ TEST_F(ConnectTest, ReadsEveryHeaderInFolderOrderUnderTheProgress) {
     EXPECT_EQ(p.steps, 5);
     EXPECT_EQ(p.hides, 1);
     EXPECT_EQ(p.destroyed, 1);
-    for (int m = 1; m <= 3; ++m) EXPECT_EQ(link->m_directory.Entry(0, m).loaded, 1);
-    EXPECT_EQ(link->m_directory.Entry(0, 1).downloaded, 0);
-    EXPECT_EQ(link->m_directory.Entry(2, 5).converted, 0);
+    for (int m = 1; m <= 3; ++m) EXPECT_EQ(link->Directory().Entry(0, m).loaded, 1);
+    EXPECT_EQ(link->Directory().Entry(0, 1).downloaded, 0);
+    EXPECT_EQ(link->Directory().Entry(2, 5).converted, 0);
     const auto block = Stored(4, 2).HeaderBlock();
     EXPECT_TRUE(std::equal(block.begin(), block.begin() + 10,
-                           link->m_directory.Entry(4, 2).header.bytes.begin()));
+                           link->Directory().Entry(4, 2).header.bytes.begin()));
     EXPECT_FALSE(link->IsBusy());
 }
 
 TEST_F(ConnectTest, AnEmptyRecorderStillShowsAndClosesTheProgress) {
     OpenWith({0, 0, 0, 0, 0});
-    ASSERT_EQ(link->Connect(), 1);
+    ASSERT_TRUE(link->Connect(owner->Progress()));
     EXPECT_TRUE(HeaderFrames().empty());
     EXPECT_EQ(owner->progress->upper, 0);
     EXPECT_EQ(owner->progress->hides, 1);
@@ -59,7 +59,7 @@ TEST_F(ConnectTest, AnEmptyRecorderStillShowsAndClosesTheProgress) {
 TEST_F(ConnectTest, TriesTheDirectoryThreeTimesAgainstTheMarker) {
     OpenWith({1, 0, 0, 0, 0});
     SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 2; });
-    ASSERT_EQ(link->Connect(), 1);
+    ASSERT_TRUE(link->Connect(owner->Progress()));
     EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn,
                                             kDirectory, HeaderFrame(0, 1)}));
 }
@@ -67,8 +67,7 @@ TEST_F(ConnectTest, TriesTheDirectoryThreeTimesAgainstTheMarker) {
 TEST_F(ConnectTest, GivesUpAfterThreeBadMarkers) {
     OpenWith({1, 0, 0, 0, 0});
     SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 5; });
-    EXPECT_EQ(link->Connect(), 0);
-    EXPECT_EQ(link->m_bCancelled, 0);
+    EXPECT_TRUE(link->Connect(owner->Progress()).Is(Category::ReplyWrong));
     EXPECT_EQ(Frames(),
               (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn, kDirectory}));
     EXPECT_TRUE(owner->progress->captions.empty());  // no progress before the directory
@@ -77,10 +76,9 @@ TEST_F(ConnectTest, GivesUpAfterThreeBadMarkers) {
 TEST_F(ConnectTest, CancelAfterAHeaderKeepsItLoadedAndStops) {
     OpenWith({0, 6, 0, 0, 0});
     owner->cancelAfterSteps = 4;
-    EXPECT_EQ(link->Connect(), 0);
-    EXPECT_EQ(link->m_bCancelled, 1);
-    EXPECT_EQ(link->m_directory.Entry(1, 4).loaded, 1);
-    EXPECT_EQ(link->m_directory.Entry(1, 5).loaded, 0);
+    EXPECT_TRUE(link->Connect(owner->Progress()).Is(Category::Cancelled));
+    EXPECT_EQ(link->Directory().Entry(1, 4).loaded, 1);
+    EXPECT_EQ(link->Directory().Entry(1, 5).loaded, 0);
     EXPECT_EQ(HeaderFrames().back(), HeaderFrame(1, 4));
     EXPECT_EQ(owner->progress->destroyed, 1);
     EXPECT_FALSE(link->IsBusy());
@@ -90,24 +88,23 @@ TEST_F(ConnectTest, AHeaderThatDoesNotComeEndsTheConnectAsAFailure) {
     OpenWith({4, 0, 0, 0, 0});
     // Mode on, directory, the first headers; then the device is gone.
     SetFaults([](emu::FaultSwitches& f) { f.disappearAfterFrames = 4; });
-    EXPECT_EQ(link->Connect(), 0);
-    EXPECT_EQ(link->m_bCancelled, 0);
-    EXPECT_EQ(link->m_directory.Entry(0, 1).loaded, 1);
-    EXPECT_EQ(link->m_directory.Entry(0, 3).loaded, 0);
-    EXPECT_EQ(link->m_directory.count[0], 4);  // the directory read stays
+    EXPECT_TRUE(link->Connect(owner->Progress()).Is(Category::LineSilent));
+    EXPECT_EQ(link->Directory().Entry(0, 1).loaded, 1);
+    EXPECT_EQ(link->Directory().Entry(0, 3).loaded, 0);
+    EXPECT_EQ(link->Directory().Count(0), 4);  // the directory read stays
 }
 
 TEST_F(ConnectTest, CommandsFromTheProgressPumpAreRefusedWithoutTouchingTheLine) {
     OpenWith({3, 0, 0, 0, 0});
-    std::vector<int> results;
+    std::vector<Category> results;
     owner->onStep = [&](RecordingProgress&) {
-        results.push_back(link->SetTime(1, 1));
-        results.push_back(link->ReadDirectory());
-        results.push_back(link->DeleteMessage(0, 1));
-        results.push_back(link->Connect());
+        results.push_back(link->SetTime(1, 1).GetCategory());
+        results.push_back(link->ReadDirectory().GetCategory());
+        results.push_back(link->DeleteMessage(0, 1).GetCategory());
+        results.push_back(link->Connect(owner->Progress()).GetCategory());
     };
-    ASSERT_EQ(link->Connect(), 1);
-    EXPECT_EQ(results, std::vector<int>(12, 0));
+    ASSERT_TRUE(link->Connect(owner->Progress()));
+    EXPECT_EQ(results, std::vector<Category>(12, Category::Busy));
     EXPECT_EQ(HeaderFrames().size(), 3u);
     EXPECT_EQ(Frames().size(), 5u);
 }
@@ -115,13 +112,12 @@ TEST_F(ConnectTest, CommandsFromTheProgressPumpAreRefusedWithoutTouchingTheLine)
 TEST_F(ConnectTest, ChoosingAnotherPortFromThePumpEndsTheConnectAsCancelled) {
     OpenWith({3, 0, 0, 0, 0});
     owner->onStep = [&](RecordingProgress&) {
-        if (owner->progress->steps == 1) link->Initialise(1, owner.get());
+        if (owner->progress->steps == 1) link->Initialise(emulator->DevicePath());
     };
-    EXPECT_EQ(link->Connect(), 0);
-    EXPECT_EQ(link->m_bCancelled, 1);
+    EXPECT_TRUE(link->Connect(owner->Progress()).Is(Category::Cancelled));
     EXPECT_EQ(HeaderFrames().size(), 1u);
-    EXPECT_EQ(link->m_bConnected, 1);
-    EXPECT_EQ(link->ReadDirectory(), 1);  // the new port works
+    EXPECT_TRUE(link->IsConnected());
+    EXPECT_TRUE(link->ReadDirectory());  // the new port works
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ void RecordingProgress::PressCancel() {
     if (hook) hook();
 }
 
-TestOwner::TestOwner(std::string devicePath) : device(std::move(devicePath)) {
+TestOwner::TestOwner() {
     std::string pattern = (std::filesystem::temp_directory_path() / "sonoret-test-XXXXXX").string();
     if (::mkdtemp(pattern.data())) m_folder = pattern;
 }
@@ -71,47 +71,58 @@ TestOwner::~TestOwner() {
     std::filesystem::remove_all(m_folder, ec);
 }
 
-std::unique_ptr<ProgressDisplay> TestOwner::CreateProgress(const std::string& caption) {
-    {
-        std::lock_guard lock(progress->mutex);
-        progress->captions.push_back(caption);
-    }
-    return std::make_unique<RecordingProgress>(progress, cancelAfterSteps, onStep);
+ProgressFactory TestOwner::Progress() {
+    return [this](const std::string& caption) -> std::unique_ptr<ProgressDisplay> {
+        {
+            std::lock_guard lock(progress->mutex);
+            progress->captions.push_back(caption);
+            progress->threads.push_back(std::this_thread::get_id());
+        }
+        return std::make_unique<RecordingProgress>(progress, cancelAfterSteps, onStep);
+    };
 }
 
-void TestOwner::RunOnOwnerThread(std::function<void()> task) {
+void TestOwner::Post(std::function<void()> task) {
     if (runAtOnce) {
         task();
         return;
     }
-    {
-        std::lock_guard lock(m_mutex);
-        m_tasks.push_back(std::move(task));
-    }
-    m_posted.notify_all();
-}
-
-void TestOwner::OnDownloadComplete(int complete) {
-    if (onComplete) onComplete(complete);
-    // Notified under the lock: a handler running on a download thread must be done with the
-    // owner once the test's thread sees the completion.
+    // Notified under the lock: the poster may be a worker that ends on its own, and the owner
+    // may be gone as soon as it has run the task.
     std::lock_guard lock(m_mutex);
-    completions.push_back(complete);
+    m_tasks.push_back(std::move(task));
     m_posted.notify_all();
 }
 
-void TestOwner::ShowMessage(const std::string& text) {
-    messages.push_back(text);
+TaskPoster TestOwner::Poster() {
+    return [this](std::function<void()> task) { Post(std::move(task)); };
 }
 
-std::string TestOwner::DeviceForPort(int port) const {
-    const_cast<TestOwner*>(this)->portsAsked.push_back("COM" + std::to_string(port));
-    return device.empty() ? LinkOwner::DeviceForPort(port) : device;
+BackgroundJob::Completion TestOwner::Completion() {
+    return [this](const Result& result) {
+        if (onComplete) onComplete(result);
+        // Notified under the lock: a completion running on a worker must be done with the
+        // owner once the test's thread sees it.
+        std::lock_guard lock(m_mutex);
+        completions.push_back(result);
+        completionThreads.push_back(std::this_thread::get_id());
+        m_posted.notify_all();
+    };
+}
+
+RecorderLink::DownloadRequest TestOwner::Request() {
+    return {WorkingFolder(), Progress(), Poster(), Completion()};
 }
 
 std::size_t TestOwner::PendingTasks() {
     std::lock_guard lock(m_mutex);
     return m_tasks.size();
+}
+
+Result TestOwner::LastResult() {
+    std::lock_guard lock(m_mutex);
+    return completions.empty() ? Result(Result::Category::Busy, "no completion yet")
+                               : completions.back();
 }
 
 void TestOwner::RunPosted() {
@@ -144,7 +155,7 @@ int TestOwner::WaitForCompletions(std::size_t count, std::chrono::milliseconds t
             std::unique_lock lock(m_mutex);
             const bool ready = m_posted.wait_until(
                 lock, deadline, [&] { return !m_tasks.empty() || completions.size() >= count; });
-            if (completions.size() >= count) return completions[count - 1];
+            if (completions.size() >= count) return completions[count - 1] ? 1 : 0;
             if (!ready) return -1;
             task = std::move(m_tasks.front());
             m_tasks.pop_front();

@@ -10,14 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "core/base/background_job.h"
 #include "core/base/progress_display.h"
-#include "core/link/link_owner.h"
+#include "core/base/result.h"
+#include "core/link/recorder_link.h"
 
 // What a progress display was asked to do, for the tests to look at afterwards.
 struct ProgressLog {
     std::mutex mutex;
     std::vector<std::string> captions;
     std::vector<std::string> texts;
+    std::vector<std::thread::id> threads;  // where each display was made
     int lower = -1, upper = -1, step = -1;
     int steps = 0;
     int hides = 0;
@@ -54,23 +57,27 @@ private:
     int m_pos = 0;
 };
 
-// The link's owner in the tests. Tasks posted to the owner's thread are queued and run by
-// RunPosted/WaitForCompletion on the test's thread, as a window program's event loop would;
-// with runAtOnce they run on the posting thread.
-class TestOwner : public LinkOwner {
+// The caller of the link in the tests: a working folder of its own, progress displays that
+// record, and an owner's thread. Tasks posted to it are queued and run by RunPosted and
+// WaitForCompletion on the test's thread, as a window program's event loop would; with
+// runAtOnce they run on the posting thread.
+class TestOwner {
 public:
-    explicit TestOwner(std::string device = {});
-    ~TestOwner() override;
+    TestOwner();
+    ~TestOwner();
 
-    std::unique_ptr<ProgressDisplay> CreateProgress(const std::string& caption) override;
-    void RunOnOwnerThread(std::function<void()> task) override;
-    void OnDownloadComplete(int complete) override;
-    void ShowMessage(const std::string& text) override;
-    std::string WorkingFolder() const override { return m_folder.string() + "/"; }
-    std::string DeviceForPort(int port) const override;
+    ProgressFactory Progress();
+    TaskPoster Poster();
+    // Records each end as a completion; onComplete runs first, inside it.
+    BackgroundJob::Completion Completion();
+    // A download request with all of the above.
+    RecorderLink::DownloadRequest Request();
+    // The working folder, ending with the separator.
+    std::string WorkingFolder() const { return m_folder.string() + "/"; }
+    const std::filesystem::path& Folder() const { return m_folder; }
 
-    // Runs posted tasks until a completion arrived or the time ran out; the completion's
-    // value, or -1 when none came.
+    // Runs posted tasks until a completion arrived or the time ran out: 1 when it ended well,
+    // 0 when it failed (LastResult tells how), -1 when none came.
     int WaitForCompletion(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // Runs posted tasks until `count` completions in all arrived; the last one's value or -1.
     int WaitForCompletions(std::size_t count,
@@ -79,20 +86,20 @@ public:
     void RunPosted();
     // Tasks posted and not run yet.
     std::size_t PendingTasks();
+    // How the last completion ended.
+    Result LastResult();
 
-    const std::filesystem::path& Folder() const { return m_folder; }
-
-    std::string device;
     bool runAtOnce = false;
     int cancelAfterSteps = -1;  // the next progress presses Cancel after this many steps
     std::function<void(RecordingProgress&)> onStep;  // called after each step of a progress
-    std::function<void(int)> onComplete;             // runs inside OnDownloadComplete
+    std::function<void(const Result&)> onComplete;   // runs inside each completion
     std::shared_ptr<ProgressLog> progress = std::make_shared<ProgressLog>();
-    std::vector<std::string> messages;
-    std::vector<int> completions;
-    std::vector<std::string> portsAsked;
+    std::vector<Result> completions;  // guarded by the owner's mutex
+    std::vector<std::thread::id> completionThreads;
 
 private:
+    void Post(std::function<void()> task);
+
     std::filesystem::path m_folder;
     std::mutex m_mutex;
     std::condition_variable m_posted;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/link/recorder_link.h"
+#include "core/link/message_directory.h"
 #include "tests/recorder/test_owner.h"
 
 namespace {
@@ -15,17 +15,20 @@ namespace fs = std::filesystem;
 class RemoveEntryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        link.m_pOwner = &owner;
         // Folder 0 holds four messages, their headers told apart by byte 0.
-        link.m_directory.count = {4, 0, 0, 0, 2};
+        directory.SetCount(0, 4);
+        directory.SetCount(4, 2);
         for (int m = 1; m <= 4; ++m) {
-            auto& e = link.m_directory.Entry(0, m);
+            auto& e = directory.Entry(0, m);
             e.header.bytes[0] = static_cast<std::uint8_t>(m);
             e.loaded = 1;
         }
     }
 
     std::string PathOf(const char* name) const { return (owner.Folder() / name).string(); }
+    Result RemoveEntry(int folder, int message) {
+        return directory.RemoveEntry(folder, message, owner.WorkingFolder());
+    }
     void Put(const char* name, const std::string& content) {
         std::ofstream(PathOf(name), std::ios::binary) << content;
     }
@@ -37,14 +40,14 @@ protected:
         return s.str();
     }
     void Download(int m, bool converted) {
-        auto& e = link.m_directory.Entry(0, m);
+        auto& e = directory.Entry(0, m);
         e.downloaded = 1;
         e.converted = converted ? 1 : 0;
     }
-    int HeaderOf(int m) const { return link.m_directory.Entry(0, m).header.bytes[0]; }
+    int HeaderOf(int m) const { return directory.Entry(0, m).header.bytes[0]; }
 
-    TestOwner owner;
-    RecorderLink link;
+    TestOwner owner;  // for its working folder
+    MessageDirectory directory;
 };
 
 TEST_F(RemoveEntryTest, LaterMessagesMoveDownWithTheirFiles) {
@@ -54,9 +57,9 @@ TEST_F(RemoveEntryTest, LaterMessagesMoveDownWithTheirFiles) {
     Download(2, false);
     Download(3, true);
 
-    link.RemoveEntry(0, 2);
+    EXPECT_TRUE(RemoveEntry(0, 2));
 
-    EXPECT_EQ(link.m_directory.count[0], 3);
+    EXPECT_EQ(directory.Count(0), 3);
     EXPECT_EQ(Content("0_02.Bin"), "bin3");
     EXPECT_EQ(Content("0_02.wav"), "wav3");
     EXPECT_FALSE(fs::exists(PathOf("0_03.Bin")));
@@ -64,13 +67,13 @@ TEST_F(RemoveEntryTest, LaterMessagesMoveDownWithTheirFiles) {
     EXPECT_EQ(HeaderOf(1), 1);
     EXPECT_EQ(HeaderOf(2), 3);
     EXPECT_EQ(HeaderOf(3), 4);
-    const auto& moved = link.m_directory.Entry(0, 2);
+    const auto& moved = directory.Entry(0, 2);
     EXPECT_EQ(moved.downloaded, 1);
     EXPECT_EQ(moved.converted, 1);
-    EXPECT_EQ(link.m_directory.Entry(0, 3).downloaded, 0);
-    const auto& vacant = link.m_directory.Entry(0, 4);
+    EXPECT_EQ(directory.Entry(0, 3).downloaded, 0);
+    const auto& vacant = directory.Entry(0, 4);
     EXPECT_EQ(vacant.loaded + vacant.downloaded + vacant.converted, 0);
-    EXPECT_EQ(link.m_directory.count[4], 2);  // other folders untouched
+    EXPECT_EQ(directory.Count(4), 2);  // other folders untouched
 }
 
 TEST_F(RemoveEntryTest, DeletingTheLastMessageOnlyRemovesItsOwnFiles) {
@@ -79,14 +82,14 @@ TEST_F(RemoveEntryTest, DeletingTheLastMessageOnlyRemovesItsOwnFiles) {
     Download(4, false);
     Download(3, false);
 
-    link.RemoveEntry(0, 4);
+    EXPECT_TRUE(RemoveEntry(0, 4));
 
-    EXPECT_EQ(link.m_directory.count[0], 3);
+    EXPECT_EQ(directory.Count(0), 3);
     EXPECT_FALSE(fs::exists(PathOf("0_04.Bin")));
     EXPECT_EQ(Content("0_03.Bin"), "bin3");
-    EXPECT_EQ(link.m_directory.Entry(0, 3).downloaded, 1);
-    EXPECT_EQ(link.m_directory.Entry(0, 4).loaded, 0);
-    EXPECT_EQ(link.m_directory.Entry(0, 4).downloaded, 0);
+    EXPECT_EQ(directory.Entry(0, 3).downloaded, 1);
+    EXPECT_EQ(directory.Entry(0, 4).loaded, 0);
+    EXPECT_EQ(directory.Entry(0, 4).downloaded, 0);
 }
 
 TEST_F(RemoveEntryTest, FilesLeftByAnEarlierConnectAreNeverOverwritten) {
@@ -96,13 +99,13 @@ TEST_F(RemoveEntryTest, FilesLeftByAnEarlierConnectAreNeverOverwritten) {
     Put("0_03.Bin", "bin3");  // message 3, downloaded since the reconnect
     Download(3, false);
 
-    link.RemoveEntry(0, 1);
+    EXPECT_TRUE(RemoveEntry(0, 1));
 
     EXPECT_EQ(Content("0_01.Bin"), "old2");
     EXPECT_EQ(Content("0_02.Bin"), "bin3");
     EXPECT_FALSE(fs::exists(PathOf("0_03.Bin")));
-    EXPECT_EQ(link.m_directory.Entry(0, 1).downloaded, 0);  // still untracked
-    EXPECT_EQ(link.m_directory.Entry(0, 2).downloaded, 1);
+    EXPECT_EQ(directory.Entry(0, 1).downloaded, 0);  // still untracked
+    EXPECT_EQ(directory.Entry(0, 2).downloaded, 1);
 }
 
 TEST_F(RemoveEntryTest, AFailedMoveLeavesFlagsThatMatchTheFiles) {
@@ -116,33 +119,51 @@ TEST_F(RemoveEntryTest, AFailedMoveLeavesFlagsThatMatchTheFiles) {
     fs::create_directory(PathOf("0_02.Bin"));
     Put("0_02.Bin/keep", "x");
 
-    link.RemoveEntry(0, 2);
+    const Result removed = RemoveEntry(0, 2);
+    EXPECT_TRUE(removed.Is(Result::Category::FileNotWritten)) << removed;
 
-    EXPECT_EQ(link.m_directory.count[0], 3);
+    EXPECT_EQ(directory.Count(0), 3);
     EXPECT_EQ(HeaderOf(2), 3);
     EXPECT_EQ(HeaderOf(3), 4);
     // Old message 3 could not move to 0_02.Bin, so neither it nor anything above claims a file.
-    EXPECT_EQ(link.m_directory.Entry(0, 2).downloaded, 0);
-    EXPECT_EQ(link.m_directory.Entry(0, 3).downloaded, 0);
+    EXPECT_EQ(directory.Entry(0, 2).downloaded, 0);
+    EXPECT_EQ(directory.Entry(0, 3).downloaded, 0);
     EXPECT_EQ(Content("0_03.Bin"), "bin3");
     EXPECT_EQ(Content("0_04.Bin"), "bin4");
 }
 
 TEST_F(RemoveEntryTest, AFlagWhoseFileIsGoneIsDropped) {
     Download(3, true);  // flagged, but someone removed the files
-    link.RemoveEntry(0, 2);
-    EXPECT_EQ(link.m_directory.Entry(0, 2).downloaded, 0);
-    EXPECT_EQ(link.m_directory.Entry(0, 2).converted, 0);
+    EXPECT_TRUE(RemoveEntry(0, 2));
+    EXPECT_EQ(directory.Entry(0, 2).downloaded, 0);
+    EXPECT_EQ(directory.Entry(0, 2).converted, 0);
 }
 
 TEST_F(RemoveEntryTest, NumbersOutsideTheFolderChangeNothing) {
-    link.RemoveEntry(0, 5);
-    link.RemoveEntry(0, 0);
-    link.RemoveEntry(1, 1);  // folder 1 is empty
-    link.RemoveEntry(7, 1);
-    EXPECT_EQ(link.m_directory.count[0], 4);
-    EXPECT_EQ(link.m_directory.count[1], 0);
+    for (const auto& [folder, message] : {std::pair{0, 5}, std::pair{0, 0}, std::pair{1, 1},
+                                          std::pair{7, 1}}) {  // folder 1 is empty
+        EXPECT_TRUE(RemoveEntry(folder, message).Is(Result::Category::BadRequest));
+    }
+    EXPECT_EQ(directory.Count(0), 4);
+    EXPECT_EQ(directory.Count(1), 0);
     EXPECT_EQ(HeaderOf(4), 4);
+}
+
+TEST_F(RemoveEntryTest, WithoutAWorkingFolderNothingIsTouched) {
+    // Regression: an empty working folder made the paths relative, so the renumbering deleted
+    // and renamed files in whatever folder the program was started from.
+    const fs::path cwd = fs::current_path();
+    fs::current_path(owner.Folder());
+    Put("0_02.Bin", "bin2");
+    Put("0_03.Bin", "bin3");
+    Download(3, false);
+    const Result refused = directory.RemoveEntry(0, 2, "");
+    fs::current_path(cwd);
+    EXPECT_TRUE(refused.Is(Result::Category::BadRequest)) << refused;
+    EXPECT_EQ(Content("0_02.Bin"), "bin2");
+    EXPECT_EQ(Content("0_03.Bin"), "bin3");
+    EXPECT_EQ(directory.Count(0), 4);
+    EXPECT_EQ(HeaderOf(3), 3);
 }
 
 }  // namespace

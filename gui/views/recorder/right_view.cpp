@@ -5,8 +5,9 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "core/link/message_directory.h"
 #include "core/link/message_label.h"
-#include "core/link/recorder_link.h"
+#include "core/link/recorder_clock.h"
 #include "core/res/resource_ids.h"
 #include "gui/res/menu_builder.h"
 #include "gui/res/pictures.h"
@@ -95,19 +96,18 @@ void CRightView::RememberExpandedFolders() {
     }
 }
 
-void CRightView::ShowDirectory(const RecorderLink& link) {
+void CRightView::ShowDirectory(const MessageDirectory& directory, int mode) {
     m_bRebuilding = true;
     ClearTree();
-    const MessageDirectory& directory = link.m_directory;
     QTreeWidgetItem* scrollTo = nullptr;
     for (int f = 0; f < kFolderCount; ++f) {
-        const int count = directory.count[f];
+        const int count = directory.Count(f);
         QTreeWidgetItem* folderItem = AddFolderItem(FolderLabel(f, count));
         for (int m = 1; m <= std::min(count, kMaxMessages); ++m) {
             const MessageEntry& entry = directory.Entry(f, m);
             if (!entry.loaded) continue;
-            const std::string label = MessageLabel(m, entry.header, link.m_nMode,
-                                                   link.DateFromValue(entry.header.DateValue()));
+            const std::string label =
+                MessageLabel(m, entry.header, mode, DateFromValue(entry.header.DateValue()));
             auto* item =
                 new QTreeWidgetItem(folderItem, QStringList(QString::fromStdString(label)));
             item->setData(0, kImageRole, kImageMessage);

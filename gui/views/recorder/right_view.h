@@ -6,7 +6,7 @@
 #include <string>
 
 class QMenu;
-class RecorderLink;
+class MessageDirectory;
 
 // The recorder's message tree, the right-hand pane: the five folders and, after a connect, the
 // messages of each with date, time, quality and duration. It never talks to the recorder: the
@@ -28,8 +28,8 @@ public:
     void ShowEmptyFolders();
     // Notes which folders are open so the next ShowDirectory opens them again.
     void RememberExpandedFolders();
-    // Rebuilds the tree from the link's directory.
-    void ShowDirectory(const RecorderLink& link);
+    // Rebuilds the tree from the directory, with the lengths of the recorder variant mode.
+    void ShowDirectory(const MessageDirectory& directory, int mode);
 
     // The current item's message: true with folder 0..4 and message 1..100 when the current
     // item is a message, false for a folder or no item (then nothing may act on it).

@@ -3,9 +3,8 @@
 #include <string>
 
 #include "core/base/progress_display.h"
-#include "core/link/link_owner.h"
 
-// Stands in when an owner gives no progress display, so the operations need no null checks.
+// Stands in when a request brings no progress display, so the operations need no null checks.
 class QuietProgress : public ProgressDisplay {
 public:
     void SetRange(int, int, int step) override { m_step = step; }
@@ -20,10 +19,11 @@ private:
     int m_step = 1;
 };
 
-inline std::unique_ptr<ProgressDisplay> CreateProgressOrQuiet(LinkOwner* owner,
-                                                              const std::string& caption) {
-    std::unique_ptr<ProgressDisplay> progress;
-    if (owner) progress = owner->CreateProgress(caption);
+// The display the factory makes for caption, or a quiet one when there is no factory or it
+// made none.
+inline std::unique_ptr<ProgressDisplay> MakeProgress(const ProgressFactory& factory,
+                                                     const std::string& caption) {
+    std::unique_ptr<ProgressDisplay> progress = factory ? factory(caption) : nullptr;
     if (!progress) progress = std::make_unique<QuietProgress>();
     return progress;
 }

@@ -1,4 +1,4 @@
-#include "core/convert/byte_stream.h"
+#include "core/base/byte_stream.h"
 
 #include <algorithm>
 #include <cstring>

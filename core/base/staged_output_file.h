@@ -1,0 +1,55 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/base/byte_stream.h"
+#include "core/base/unique_fd.h"
+
+// The one way this program writes a file whole or not at all: it is written under a temporary
+// name in the target's own folder (so the final rename cannot cross file systems), synced, and
+// renamed over the target only by Commit. Anything not committed is removed, also when the
+// object goes out of scope on an early return. Writes are buffered. The downloaded ".Bin",
+// the converted ".wav", the copy that Save to Wav File makes and the command line's outputs
+// all come through here.
+class StagedOutputFile final : public ByteSink {
+public:
+    StagedOutputFile() = default;
+    ~StagedOutputFile() override;  // discards unless committed
+    StagedOutputFile(const StagedOutputFile&) = delete;
+    StagedOutputFile& operator=(const StagedOutputFile&) = delete;
+
+    // Creates a fresh temporary file beside targetPath; an existing target is not touched. A
+    // folder at targetPath is refused at once, since no commit could replace it.
+    bool Create(const std::string& targetPath);
+
+    // Gives the file the permissions of the file at path, when there is one, so that a file
+    // replaced keeps them (new files get the user's usual ones).
+    bool KeepModeOf(const std::string& path);
+
+    bool Write(const std::uint8_t* data, std::size_t size) override;
+    // Overwrites bytes already written, e.g. a header whose sizes are known only at the end.
+    bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
+    // Flushes, syncs and renames over the target. On failure the temporary file is removed.
+    bool Commit();
+    // Removes the temporary file; safe to call at any time and more than once.
+    void Discard();
+
+    const std::string& TargetPath() const { return m_targetPath; }
+    const std::string& TemporaryPath() const { return m_tempPath; }
+    // "cannot write <target>: <the system's reason>"; empty while nothing went wrong.
+    std::string Error() const override { return m_error; }
+    // The system's reason alone ("No space left on device").
+    const std::string& Reason() const { return m_reason; }
+
+private:
+    bool Flush();
+    bool Fail(const std::string& what, int err);
+
+    UniqueFd m_fd;
+    std::string m_targetPath;
+    std::string m_tempPath;
+    std::vector<std::uint8_t> m_buffer;
+    std::string m_error;
+    std::string m_reason;
+};
