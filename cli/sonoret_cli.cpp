@@ -5,6 +5,7 @@
 #include "cli/command_table.h"
 #include "cli/interruption.h"
 #include "core/settings/settings_file.h"
+#include "sonoret_version.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ const std::vector<OptionSyntax>& GlobalOptions() {
          .needs = "a port number from 1 to " + std::to_string(kHighestPort)},
         {.names = {"--simulate"}, .help = "the built-in recorder emulator instead of a recorder"},
         {.names = {"--help", "-h"}},
+        {.names = {"--version"}},
     };
     return options;
 }
@@ -68,7 +70,8 @@ void PrintUsage(std::ostream& s, CliContext& context) {
          "command cleanly (the recorder is told to stop, no partial file is left) and it ends\n"
          "with 128 + the signal's number: 130, 143, 129, 131, 141.\n"
          "\n"
-         "'sonoret COMMAND --help' tells more about a command.\n";
+         "'sonoret COMMAND --help' tells more about a command; 'sonoret --version' prints\n"
+         "the version.\n";
 }
 
 int GlobalUsageError(const std::string& message, std::ostream& err) {
@@ -86,6 +89,10 @@ int RunSonoret(const std::vector<std::string>& args, CliContext context, std::os
     }
     if (global.Has("--help")) {
         PrintUsage(out, context);
+        return kExitOk;
+    }
+    if (global.Has("--version")) {
+        out << "sonoret " << kSonoretVersion << "\n";
         return kExitOk;
     }
     // A value that is there but says nothing is as good as none.
