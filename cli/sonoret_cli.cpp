@@ -14,7 +14,8 @@ const std::vector<OptionSyntax>& GlobalOptions() {
     static const std::vector<OptionSyntax> options = {
         {.names = {"--device"},
          .value = "PATH",
-         .help = "the serial device the recorder is on, e.g. /dev/ttyUSB0",
+         .help = "the serial device the recorder is on: a path, or a name in /dev or\n"
+                 "/dev/serial/by-id (ttyUSB0); 'sonoret ports' lists them",
          .needs = "a path"},
         {.names = {"--port"},
          .value = "N",

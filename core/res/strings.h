@@ -117,6 +117,8 @@ inline constexpr const char* kCliSettingsUnreadable = "the settings file %s cann
 // highest port.
 inline constexpr const char* kCliSettingsBadPort =
     "%s=%s in [%s] of %s is not a port number from 1 to %d";
+// `sonoret ports` where the system shows none.
+inline constexpr const char* kCliNoSerialPorts = "No serial ports found.";
 
 // Save As dialog
 inline constexpr const char* kSaveFilter = " Wave File( *.wav ) | *.wav | Other ( *.* ) | *.* || ";

@@ -240,6 +240,7 @@ completion)
     expect_completion "1 2 " sonoret convert --mode ""
     expect_completion "1 2 " sonoret simulate --mode=""
     expect_completion "--counts --help --log --mode --paced --seed " sonoret simulate --
+    expect_completion "--help --json " sonoret ports --
     expect_completion "delete " sonoret help de
     # Devices: the serial ports of this machine, and any path once the word leaves /dev/tty*.
     expect_completion "/dev/null " sonoret --device /dev/nul
