@@ -274,14 +274,14 @@ void CMainFrame::OnRefresh() {
 }
 
 void CMainFrame::ShowMessageDate() {
-    int message = 0, folder = 0;
-    if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) {
+    // The date the tree keeps with the message: the directory itself may be changing on the
+    // runner's worker meanwhile.
+    const std::string date = m_pRightView ? m_pRightView->GetCurrentMessageDate() : std::string();
+    if (date.empty()) {
         ResetMessageDate();
         return;
     }
-    const MessageHeader& header = m_link.Directory().Entry(folder, message).header;
-    m_wndDatePane->setText(
-        QString::fromStdString(MessageDateText(header, DateFromValue(header.DateValue()))));
+    m_wndDatePane->setText(QString::fromStdString(date));
 }
 
 void CMainFrame::ResetMessageDate() {
