@@ -205,6 +205,7 @@ TEST(MainFrameTest, AcceleratorsReachTheirCommands) {
     frame.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
     QTest::keyClick(&frame, Qt::Key_T, Qt::AltModifier);
+    ASSERT_TRUE(harness.WaitUntilIdle());
     QTest::keyClick(&frame, Qt::Key_D, Qt::AltModifier);
     ASSERT_TRUE(harness.Emulator().WaitForFrames(2, std::chrono::seconds(5)));
     const auto frames = harness.Frames();
