@@ -309,9 +309,7 @@ void CMainFrame::OnSetDate() {
 }
 
 void CMainFrame::OnRefresh() {
-    CLeftView* left = GetLeftView();
-    if (!left) return;
-    m_doc.FillFileList(left->SelectedFolderPath());
+    if (CLeftView* left = GetLeftView()) left->RefreshFileList();
 }
 
 void CMainFrame::ShowMessageDate() {

@@ -215,6 +215,7 @@ TEST(MainFrameTest, AcceleratorsReachTheirCommands) {
     // F5 reads the folder tree's folder into the file list again.
     harness.App().Document()->SetCurrentFolder("nowhere/");
     QTest::keyClick(&frame, Qt::Key_F5);
+    ASSERT_TRUE(guitest::WaitFor([&] { return !frame.GetLeftView()->IsReadingFiles(); }));
     EXPECT_EQ(harness.App().Document()->GetCurrentFolder(),
               frame.GetLeftView()->SelectedFolderPath());
 }
