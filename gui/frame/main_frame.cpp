@@ -30,6 +30,7 @@
 #include "gui/views/files/left_view.h"
 #include "gui/views/files/mid_view.h"
 #include "gui/views/recorder/right_view.h"
+#include "gui/widgets/gui_thread_queue.h"
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/wait_cursor.h"
 
@@ -411,7 +412,7 @@ ProgressFactory CMainFrame::Progress() {
 }
 
 void CMainFrame::RunOnOwnerThread(std::function<void()> task) {
-    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    GuiThreadQueue::Post(this, std::move(task));
 }
 
 TaskPoster CMainFrame::Poster() {

@@ -1,11 +1,11 @@
 #include "gui/frame/threaded_progress_display.h"
 
-#include <QMetaObject>
 #include <QPointer>
 #include <QWidget>
 #include <mutex>
 
 #include "gui/frame/progress_window.h"
+#include "gui/widgets/gui_thread_queue.h"
 
 struct ThreadedProgressDisplay::Shared {
     std::atomic<bool> cancelled{false};
@@ -42,14 +42,12 @@ void Attach(const std::shared_ptr<ThreadedProgressDisplay::Shared>& shared, Prog
 ThreadedProgressDisplay::ThreadedProgressDisplay(QWidget* owner, const QString& caption,
                                                  std::function<void(ProgressWindow*)> created)
     : m_owner(owner), m_shared(std::make_shared<Shared>()) {
-    QMetaObject::invokeMethod(
-        m_owner,
-        [owner, caption, shared = m_shared, created = std::move(created)] {
-            auto* window = new ProgressWindow(owner, caption, 1);
-            Attach(shared, window, {});
-            if (created) created(window);
-        },
-        Qt::QueuedConnection);
+    GuiThreadQueue::Post(m_owner,
+                         [owner, caption, shared = m_shared, created = std::move(created)] {
+                             auto* window = new ProgressWindow(owner, caption, 1);
+                             Attach(shared, window, {});
+                             if (created) created(window);
+                         });
 }
 
 ThreadedProgressDisplay::ThreadedProgressDisplay(QWidget* owner, std::shared_ptr<Shared> shown)
@@ -65,17 +63,13 @@ std::shared_ptr<ThreadedProgressDisplay::Shared> ThreadedProgressDisplay::Share(
 }
 
 ThreadedProgressDisplay::~ThreadedProgressDisplay() {
-    QMetaObject::invokeMethod(
-        m_owner, [shared = m_shared] { delete shared->window.data(); }, Qt::QueuedConnection);
+    GuiThreadQueue::Post(m_owner, [shared = m_shared] { delete shared->window.data(); });
 }
 
 void ThreadedProgressDisplay::Post(std::function<void(ProgressWindow&)> call) {
-    QMetaObject::invokeMethod(
-        m_owner,
-        [shared = m_shared, call = std::move(call)] {
-            if (shared->window) call(*shared->window);
-        },
-        Qt::QueuedConnection);
+    GuiThreadQueue::Post(m_owner, [shared = m_shared, call = std::move(call)] {
+        if (shared->window) call(*shared->window);
+    });
 }
 
 void ThreadedProgressDisplay::SetRange(int lower, int upper, int step) {

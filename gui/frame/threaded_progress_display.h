@@ -11,9 +11,9 @@ class QWidget;
 class ProgressWindow;
 
 // A progress window driven from a worker thread (the recorder operations run on one). Widgets
-// live on the GUI thread, so every call here is handed to the GUI thread as a queued call on
-// the owner, in order, without waiting (the GUI thread may itself be waiting for the worker to
-// stop). The cancel flag is shared and atomic; the cancel hook runs on the GUI thread when the
+// live on the GUI thread, so every call here is handed to the GUI thread (GuiThreadQueue, for
+// the owner), in order, without waiting (the GUI thread may itself be waiting for the worker
+// to stop). The cancel flag is shared and atomic; the cancel hook runs on the GUI thread when the
 // user cancels.
 //
 // The owner must outlive the worker (the main frame gives its runner up before it goes).

@@ -1,11 +1,10 @@
 #include "gui/views/files/file_list_loader.h"
 
-#include <QMetaObject>
-#include <QObject>
 #include <memory>
 #include <utility>
 
 #include "core/files/cqp_doc.h"
+#include "gui/widgets/gui_thread_queue.h"
 
 void FileListLoader::Load(std::string folder) {
     m_waiting = std::move(folder);
@@ -22,9 +21,7 @@ void FileListLoader::StartWaiting() {
             *list = CQPDoc::ReadFileList(folder);
             return Result::Ok();
         },
-        [context](std::function<void()> task) {
-            QMetaObject::invokeMethod(context, std::move(task), Qt::QueuedConnection);
-        },
+        [context](std::function<void()> task) { GuiThreadQueue::Post(context, std::move(task)); },
         [this, folder, list](const Result&) {
             if (m_waiting) {
                 StartWaiting();
