@@ -19,6 +19,7 @@
 #include "core/messages/working_folder.h"
 
 class FrameHost;
+enum class RecorderCommand;
 class CQPDoc;
 class CLeftView;
 class CMidView;
@@ -158,6 +159,9 @@ private:
     void ProvideMessage(int folder, int message);
     void ConvertMessage();
     void DeliverMessage();
+    // The end of one of those steps: true to go on; else the message is given up and the
+    // failure said (a cancel says nothing).
+    bool MessageStepDone(RecorderCommand step, const Result& result);
     // The one way a recorder command's end reaches the frame: what the operation left on this
     // thread is cleared, then then runs, unless the window is closing, which it now does.
     AsyncRecorderRunner::Completion Then(std::function<void(const Result&)> then);

@@ -204,13 +204,15 @@ void CMainFrame::ProvideMessage(int folder, int message) {
     UpdateCommandUI();
 }
 
+bool CMainFrame::MessageStepDone(RecorderCommand step, const Result& result) {
+    if (result) return true;
+    m_pendingMessage.reset();
+    ShowRecorderFailure(this, step, result);
+    return false;
+}
+
 void CMainFrame::OnDownloadComplete(const Result& result) {
-    if (!result) {
-        m_pendingMessage.reset();
-        ShowRecorderFailure(this, RecorderCommand::Download, result);
-        return;
-    }
-    ConvertMessage();
+    if (MessageStepDone(RecorderCommand::Download, result)) ConvertMessage();
 }
 
 void CMainFrame::ConvertMessage() {
@@ -221,12 +223,7 @@ void CMainFrame::ConvertMessage() {
 }
 
 void CMainFrame::OnConvertComplete(const Result& result) {
-    if (!result) {
-        m_pendingMessage.reset();
-        ShowRecorderFailure(this, RecorderCommand::Convert, result);
-        return;
-    }
-    DeliverMessage();
+    if (MessageStepDone(RecorderCommand::Convert, result)) DeliverMessage();
 }
 
 void CMainFrame::DeliverMessage() {
