@@ -163,7 +163,8 @@ private:
     // failure said (a cancel says nothing).
     bool MessageStepDone(RecorderCommand step, const Result& result);
     // The one way a recorder command's end reaches the frame: what the operation left on this
-    // thread is cleared, then then runs, unless the window is closing, which it now does.
+    // thread (its wait cursor, its window) is cleared and the given step runs; while a close
+    // waits, the window closes instead.
     AsyncRecorderRunner::Completion Then(std::function<void(const Result&)> then);
     // Asks the operation under way to stop, again and again until it has: a cancel that came
     // before the operation began to listen is not lost.
