@@ -179,11 +179,11 @@ TEST(ApplicationTest, CloseDuringAConnectCancelsItAndClosesAfterwards) {
     frame.SetProgressObserver(
         [&frame](ProgressWindow*) { QTimer::singleShot(0, &frame, [&frame] { frame.close(); }); });
     frame.OnCommand(res::ID_CONNECT);
-    // The connect ended as cancelled: no message, empty folders, and then the window closed.
-    EXPECT_TRUE(harness.Boxes().Shown().empty());
-    EXPECT_EQ(frame.GetRightView()->topLevelItem(0)->text(0), QStringLiteral("1 File"));
+    // The connect ended as cancelled, then the window closed: no message, empty folders.
     ASSERT_TRUE(guitest::WaitFor([&frame] { return frame.IsClosing() != 0; }));
     EXPECT_FALSE(frame.isVisible());
+    EXPECT_TRUE(harness.Boxes().Shown().empty());
+    EXPECT_EQ(frame.GetRightView()->topLevelItem(0)->text(0), QStringLiteral("1 File"));
 }
 
 TEST(ApplicationTest, ABadPortSettingIsNamedAndCom1IsUsed) {
