@@ -2,6 +2,8 @@
 #include <iostream>
 #include <string>
 
+#include "core/link/serial_ports.h"
+
 // What every command of one `sonoret` run shares: the global options and the terminal.
 struct CliContext {
     // --device PATH: this device, whatever the port.
@@ -21,4 +23,7 @@ struct CliContext {
     bool progressBars = false;
     // The window program's settings file; empty for the standard place.
     std::string settingsPath;
+    // Where this machine's serial ports are looked up (`ports`, a device given by its bare
+    // name); tests hand a tree of their own.
+    SerialPortRoots portRoots;
 };

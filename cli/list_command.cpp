@@ -5,40 +5,12 @@
 
 #include "cli/arguments.h"
 #include "cli/command.h"
+#include "cli/json_text.h"
 #include "cli/recorder_session.h"
 #include "core/link/message_label.h"
 #include "core/link/recorder_clock.h"
 
 namespace {
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    return out + "\"";
-}
 
 const CommandSyntax kListSyntax{
     .name = "list",

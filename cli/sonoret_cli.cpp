@@ -5,6 +5,7 @@
 #include "cli/command_table.h"
 #include "cli/interruption.h"
 #include "core/settings/settings_file.h"
+#include "sonoret_version.h"
 
 namespace {
 
@@ -13,7 +14,8 @@ const std::vector<OptionSyntax>& PlaceOptions() {
     static const std::vector<OptionSyntax> options = {
         {.names = {"--device"},
          .value = "PATH",
-         .help = "the serial device the recorder is on, e.g. /dev/ttyUSB0",
+         .help = "the serial device the recorder is on: a path, or a name in /dev or\n"
+                 "/dev/serial/by-id (ttyUSB0); 'sonoret ports' lists them",
          .needs = "a path"},
         {.names = {"--port"},
          .value = "N",
@@ -32,6 +34,7 @@ const std::vector<OptionSyntax>& OtherOptions() {
          .help = "every frame sent to the recorder and every reply, with its time in\n"
                  "seconds, on standard error (instead of the progress bars)"},
         {.names = {"--help", "-h"}},
+        {.names = {"--version"}},
     };
     return options;
 }
@@ -94,7 +97,8 @@ void PrintUsage(std::ostream& s, CliContext& context) {
          "command cleanly (the recorder is told to stop, no partial file is left) and it ends\n"
          "with 128 + the signal's number: 130, 143, 129, 131, 141.\n"
          "\n"
-         "'sonoret COMMAND --help' tells more about a command.\n";
+         "'sonoret COMMAND --help' tells more about a command; 'sonoret --version' prints\n"
+         "the version.\n";
 }
 
 int GlobalUsageError(const std::string& message, std::ostream& err) {
@@ -112,6 +116,10 @@ int RunSonoret(const std::vector<std::string>& args, CliContext context, std::os
     }
     if (global.Has("--help")) {
         PrintUsage(out, context);
+        return kExitOk;
+    }
+    if (global.Has("--version")) {
+        out << "sonoret " << kSonoretVersion << "\n";
         return kExitOk;
     }
     // A value that is there but says nothing is as good as none.

@@ -1,19 +1,35 @@
 #include <dlfcn.h>
-#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "core/convert/convert_result.h"
 #include "core/convert/decoder_library.h"
 
 namespace {
 
-// The folder of the running program, with its separator; empty when it cannot be told.
-std::string ProgramFolder() {
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return {};
-    const std::string exe(path, static_cast<std::size_t>(n));
-    const auto slash = exe.find_last_of('/');
-    return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+// The folders the loader searches for the program's own libraries, in its order:
+// LD_LIBRARY_PATH, the program's run path with $ORIGIN resolved (beside the program in the
+// build, ../lib/sonoret installed), the system's folders.
+std::vector<std::string> ProgramSearchPath() {
+    std::vector<std::string> folders;
+    void* program = dlopen(nullptr, RTLD_LAZY);
+    if (!program) return folders;
+    Dl_serinfo size;
+    if (dlinfo(program, RTLD_DI_SERINFOSIZE, &size) == 0) {
+        const std::unique_ptr<Dl_serinfo, decltype(&std::free)> info(
+            static_cast<Dl_serinfo*>(std::malloc(size.dls_size)), &std::free);
+        if (info && dlinfo(program, RTLD_DI_SERINFOSIZE, info.get()) == 0 &&
+            dlinfo(program, RTLD_DI_SERINFO, info.get()) == 0) {
+            for (unsigned i = 0; i < info->dls_cnt; ++i) {
+                folders.emplace_back(info->dls_serpath[i].dls_name);
+            }
+        }
+    }
+    dlclose(program);
+    return folders;
 }
 
 }  // namespace
@@ -34,10 +50,14 @@ DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
         const char* why = dlerror();
         m_error = why ? why : "cannot load " + name;
         // The run path is the caller's: when dlopen is reached through an interposer (the
-        // sanitizers wrap it) the program's own run path is not consulted. Look in the
-        // program's folder explicitly, which is what that run path says.
-        const std::string folder = name.find('/') == std::string::npos ? ProgramFolder() : "";
-        if (!folder.empty()) m_handle = dlopen((folder + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+        // sanitizers wrap it) the program's own run path is not consulted. Walk the program's
+        // search path explicitly, as the loader would have.
+        if (name.find('/') == std::string::npos) {
+            for (const std::string& folder : ProgramSearchPath()) {
+                m_handle = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+                if (m_handle) break;
+            }
+        }
         if (!m_handle) {
             m_status = Status::NotFound;
             return m_status;

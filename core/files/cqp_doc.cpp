@@ -38,41 +38,49 @@ void CQPDoc::SetMidView(FileListView* view) {
     m_pMidView = view;
 }
 
-void CQPDoc::FillFileList(const std::string& folder) {
-    if (m_pFileList) FreeFileList();
-    m_pFileList = std::make_unique<FileList>();
-    ++m_fillNumber;
-    SetCurrentFolder(folder);
+void CQPDoc::FillFileList(std::string folder) {
+    FileList list = ReadFileList(folder);
+    ShowFileList(std::move(folder), std::move(list));
+}
 
+CQPDoc::FileList CQPDoc::ReadFileList(const std::string& folder) {
+    FileList list;
     LocalFileSystem& fs = LocalFileSystem::Real();
     std::vector<LocalFolderItem> items;
     const std::string prefix = local_path::WithSeparator(folder);
-    if (!folder.empty() && fs.ListFolder(folder, items, true)) {
-        m_pFileList->reserve(items.size());
-        for (const LocalFolderItem& item : items) {
-            if (item.type == LocalFolderItem::Type::Folder || !IsWavName(item.name)) continue;
-            const std::string path = prefix + item.name;
-            LocalFileStatus status;
-            if (!fs.ReadStatus(path, status) || status.isFolder) continue;
-            auto entry = std::make_unique<FileEntry>();
-            ResetFileEntry(*entry);
-            entry->name = item.name;
-            entry->path = path;
-            entry->kind = local_path::KindOf(item.name);
-            entry->size = status.size;
-            entry->created = status.created;
-            entry->accessed = status.accessed;
-            entry->modified = status.modified;
-            // This platform keeps no attribute byte: a dot name is hidden, a file the user
-            // may not write is read-only, devices, pipes and sockets count as system files,
-            // and there is no archive flag.
-            entry->hidden = item.name[0] == '.' ? 1 : 0;
-            entry->readOnly = status.readOnly ? 1 : 0;
-            entry->archive = 0;
-            entry->system = status.isRegular ? 0 : 1;
-            m_pFileList->push_back(std::move(entry));
-        }
+    if (folder.empty() || !fs.ListFolder(folder, items, true)) return list;
+    list.reserve(items.size());
+    for (const LocalFolderItem& item : items) {
+        if (item.type == LocalFolderItem::Type::Folder || !IsWavName(item.name)) continue;
+        const std::string path = prefix + item.name;
+        LocalFileStatus status;
+        if (!fs.ReadStatus(path, status) || status.isFolder) continue;
+        auto entry = std::make_unique<FileEntry>();
+        ResetFileEntry(*entry);
+        entry->name = item.name;
+        entry->path = path;
+        entry->kind = local_path::KindOf(item.name);
+        entry->size = status.size;
+        entry->created = status.created;
+        entry->accessed = status.accessed;
+        entry->modified = status.modified;
+        // This platform keeps no attribute byte: a dot name is hidden, a file the user may
+        // not write is read-only, devices, pipes and sockets count as system files, and there
+        // is no archive flag.
+        entry->hidden = item.name[0] == '.' ? 1 : 0;
+        entry->readOnly = status.readOnly ? 1 : 0;
+        entry->archive = 0;
+        entry->system = status.isRegular ? 0 : 1;
+        list.push_back(std::move(entry));
     }
+    return list;
+}
+
+void CQPDoc::ShowFileList(std::string folder, FileList list) {
+    if (m_pFileList) FreeFileList();
+    m_pFileList = std::make_unique<FileList>(std::move(list));
+    ++m_fillNumber;
+    SetCurrentFolder(std::move(folder));
     if (m_pMidView) m_pMidView->RefillFromDocument();
 }
 

@@ -28,8 +28,14 @@ public:
 
     void SetMidView(FileListView* view);
     // Rebuilds the list from the ".wav" files of folder (ending with the separator), sets the
-    // current folder and makes the file list view refill itself.
-    void FillFileList(const std::string& folder);
+    // current folder and makes the file list view refill itself: ShowFileList(ReadFileList).
+    void FillFileList(std::string folder);
+    // The entries of the ".wav" files of folder, read from the disk. Touches no document, so
+    // a folder of many files can be read on a worker thread.
+    static FileList ReadFileList(const std::string& folder);
+    // Takes list as the file list of folder, sets the current folder and makes the file list
+    // view refill itself.
+    void ShowFileList(std::string folder, FileList list);
     const FileList* GetFileList() const;  // null before the first fill
     std::string GetCurrentFolder() const;
     void SetCurrentFolder(std::string folder);

@@ -10,7 +10,8 @@ inline constexpr const char* kAppName = "QP2400";
 inline constexpr const char* kMainTitle = "Sonoret Manager";
 inline constexpr const char* kDocString = "QP2400\n\nQP2400\n\n\nQP2400.Document\nQP2400 Document";
 inline constexpr const char* kAboutCaption = "About Sonoret Manager";
-inline constexpr const char* kAboutLine1 = "Sonoret Manager 1.0";
+// The About box's first line is kMainTitle, a space and the version of sonoret_version.h:
+// "Sonoret Manager 1.0".
 inline constexpr const char* kOleInitFailed =
     "OLE 초기화에 실패하였습니다. OLE 라이브러리의 버전이 올바른지 확인하십시오.";
 
@@ -116,6 +117,8 @@ inline constexpr const char* kCliSettingsUnreadable = "the settings file %s cann
 // highest port.
 inline constexpr const char* kCliSettingsBadPort =
     "%s=%s in [%s] of %s is not a port number from 1 to %d";
+// `sonoret ports` where the system shows none.
+inline constexpr const char* kCliNoSerialPorts = "No serial ports found.";
 
 // Save As dialog
 inline constexpr const char* kSaveFilter = " Wave File( *.wav ) | *.wav | Other ( *.* ) | *.* || ";

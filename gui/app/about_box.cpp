@@ -7,6 +7,7 @@
 #include "core/res/resource_ids.h"
 #include "core/res/strings.h"
 #include "gui/res/pictures.h"
+#include "sonoret_version.h"
 
 namespace {
 
@@ -50,7 +51,9 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(res::AppIcon().pixmap(32, 32));
     icon->setGeometry(QRect(QPoint(units.X(11), units.Y(17)), QSize(32, 32)));
 
-    auto* name = new QLabel(QString::fromLatin1(text::kAboutLine1), this);
+    auto* name = new QLabel(QStringLiteral("%1 %2").arg(QString::fromLatin1(text::kMainTitle),
+                                                        QString::fromLatin1(kSonoretVersion)),
+                            this);
     name->setObjectName(QStringLiteral("line1"));
     name->setTextFormat(Qt::PlainText);
     name->setGeometry(units.Rect(40, 10, 119, 8));

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/res/strings.h"
+#include "sonoret_version.h"
 
 bool ParseCommandLine(int argc, char** argv, StartOptions& options, int* exitCode) {
     QStringList arguments;
@@ -57,7 +58,7 @@ bool ParseCommandLine(int argc, char** argv, StartOptions& options, int* exitCod
         return false;
     }
     if (parser.isSet(version)) {
-        std::printf("sonoret-manager 1.0\n");
+        std::printf("sonoret-manager %s\n", kSonoretVersion);
         *exitCode = 0;
         return false;
     }

@@ -17,6 +17,7 @@
 #include "gui/res/pictures.h"
 #include "gui/widgets/message_box.h"
 #include "gui/widgets/window_settings.h"
+#include "sonoret_version.h"
 
 namespace {
 
@@ -48,7 +49,9 @@ CManagerApp::CManagerApp(int& argc, char** argv, StartOptions options)
     // The application name of the profile and of the user's cache folder.
     setOrganizationName(QString::fromLatin1(text::kProfileOrganisation));
     setApplicationName(QString::fromLatin1(text::kAppName));
-    setApplicationVersion(QStringLiteral("1.0"));
+    setApplicationVersion(QString::fromLatin1(kSonoretVersion));
+    // The desktop finds the window's entry, and so its icon, by this name.
+    setDesktopFileName(QString::fromLatin1(kSonoretAppId));
     setWindowIcon(res::AppIcon());
 }
 

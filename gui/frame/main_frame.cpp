@@ -11,7 +11,6 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 
@@ -23,7 +22,6 @@
 #include "gui/frame/frame_host.h"
 #include "gui/frame/lock_keys.h"
 #include "gui/frame/progress_window.h"
-#include "gui/frame/progress_window_display.h"
 #include "gui/frame/recorder_failure.h"
 #include "gui/frame/threaded_progress_display.h"
 #include "gui/res/menu_builder.h"
@@ -31,7 +29,9 @@
 #include "gui/views/files/left_view.h"
 #include "gui/views/files/mid_view.h"
 #include "gui/views/recorder/right_view.h"
+#include "gui/widgets/gui_thread_queue.h"
 #include "gui/widgets/message_box.h"
+#include "gui/widgets/wait_cursor.h"
 
 namespace {
 
@@ -61,6 +61,8 @@ constexpr int kViewStyleCommands[] = {res::ID_VIEW_SMALLICON, res::ID_VIEW_LARGE
 
 // How often the command states and the lock keys are looked at, as the framework's idle time.
 constexpr int kIdleUpdateMs = 250;
+// How often a cancel is said again until the operation it is meant for has ended.
+constexpr int kCancelRepeatMs = 20;
 
 QLabel* AddPane(QStatusBar* bar, const char* name, int id, const QString& text,
                 const QString& widest, bool permanent) {
@@ -95,15 +97,26 @@ CMainFrame::CMainFrame(FrameHost& app, CQPDoc& doc) : m_app(app), m_doc(doc) {
         UpdateLockIndicators();
     });
     m_idleTimer->start(kIdleUpdateMs);
+    m_cancelTimer = new QTimer(this);
+    m_cancelTimer->setInterval(kCancelRepeatMs);
+    connect(m_cancelTimer, &QTimer::timeout, this, [this] {
+        if (m_runner.IsRunning()) {
+            m_runner.Cancel();
+        } else {
+            m_cancelTimer->stop();
+        }
+    });
     UpdateCommandUI();
     UpdateLockIndicators();
 }
 
 CMainFrame::~CMainFrame() {
     m_idleTimer->stop();
-    // The recorder leaves transfer mode before the line closes; a download still running is
-    // stopped first so the two never talk at once.
-    m_link.StopDownload();
+    m_cancelTimer->stop();
+    // The recorder leaves transfer mode before the line closes; an operation still running
+    // (the window went without being closed) is cancelled and waited for first, so the two
+    // never talk at once.
+    m_runner.GiveUp();
     m_link.SetMode(0);
     m_doc.SetMessageSelectionClearer({});
     m_doc.SetMidView(nullptr);
@@ -312,7 +325,7 @@ void CMainFrame::OnCommand(int commandId) {
 }
 
 bool CMainFrame::IsRecorderBusy() const {
-    return m_nCommandDepth > 0 || m_link.IsBusy();
+    return m_nCommandDepth > 0 || m_runner.IsRunning() || m_link.IsBusy();
 }
 
 bool CMainFrame::RefuseWhileBusy() {
@@ -390,23 +403,15 @@ void CMainFrame::UpdateLockIndicators() {
 
 // ---- the link's owner -----------------------------------------------------------------------
 
-std::unique_ptr<ProgressDisplay> CMainFrame::CreateProgress(const std::string& caption) {
-    const QString title = QString::fromStdString(caption);
-    if (QThread::currentThread() != thread()) {
-        return std::make_unique<ThreadedProgressDisplay>(this, title, m_progressObserver);
-    }
-    auto* window = new ProgressWindow(this, title, 1);
-    m_pActiveProgress = window;
-    if (m_progressObserver) m_progressObserver(window);
-    return std::make_unique<ProgressWindowDisplay>(window);
-}
-
 ProgressFactory CMainFrame::Progress() {
-    return [this](const std::string& caption) { return CreateProgress(caption); };
+    return [this, observer = m_progressObserver](const std::string& caption) {
+        return std::make_unique<ThreadedProgressDisplay>(this, QString::fromStdString(caption),
+                                                         observer);
+    };
 }
 
 void CMainFrame::RunOnOwnerThread(std::function<void()> task) {
-    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    GuiThreadQueue::Post(this, std::move(task));
 }
 
 TaskPoster CMainFrame::Poster() {
@@ -453,29 +458,30 @@ void CMainFrame::RemoveWorkingFolder() {
 // ---- close ----------------------------------------------------------------------------------
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_nCommandDepth > 0) {
-        // A connect or a conversion is running on this thread, under our feet: stop it, and
-        // close once it has returned.
-        if (m_pActiveProgress) m_pActiveProgress->OnCancel();
+    if (m_nCommandDepth > 0 || m_runner.IsRunning()) {
+        // A command is under way (or asks its question): stop it, and close once it is over.
+        if (m_runner.IsRunning()) RequestCancel();
         m_bCloseWhenIdle = true;
         event->ignore();
         return;
     }
     m_bClosing = 1;
-    // A download is cancelled (the recorder hears the filler) and its thread waited for
-    // before the files it writes go away.
-    m_link.StopDownload();
-    m_pendingDownload.reset();
+    m_pendingMessage.reset();
     RemoveWorkingFolder();
     event->accept();
 }
 
 void CMainFrame::CloseWhenIdle() {
     QTimer::singleShot(0, this, [this] {
-        if (!m_bCloseWhenIdle || m_nCommandDepth > 0) return;
+        if (!m_bCloseWhenIdle || IsRecorderBusy()) return;
         m_bCloseWhenIdle = false;
         close();
     });
+}
+
+void CMainFrame::RequestCancel() {
+    m_runner.Cancel();
+    m_cancelTimer->start();
 }
 
 QStringList CMainFrame::NameFilters(const char* resourceFilter) {

@@ -14,10 +14,12 @@
 #include "core/base/progress_display.h"
 #include "core/convert/decoder_library.h"
 #include "core/link/recorder_link.h"
+#include "core/messages/async_recorder_runner.h"
 #include "core/messages/message_files.h"
 #include "core/messages/working_folder.h"
 
 class FrameHost;
+enum class RecorderCommand;
 class CQPDoc;
 class CLeftView;
 class CMidView;
@@ -30,11 +32,17 @@ class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolBar;
+class WaitCursor;
 
 // The program's one top-level window: menu, tool bar, status bar and the three panes (folder
 // tree, file list, recorder tree). It owns the recorder link for its whole life, carries out
 // the recorder commands on the message current in the recorder tree, and keeps the working
 // folder in which downloaded and converted messages live.
+//
+// Every recorder command's exchange with the recorder, download and conversion runs on the
+// runner's worker, one at a time, so the window never waits for the line; the command's
+// completion goes on from there on this thread. Meanwhile the other recorder commands are
+// refused, and a close cancels what runs and happens once it is over.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -75,18 +83,18 @@ public:
     void UpdateCommandUI();
     // The action of a command of the main menu or tool bar.
     QAction* Action(int commandId) const;
-    // A recorder command is under way (connect, download, conversion): the others wait.
+    // A recorder command is under way (connect, download, conversion, ...): the others wait.
     bool IsRecorderBusy() const;
 
-    // What the frame hands the recorder link with its requests.
-    // A progress window owned by the frame; made off the GUI thread it is a threaded one.
-    std::unique_ptr<ProgressDisplay> CreateProgress(const std::string& caption);
+    // What the frame hands the runner with its requests.
+    // Progress windows owned by the frame, driven from the worker.
     ProgressFactory Progress();
     // Runs task on the GUI thread, later, in order.
     void RunOnOwnerThread(std::function<void()> task);
     TaskPoster Poster();
-    // The end of a download, on the GUI thread.
+    // The ends of the steps of Play and Save to Wav File, on the GUI thread.
     void OnDownloadComplete(const Result& result);
+    void OnConvertComplete(const Result& result);
     // The device behind port n ("COM<n>"): the settings' COMM/DEVICE<n>, else /dev/ttyS<n-1>.
     std::string DeviceForPort(int port) const;
 
@@ -146,11 +154,21 @@ private:
     void StoreWorkingFolder();
     // The folder the Save As dialog opens in: the folder tree's, or its nearest existing parent.
     std::string SaveAsFolder() const;
-    // Starts the download of a message for Play or Save to Wav File; OnDownloadComplete goes on.
-    void StartDownload(int folder, int message);
-    // Copies the converted message to the chosen place, replacing what is there; reports a
-    // failure. Nothing happens when both are the same file.
-    bool CopyToTarget(const std::string& source, const std::string& target);
+    // Play and Save to Wav File: the message's WAV file made on the runner (downloaded first
+    // when need be), one step after the other, then played or copied (DeliverMessage).
+    void ProvideMessage(int folder, int message);
+    void ConvertMessage();
+    void DeliverMessage();
+    // The end of one of those steps: true to go on; else the message is given up and the
+    // failure said (a cancel says nothing).
+    bool MessageStepDone(RecorderCommand step, const Result& result);
+    // The one way a recorder command's end reaches the frame: what the operation left on this
+    // thread (its wait cursor, its window) is cleared and the given step runs; while a close
+    // waits, the window closes instead.
+    AsyncRecorderRunner::Completion Then(std::function<void(const Result&)> then);
+    // Asks the operation under way to stop, again and again until it has: a cancel that came
+    // before the operation began to listen is not lost.
+    void RequestCancel();
     void CloseWhenIdle();
 
     FrameHost& m_app;
@@ -167,16 +185,24 @@ private:
     QLabel* m_wndScrollPane = nullptr;
     QTimer* m_idleTimer = nullptr;
 
-    // The message the running download fetches: the one its completion converts.
-    std::optional<std::pair<int, int>> m_pendingDownload;
+    // The message Play or Save to Wav File is making ready: the one each step goes on with,
+    // whatever the tree shows by then.
+    std::optional<std::pair<int, int>> m_pendingMessage;
     int m_nCommandDepth = 0;
     bool m_bCloseWhenIdle = false;
-    QPointer<ProgressWindow> m_pActiveProgress;  // the GUI thread's progress window, if any
+    // A connect's window is up before the connect itself could make one; the user's cancel in
+    // it holds even when the connect ended before it heard it.
+    QPointer<ProgressWindow> m_pConnectWindow;
+    bool m_bConnectCancelled = false;
+    std::unique_ptr<WaitCursor> m_pWaitCursor;
+    QTimer* m_cancelTimer = nullptr;
 
     WorkingFolder m_workingFolder;
     bool m_bNoFolderReported = false;
     DecoderLibrary m_decoder;
     MessageFiles m_messageFiles{m_link, m_decoder};
+    // Last: its worker, which uses the members above, is gone before they are.
+    AsyncRecorderRunner m_runner{m_link, m_messageFiles};
 
     FileOpener m_openFile;
     SaveAsDialog m_saveAsDialog;

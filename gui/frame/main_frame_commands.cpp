@@ -1,5 +1,5 @@
 // The recorder commands: connect, play, save, delete, the recorder's clock, refresh, and the
-// end of a download.
+// ends of their operations on the runner.
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -13,12 +13,13 @@
 #include "core/files/cqp_doc.h"
 #include "core/files/file_copy.h"
 #include "core/link/message_label.h"
-#include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/progress_window.h"
 #include "gui/frame/recorder_failure.h"
+#include "gui/frame/threaded_progress_display.h"
 #include "gui/views/files/left_view.h"
 #include "gui/views/recorder/right_view.h"
 #include "gui/widgets/message_box.h"
@@ -26,9 +27,9 @@
 
 namespace fs = std::filesystem;
 
-// Marks a recorder command as running on the GUI thread (its progress window pumps events, so
-// the user could start another): the other recorder commands are refused meanwhile, and a
-// close asked for meanwhile happens once it is over.
+// Marks a recorder command as waiting on the GUI thread for its question's answer (the box runs
+// an event loop, so the user could start another): the other recorder commands are refused
+// meanwhile, and a close asked for meanwhile happens once it is over.
 class CMainFrame::CommandScope {
 public:
     explicit CommandScope(CMainFrame& frame) : m_frame(frame) {
@@ -72,20 +73,50 @@ QString DefaultSaveAsDialog(QWidget* parent, const QString& folder, const QStrin
 
 }  // namespace
 
+AsyncRecorderRunner::Completion CMainFrame::Then(std::function<void(const Result&)> then) {
+    return [this, then = std::move(then)](const Result& result) {
+        m_cancelTimer->stop();
+        m_pWaitCursor.reset();
+        delete m_pConnectWindow.data();  // when the connect ended before it took it over
+        if (m_bCloseWhenIdle) {
+            // The user is leaving: nothing more is shown, played or asked of the recorder.
+            m_pendingMessage.reset();
+            CloseWhenIdle();
+            return;
+        }
+        then(result);
+        UpdateCommandUI();
+    };
+}
+
 void CMainFrame::OnConnect() {
     if (RefuseWhileBusy()) return;
-    CommandScope scope(*this);
-    WaitCursor wait;
-    const Result connected = m_link.Connect(Progress());
-    if (connected) {
-        m_pRightView->RememberExpandedFolders();
-        m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
-    } else if (connected.Is(Result::Category::Cancelled)) {
-        m_pRightView->ShowEmptyFolders();
-    } else {
-        wait.Restore();
-        ShowRecorderFailure(this, RecorderCommand::Connect, connected);
-    }
+    m_pWaitCursor = std::make_unique<WaitCursor>();
+    // The window is up, Cancel with it, while the first reply is awaited; the connect takes it
+    // over once it knows how many headers follow.
+    auto* window = new ProgressWindow(this, QString::fromLatin1(text::kConnectCaption), 1);
+    window->SetText("%s", text::kConnectText);
+    m_pConnectWindow = window;
+    m_bConnectCancelled = false;
+    auto shown = ThreadedProgressDisplay::Share(window, [this] {
+        m_bConnectCancelled = true;
+        RequestCancel();
+    });
+    if (m_progressObserver) m_progressObserver(window);
+    m_runner.Connect(
+        [this, shown](const std::string&) {
+            return std::make_unique<ThreadedProgressDisplay>(this, shown);
+        },
+        Poster(), Then([this](const Result& connected) {
+            if (connected.Is(Result::Category::Cancelled) || m_bConnectCancelled) {
+                m_pRightView->ShowEmptyFolders();
+            } else if (connected) {
+                m_pRightView->RememberExpandedFolders();
+                m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
+            } else {
+                ShowRecorderFailure(this, RecorderCommand::Connect, connected);
+            }
+        }));
 }
 
 void CMainFrame::OpenMessageFile(const std::string& path) {
@@ -126,22 +157,15 @@ void CMainFrame::OnPlay() {
         return;
     }
     if (!RequireWorkingFolder()) return;
-    CommandScope scope(*this);
-    const std::string folderPath = m_workingFolder.Path();
-    m_strTargetPath = MessageFilePath(folderPath, folder, message, ".wav");
+    m_strTargetPath = MessageFilePath(m_workingFolder.Path(), folder, message, ".wav");
+    m_bPlayAfterDownload = 1;
     // The flags say what this run made; the files may have gone since (the file list can
     // delete them), in which case the message is fetched or converted again.
-    if (m_messageFiles.HasWav(folder, message, folderPath)) {
+    if (m_messageFiles.HasWav(folder, message, m_workingFolder.Path())) {
         OpenMessageFile(m_strTargetPath);
-    } else if (!m_messageFiles.HasBin(folder, message, folderPath)) {
-        m_bPlayAfterDownload = 1;
-        StartDownload(folder, message);
-    } else if (const ConvertResult converted =
-                   m_messageFiles.ConvertToWav(folder, message, folderPath, Progress())) {
-        OpenMessageFile(m_strTargetPath);
-    } else {
-        ShowRecorderFailure(this, RecorderCommand::Convert, converted);
+        return;
     }
+    ProvideMessage(folder, message);
 }
 
 void CMainFrame::OnSaveToWav() {
@@ -160,69 +184,73 @@ void CMainFrame::OnSaveToWav() {
     const QString chosen =
         dialog(this, QString::fromStdString(SaveAsFolder()), QString::fromStdString(proposed),
                NameFilters(text::kSaveFilter), QString::fromLatin1(text::kWavExtension));
-    if (chosen.isEmpty()) return;
-
-    CommandScope scope(*this);
+    if (chosen.isEmpty() || m_bCloseWhenIdle) return;
     m_strTargetPath = QDir::toNativeSeparators(chosen).toStdString();
-    const std::string folderPath = m_workingFolder.Path();
-    const std::string source = MessageFilePath(folderPath, folder, message, ".wav");
-    if (m_messageFiles.HasWav(folder, message, folderPath)) {
-        CopyToTarget(source, m_strTargetPath);
-    } else if (m_messageFiles.HasBin(folder, message, folderPath)) {
-        if (const ConvertResult converted =
-                m_messageFiles.ConvertToWav(folder, message, folderPath, Progress())) {
-            CopyToTarget(source, m_strTargetPath);
-        } else {
-            ShowRecorderFailure(this, RecorderCommand::Convert, converted);
-        }
-    } else {
-        m_bPlayAfterDownload = 0;
-        StartDownload(folder, message);
-    }
-    OnRefresh();
+    m_bPlayAfterDownload = 0;
+    ProvideMessage(folder, message);
 }
 
-bool CMainFrame::CopyToTarget(const std::string& source, const std::string& target) {
-    if (ReplaceWithCopy(source, target)) return true;
-    MessageBox::Show(this,
-                     text::Format(text::kFileCopyFailed, fs::path(target).filename().string()),
-                     text::kFileCopyCaption, MessageBox::Stop);
+void CMainFrame::ProvideMessage(int folder, int message) {
+    m_pendingMessage = std::make_pair(folder, message);
+    const std::string folderPath = m_workingFolder.Path();
+    if (m_messageFiles.HasWav(folder, message, folderPath)) {
+        DeliverMessage();
+    } else if (m_messageFiles.HasBin(folder, message, folderPath)) {
+        ConvertMessage();
+    } else {
+        m_runner.EnsureBin(folder, message, folderPath, Progress(), Poster(),
+                           Then([this](const Result& result) { OnDownloadComplete(result); }));
+    }
+    UpdateCommandUI();
+}
+
+bool CMainFrame::MessageStepDone(RecorderCommand step, const Result& result) {
+    if (result) return true;
+    m_pendingMessage.reset();
+    ShowRecorderFailure(this, step, result);
     return false;
 }
 
-void CMainFrame::StartDownload(int folder, int message) {
-    m_pendingDownload = std::make_pair(folder, message);
-    m_link.StartDownload(folder, message,
-                         {m_workingFolder.Path(), Progress(), Poster(),
-                          [this](const Result& result) { OnDownloadComplete(result); }});
+void CMainFrame::OnDownloadComplete(const Result& result) {
+    if (MessageStepDone(RecorderCommand::Download, result)) ConvertMessage();
 }
 
-void CMainFrame::OnDownloadComplete(const Result& result) {
-    // The message that was downloaded, whatever the tree shows by now.
-    const auto downloaded = std::exchange(m_pendingDownload, std::nullopt);
-    UpdateCommandUI();
-    if (!result) {
-        if (!m_bClosing) ShowRecorderFailure(this, RecorderCommand::Download, result);
-        return;
-    }
-    if (!downloaded) return;
-    const auto [folder, message] = *downloaded;
+void CMainFrame::ConvertMessage() {
+    if (!m_pendingMessage) return;
+    const auto [folder, message] = *m_pendingMessage;
+    m_runner.EnsureWav(folder, message, m_workingFolder.Path(), Progress(), Poster(),
+                       Then([this](const Result& result) { OnConvertComplete(result); }));
+}
 
-    CommandScope scope(*this);
-    const std::string folderPath = m_workingFolder.Path();
-    if (const ConvertResult converted =
-            m_messageFiles.ConvertToWav(folder, message, folderPath, Progress());
-        !converted) {
-        ShowRecorderFailure(this, RecorderCommand::Convert, converted);
-        return;
-    }
-    const std::string wav = MessageFilePath(folderPath, folder, message, ".wav");
+void CMainFrame::OnConvertComplete(const Result& result) {
+    if (MessageStepDone(RecorderCommand::Convert, result)) DeliverMessage();
+}
+
+void CMainFrame::DeliverMessage() {
+    if (!m_pendingMessage) return;
+    const auto [folder, message] = *std::exchange(m_pendingMessage, std::nullopt);
+    const std::string wav = MessageFilePath(m_workingFolder.Path(), folder, message, ".wav");
     if (m_bPlayAfterDownload) {
         OpenMessageFile(wav);
-    } else {
-        CopyToTarget(wav, m_strTargetPath);
+        OnRefresh();
+        return;
     }
-    OnRefresh();
+    // A long message's WAV file is large, and written whole and synced before it replaces
+    // the file the user chose: on the worker too.
+    const std::string target = m_strTargetPath;
+    m_runner.Run(
+        [wav, target]() -> Result {
+            if (ReplaceWithCopy(wav, target)) return {};
+            return {Result::Category::FileNotWritten, target};
+        },
+        Poster(), Then([this, target](const Result& copied) {
+            if (!copied) {
+                MessageBox::Show(
+                    this, text::Format(text::kFileCopyFailed, fs::path(target).filename().string()),
+                    text::kFileCopyCaption, MessageBox::Stop);
+            }
+            OnRefresh();
+        }));
 }
 
 void CMainFrame::OnDeleteMessage() {
@@ -231,57 +259,65 @@ void CMainFrame::OnDeleteMessage() {
     if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) return;
     // The PC's copies of the later messages are renumbered in the working folder.
     if (!RequireWorkingFolder()) return;
-    CommandScope scope(*this);
-    const std::string question =
-        text::Format(text::kDeleteMessageNaming, text::kDeleteQuestion, FolderBaseName(folder),
-                     m_pRightView->GetCurrentItemText());
-    if (MessageBox::Show(this, question, text::kDeleteCaption, MessageBox::Question) !=
-        MessageBox::IdYes) {
-        return;
+    {
+        CommandScope scope(*this);
+        const std::string question =
+            text::Format(text::kDeleteMessageNaming, text::kDeleteQuestion, FolderBaseName(folder),
+                         m_pRightView->GetCurrentItemText());
+        if (MessageBox::Show(this, question, text::kDeleteCaption, MessageBox::Question) !=
+                MessageBox::IdYes ||
+            m_bCloseWhenIdle) {
+            return;
+        }
     }
-    if (const Result deleted = m_link.DeleteMessage(folder, message); !deleted) {
-        ShowRecorderFailure(this, RecorderCommand::Delete, deleted);
-        return;
-    }
-    // The recorder has deleted it: the directory follows whatever became of the PC's copies
-    // (a copy that could not be renumbered is no longer claimed by any entry).
-    m_link.RemoveEntry(folder, message, m_workingFolder.Path());
-    m_pRightView->RememberExpandedFolders();
-    m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
+    m_runner.Delete(folder, message, m_workingFolder.Path(), Poster(),
+                    Then([this](const Result& deleted) {
+                        // FileNotWritten comes only from the renumbering: the recorder has deleted
+                        // the message, and the directory followed whatever became of the PC's
+                        // copies (a copy that could not be renumbered is no longer claimed by any
+                        // entry).
+                        if (!deleted && !deleted.Is(Result::Category::FileNotWritten)) {
+                            ShowRecorderFailure(this, RecorderCommand::Delete, deleted);
+                            return;
+                        }
+                        m_pRightView->RememberExpandedFolders();
+                        m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
+                    }));
+    UpdateCommandUI();
 }
 
 void CMainFrame::OnSetTime() {
     if (RefuseWhileBusy()) return;
-    CommandScope scope(*this);
     const std::tm now = LocalTime(m_clock());
-    ShowRecorderFailure(this, RecorderCommand::SetTime, m_link.SetTime(now.tm_hour, now.tm_min));
+    m_runner.SetTime(now.tm_hour, now.tm_min, Poster(), Then([this](const Result& set) {
+                         ShowRecorderFailure(this, RecorderCommand::SetTime, set);
+                     }));
 }
 
 void CMainFrame::OnSetDate() {
     if (RefuseWhileBusy()) return;
-    CommandScope scope(*this);
     // The local date, as the recorder's clock (SetTime) and its day count are local: the
     // UTC date would be a day off for part of every day.
     const std::tm now = LocalTime(m_clock());
-    ShowRecorderFailure(this, RecorderCommand::SetDate,
-                        m_link.SetDate(now.tm_year + 1900, now.tm_mon + 1, now.tm_mday));
+    m_runner.SetDate(now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, Poster(),
+                     Then([this](const Result& set) {
+                         ShowRecorderFailure(this, RecorderCommand::SetDate, set);
+                     }));
 }
 
 void CMainFrame::OnRefresh() {
-    CLeftView* left = GetLeftView();
-    if (!left) return;
-    m_doc.FillFileList(left->SelectedFolderPath());
+    if (CLeftView* left = GetLeftView()) left->RefreshFileList();
 }
 
 void CMainFrame::ShowMessageDate() {
-    int message = 0, folder = 0;
-    if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) {
+    // The date the tree keeps with the message: the directory itself may be changing on the
+    // runner's worker meanwhile.
+    const std::string date = m_pRightView ? m_pRightView->GetCurrentMessageDate() : std::string();
+    if (date.empty()) {
         ResetMessageDate();
         return;
     }
-    const MessageHeader& header = m_link.Directory().Entry(folder, message).header;
-    m_wndDatePane->setText(
-        QString::fromStdString(MessageDateText(header, DateFromValue(header.DateValue()))));
+    m_wndDatePane->setText(QString::fromStdString(date));
 }
 
 void CMainFrame::ResetMessageDate() {

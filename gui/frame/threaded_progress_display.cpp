@@ -1,16 +1,16 @@
 #include "gui/frame/threaded_progress_display.h"
 
-#include <QMetaObject>
 #include <QPointer>
 #include <QWidget>
 #include <mutex>
 
 #include "gui/frame/progress_window.h"
+#include "gui/widgets/gui_thread_queue.h"
 
 struct ThreadedProgressDisplay::Shared {
     std::atomic<bool> cancelled{false};
     std::mutex hookMutex;
-    std::function<void()> hook;
+    std::function<void()> hook;       // guarded by hookMutex
     QPointer<ProgressWindow> window;  // GUI thread only
 
     void Cancel() {
@@ -24,35 +24,52 @@ struct ThreadedProgressDisplay::Shared {
     }
 };
 
+namespace {
+
+// GUI thread: the window's Cancel and Escape reach whoever drives it, then onCancel.
+void Attach(const std::shared_ptr<ThreadedProgressDisplay::Shared>& shared, ProgressWindow* window,
+            std::function<void()> onCancel) {
+    shared->window = window;
+    std::weak_ptr<ThreadedProgressDisplay::Shared> weak = shared;
+    window->SetCancelCallback([weak, onCancel = std::move(onCancel)] {
+        if (auto state = weak.lock()) state->Cancel();
+        if (onCancel) onCancel();
+    });
+}
+
+}  // namespace
+
 ThreadedProgressDisplay::ThreadedProgressDisplay(QWidget* owner, const QString& caption,
                                                  std::function<void(ProgressWindow*)> created)
     : m_owner(owner), m_shared(std::make_shared<Shared>()) {
-    std::weak_ptr<Shared> weak = m_shared;
-    QMetaObject::invokeMethod(
-        m_owner,
-        [owner, caption, shared = m_shared, weak, created = std::move(created)] {
-            auto* window = new ProgressWindow(owner, caption, 1);
-            window->SetCancelCallback([weak] {
-                if (auto state = weak.lock()) state->Cancel();
-            });
-            shared->window = window;
-            if (created) created(window);
-        },
-        Qt::QueuedConnection);
+    GuiThreadQueue::Post(m_owner,
+                         [owner, caption, shared = m_shared, created = std::move(created)] {
+                             auto* window = new ProgressWindow(owner, caption, 1);
+                             Attach(shared, window, {});
+                             if (created) created(window);
+                         });
+}
+
+ThreadedProgressDisplay::ThreadedProgressDisplay(QWidget* owner, std::shared_ptr<Shared> shown)
+    : m_owner(owner), m_shared(std::move(shown)) {}
+
+std::shared_ptr<ThreadedProgressDisplay::Shared> ThreadedProgressDisplay::Share(
+    ProgressWindow* window, std::function<void()> onCancel) {
+    auto shared = std::make_shared<Shared>();
+    Attach(shared, window, std::move(onCancel));
+    // Nobody pumps for it on this thread: its Escape cancels for as long as it is up.
+    window->WatchEscape();
+    return shared;
 }
 
 ThreadedProgressDisplay::~ThreadedProgressDisplay() {
-    QMetaObject::invokeMethod(
-        m_owner, [shared = m_shared] { delete shared->window.data(); }, Qt::QueuedConnection);
+    GuiThreadQueue::Post(m_owner, [shared = m_shared] { delete shared->window.data(); });
 }
 
 void ThreadedProgressDisplay::Post(std::function<void(ProgressWindow&)> call) {
-    QMetaObject::invokeMethod(
-        m_owner,
-        [shared = m_shared, call = std::move(call)] {
-            if (shared->window) call(*shared->window);
-        },
-        Qt::QueuedConnection);
+    GuiThreadQueue::Post(m_owner, [shared = m_shared, call = std::move(call)] {
+        if (shared->window) call(*shared->window);
+    });
 }
 
 void ThreadedProgressDisplay::SetRange(int lower, int upper, int step) {

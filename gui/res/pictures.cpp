@@ -1,8 +1,8 @@
 #include "gui/res/pictures.h"
 
 #include <QBitmap>
+#include <QDirIterator>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 #include "core/res/resource_ids.h"
@@ -239,29 +239,13 @@ QPixmap StripPicture(const QPixmap& strip, int index, int width) {
 }
 
 QIcon AppIcon() {
-    // A hand-held recorder: a dark body, a speaker grille and a red record light.
+    // A hand-held recorder: a dark body, a speaker grille and a red record light. Drawn once, as
+    // the installed SVG icon; its PNG sizes are rendered from it at build time into our
+    // resources, laid out as the icon theme has them.
     QIcon icon;
-    for (int size : {16, 32, 48}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        Painter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        QPainterPath body;
-        body.addRoundedRect(QRectF(8, 1, 16, 30), 4, 4);
-        p.setPen(QPen(kInk, 1));
-        p.setBrush(QColor(60, 70, 90));
-        p.drawPath(body);
-        p.setBrush(kLightBlue);
-        p.drawRect(QRectF(11, 5, 10, 7));  // display
-        p.setPen(QPen(QColor(170, 170, 180), 1));
-        for (int row = 0; row < 4; ++row)
-            p.drawLine(QPointF(11, 16 + row * 2.5), QPointF(21, 16 + row * 2.5));
-        p.setPen(Qt::NoPen);
-        p.setBrush(kRed);
-        p.drawEllipse(QPointF(16, 27), 2, 2);
-        icon.addPixmap(pixmap);
-    }
+    QDirIterator it(QStringLiteral(":/hicolor"), {QStringLiteral("*.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) icon.addFile(it.next());
     return icon;
 }
 

@@ -4,9 +4,9 @@
 #include <QPixmap>
 
 // The program's pictures, drawn here rather than shipped as files: the tool bar strip
-// (bitmap 128, eight 16 x 15 buttons), the recorder tree strip (bitmap 135, three 16 x 16
-// pictures) and the application icon (icon 128). Strips are painted on the mask colour, which
-// becomes transparent, as the image lists have always used them.
+// (bitmap 128, eight 16 x 15 buttons) and the recorder tree strip (bitmap 135, three 16 x 16
+// pictures). The application icon (icon 128) is the installed icon's drawing, built in. Strips are
+// painted on the mask colour, which becomes transparent, as the image lists have always used them.
 namespace res {
 
 inline const QColor kMaskColour{255, 0, 255};
@@ -16,7 +16,7 @@ inline const QColor kMaskColour{255, 0, 255};
 QPixmap LoadBitmap(int id);
 // Picture index of a strip whose pictures are width pixels wide.
 QPixmap StripPicture(const QPixmap& strip, int index, int width);
-// Icon 128.
+// Icon 128, in every size the desktop's icon theme gets.
 QIcon AppIcon();
 
 }  // namespace res

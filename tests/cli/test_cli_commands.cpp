@@ -16,6 +16,7 @@
 #include "cli/sonoret_cli.h"
 #include "core/res/strings.h"
 #include "emulator/recorder_emulator.h"
+#include "sonoret_version.h"
 #include "tests/support/emulator_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -282,6 +283,8 @@ TEST_F(CliTest, HelpEverywhere) {
     EXPECT_NE(Out().find("usage: sonoret fetch F M"), std::string::npos);
     EXPECT_EQ(RunPlain({"help", "delete"}), 0);
     EXPECT_NE(Out().find("--yes"), std::string::npos);
+    EXPECT_EQ(RunPlain({"--version"}), 0);
+    EXPECT_EQ(Out(), std::string("sonoret ") + kSonoretVersion + "\n");
 }
 
 TEST_F(CliTest, TraceWritesEveryFrameOnTheLineWithItsTime) {

@@ -118,8 +118,17 @@ CRightView& FrameHarness::Tree() {
 
 void FrameHarness::Connect() {
     const int before = static_cast<int>(m_boxes->Shown().size());
-    Frame().OnCommand(res::ID_CONNECT);
+    Command(res::ID_CONNECT);
     EXPECT_EQ(static_cast<int>(m_boxes->Shown().size()), before) << "connect showed a message";
+}
+
+void FrameHarness::Command(int commandId) {
+    Frame().OnCommand(commandId);
+    EXPECT_TRUE(WaitUntilIdle()) << "command " << commandId << " did not end";
+}
+
+bool FrameHarness::WaitUntilIdle() {
+    return WaitFor([this] { return !Frame().IsRecorderBusy(); });
 }
 
 QTreeWidgetItem* FrameHarness::MessageItem(int folder, int position) {
@@ -148,6 +157,7 @@ void FrameHarness::Close() {
     m_closed = true;
     if (App().MainFrame()) {
         Frame().close();
+        EXPECT_TRUE(WaitFor([this] { return Frame().IsClosing() != 0; })) << "did not close";
         App().ExitInstance(0);
     }
 }

@@ -66,13 +66,18 @@ public:
     emu::RecorderEmulator& Emulator() { return *m_emulator; }
     ScriptedMessageBoxes& Boxes() { return *m_boxes; }
 
-    // Connects and checks it worked.
+    // Connects, waits until it is over and checks it showed nothing.
     void Connect();
+    // Runs a command as a click does and waits until the recorder commands are free again.
+    void Command(int commandId);
+    // Waits until no recorder command runs any more; false when one still runs after a while.
+    bool WaitUntilIdle();
     // The message item m (1-based position among its folder's children) of folder f.
     QTreeWidgetItem* MessageItem(int folder, int position);
     // Makes a message current by a left click.
     void SelectMessage(int folder, int position);
-    // Closes the frame as the user does and ends the program's run (settings written).
+    // Closes the frame as the user does, waits until it has (a command under way ends first)
+    // and ends the program's run (settings written).
     void Close();
     // The request frames the emulator has seen since the frame started.
     std::vector<std::array<std::uint8_t, 4>> Frames();

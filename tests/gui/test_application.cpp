@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColor>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -18,8 +21,10 @@
 #include "gui/app/manager_app.h"
 #include "gui/frame/main_frame.h"
 #include "gui/frame/progress_window.h"
+#include "gui/res/pictures.h"
 #include "gui/views/recorder/right_view.h"
 #include "gui/widgets/message_box.h"
+#include "sonoret_version.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {
@@ -75,6 +80,36 @@ TEST(ApplicationTest, CommandLineOptionsAndTheirMistakes) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(usage.find("Usage: sonoret-manager"), std::string::npos);
     EXPECT_NE(usage.find("--simulate"), std::string::npos);
+
+    testing::internal::CaptureStdout();
+    const Parsed version = Parse({"--version"});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              std::string("sonoret-manager ") + kSonoretVersion + "\n");
+    EXPECT_FALSE(version.goOn);
+    EXPECT_EQ(version.exitCode, 0);
+}
+
+// The desktop matches the window to its installed entry by this name, and shows the entry's
+// icon: the same drawing the window shows, in every size of the icon theme.
+TEST(ApplicationTest, TheWindowBearsTheInstalledEntrysNameAndIcon) {
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QString::fromLatin1(kSonoretAppId));
+    EXPECT_EQ(QCoreApplication::applicationVersion(), QString::fromLatin1(kSonoretVersion));
+
+    const QIcon icon = res::AppIcon();
+    QList<int> sides;
+    for (const QSize& size : icon.availableSizes()) sides << size.width();
+    std::sort(sides.begin(), sides.end());
+    EXPECT_EQ(sides, (QList<int>{16, 22, 24, 32, 48, 64, 128, 256}));
+    // The recorder: transparent around its body, the red record light low in the middle.
+    const QImage image = icon.pixmap(32, 32).toImage();
+    ASSERT_EQ(image.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(image.pixel(1, 1)), 0);
+    const QColor light = image.pixelColor(16, 27);
+    EXPECT_GT(light.red(), 150);
+    EXPECT_LT(light.green(), 80);
+    const QColor body = image.pixelColor(10, 20);
+    EXPECT_LT(body.red(), 100);
+    EXPECT_EQ(body.alpha(), 255);
 }
 
 TEST(ApplicationTest, SettingsFallBackToTheirDefaults) {
@@ -104,8 +139,9 @@ TEST(ApplicationTest, SettingsFallBackToTheirDefaults) {
 TEST(ApplicationTest, AboutBoxShowsTheProgramAndCloses) {
     CAboutBox box;
     EXPECT_EQ(box.windowTitle(), QStringLiteral("About Sonoret Manager"));
+    // The program's name and its version: "Sonoret Manager 1.0" while the version is 1.0.
     EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("line1"))->text(),
-              QStringLiteral("Sonoret Manager 1.0"));
+              QStringLiteral("Sonoret Manager ") + QString::fromLatin1(kSonoretVersion));
     auto* ok = box.findChild<QPushButton*>(QStringLiteral("ok"));
     ASSERT_NE(ok, nullptr);
     EXPECT_TRUE(ok->isDefault());
@@ -143,11 +179,11 @@ TEST(ApplicationTest, CloseDuringAConnectCancelsItAndClosesAfterwards) {
     frame.SetProgressObserver(
         [&frame](ProgressWindow*) { QTimer::singleShot(0, &frame, [&frame] { frame.close(); }); });
     frame.OnCommand(res::ID_CONNECT);
-    // The connect ended as cancelled: no message, empty folders, and then the window closed.
-    EXPECT_TRUE(harness.Boxes().Shown().empty());
-    EXPECT_EQ(frame.GetRightView()->topLevelItem(0)->text(0), QStringLiteral("1 File"));
+    // The connect ended as cancelled, then the window closed: no message, empty folders.
     ASSERT_TRUE(guitest::WaitFor([&frame] { return frame.IsClosing() != 0; }));
     EXPECT_FALSE(frame.isVisible());
+    EXPECT_TRUE(harness.Boxes().Shown().empty());
+    EXPECT_EQ(frame.GetRightView()->topLevelItem(0)->text(0), QStringLiteral("1 File"));
 }
 
 TEST(ApplicationTest, ABadPortSettingIsNamedAndCom1IsUsed) {

@@ -205,6 +205,7 @@ TEST(MainFrameTest, AcceleratorsReachTheirCommands) {
     frame.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
     QTest::keyClick(&frame, Qt::Key_T, Qt::AltModifier);
+    ASSERT_TRUE(harness.WaitUntilIdle());
     QTest::keyClick(&frame, Qt::Key_D, Qt::AltModifier);
     ASSERT_TRUE(harness.Emulator().WaitForFrames(2, std::chrono::seconds(5)));
     const auto frames = harness.Frames();
@@ -214,6 +215,7 @@ TEST(MainFrameTest, AcceleratorsReachTheirCommands) {
     // F5 reads the folder tree's folder into the file list again.
     harness.App().Document()->SetCurrentFolder("nowhere/");
     QTest::keyClick(&frame, Qt::Key_F5);
+    ASSERT_TRUE(guitest::WaitFor([&] { return !frame.GetLeftView()->IsReadingFiles(); }));
     EXPECT_EQ(harness.App().Document()->GetCurrentFolder(),
               frame.GetLeftView()->SelectedFolderPath());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +17,7 @@
 #include <iterator>
 
 #include "core/files/cqp_doc.h"
+#include "core/link/serial_channel.h"
 #include "core/res/resource_ids.h"
 #include "emulator/recorder_emulator.h"
 #include "gui/app/manager_app.h"
@@ -125,7 +127,7 @@ TEST(RecorderCommandsTest, OpenFoldersSurviveAReconnectAndACancelledConnectEmpti
 
     // Cancel pressed as soon as the connect's window shows.
     harness.Frame().SetProgressObserver([](ProgressWindow* window) { window->OnCancel(); });
-    harness.Frame().OnCommand(res::ID_CONNECT);
+    harness.Command(res::ID_CONNECT);
     EXPECT_TRUE(harness.Boxes().Shown().empty());
     EXPECT_EQ(tree.topLevelItem(0)->text(0), QStringLiteral("1 File"));
     EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
@@ -139,6 +141,7 @@ TEST(RecorderCommandsTest, DeleteKeyWithYesRemovesTheMessageAndRenumbers) {
     harness.Emulator().ClearLog();
     harness.Tree().setFocus();
     QTest::keyClick(&harness.Tree(), Qt::Key_Delete);
+    ASSERT_TRUE(harness.WaitUntilIdle());
 
     ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
     const MessageBox::Shown& question = harness.Boxes().Shown()[0];
@@ -236,7 +239,7 @@ TEST(RecorderCommandsTest, PlayDownloadsConvertsAndOpensThenOpensAtOnce) {
     // The WAV deleted meanwhile (the file list can do that): made again from the ".Bin".
     fs::remove(wav);
     harness.Frame().Action(res::ID_PLAY)->trigger();
-    EXPECT_EQ(harness.opened.size(), 3u);
+    ASSERT_TRUE(guitest::WaitFor([&] { return harness.opened.size() == 3; }));
     EXPECT_EQ(ReadFile(wav).substr(0, 4), "RIFF");
     EXPECT_TRUE(harness.Frames().empty());
 }
@@ -258,8 +261,9 @@ TEST(RecorderCommandsTest, SaveToWavReplacesTheFileTheUserAgreedToReplace) {
     EXPECT_EQ(harness.saveAsFilters[0],
               (QStringList{QStringLiteral("Wave File( *.wav )"), QStringLiteral("Other ( *.* )")}));
     const std::string wav = harness.WorkingFolder() + "0_03.wav";
-    ASSERT_TRUE(guitest::WaitFor([&] { return ReadFile(target).substr(0, 4) == "RIFF"; }));
-    EXPECT_EQ(ReadFile(target), ReadFile(wav));
+    ASSERT_TRUE(harness.WaitUntilIdle());
+    EXPECT_EQ(ReadFile(target).substr(0, 4), "RIFF");
+    EXPECT_TRUE(ReadFile(target) == ReadFile(wav));
     EXPECT_TRUE(harness.opened.empty());
 
     // Converted already: copied at once, again over an existing file.
@@ -267,8 +271,8 @@ TEST(RecorderCommandsTest, SaveToWavReplacesTheFileTheUserAgreedToReplace) {
     std::ofstream(second) << "old";
     harness.saveAsAnswer = QString::fromStdString(second);
     harness.Emulator().ClearLog();
-    harness.Frame().OnCommand(res::ID_MESSAGE_SAVE_TO_WAV);
-    EXPECT_EQ(ReadFile(second), ReadFile(wav));
+    harness.Command(res::ID_MESSAGE_SAVE_TO_WAV);
+    EXPECT_TRUE(ReadFile(second) == ReadFile(wav));
     EXPECT_TRUE(harness.Frames().empty());
 
     // Cancelled: nothing happens.
@@ -309,7 +313,7 @@ TEST(RecorderCommandsTest, CompletionConvertsTheDownloadedMessageNotTheOneNowCur
     harness.Connect();
     harness.SelectMessage(0, 1);
     harness.Frame().Action(res::ID_PLAY)->trigger();
-    ASSERT_TRUE(harness.Frame().m_link.IsDownloading());
+    ASSERT_TRUE(harness.Frame().IsRecorderBusy());
     harness.SelectMessage(0, 2);
     ASSERT_TRUE(guitest::WaitFor([&] { return !harness.opened.empty(); }));
     EXPECT_EQ(harness.opened, std::vector<std::string>{harness.WorkingFolder() + "0_01.wav"});
@@ -325,7 +329,7 @@ TEST(RecorderCommandsTest, WhileADownloadRunsTheRecorderCommandsAreRefused) {
     harness.SelectMessage(0, 1);
     harness.Emulator().ClearLog();
     frame.Action(res::ID_PLAY)->trigger();
-    ASSERT_TRUE(frame.m_link.IsDownloading());
+    ASSERT_TRUE(frame.IsRecorderBusy());
 
     std::vector<int> recorderCommands = {res::ID_CONNECT, res::ID_PLAY, res::ID_SAVE_TO_WAV,
                                          res::ID_SET_TIME, res::ID_SET_DATE};
@@ -385,8 +389,8 @@ TEST(RecorderCommandsTest, SetTimeAndSetDateSendThePcsLocalClock) {
     const auto utc = std::chrono::sys_days{std::chrono::year{2024} / 3 / 9} +
                      std::chrono::hours(16) + std::chrono::minutes(30);
     harness.Frame().SetClock([utc] { return std::chrono::system_clock::to_time_t(utc); });
-    harness.Frame().Action(res::ID_SET_TIME)->trigger();
-    harness.Frame().Action(res::ID_SET_DATE)->trigger();
+    harness.Command(res::ID_SET_TIME);
+    harness.Command(res::ID_SET_DATE);
 
     const int days = (std::chrono::sys_days{std::chrono::year{2024} / 3 / 10} -
                       std::chrono::sys_days{std::chrono::year{2001} / 1 / 1})
@@ -432,6 +436,7 @@ TEST(RecorderCommandsTest, MessageDatePaneAndCommandsFollowTheCurrentMessage) {
     // The deleted message's date goes with it.
     harness.Boxes().Answer(MessageBox::IdYes);
     QTest::keyClick(&tree, Qt::Key_Delete);
+    ASSERT_TRUE(harness.WaitUntilIdle());
     ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
     EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
     EXPECT_EQ(DatePane(frame), QStringLiteral("Message Date&Time"));
@@ -533,13 +538,13 @@ TEST(RecorderCommandsTest, FailuresOfTheLineAreReportedWithTheirOwnTexts) {
     silent.silent = true;
     harness.Emulator().SetFaults(silent);
 
-    harness.Frame().OnCommand(res::ID_SET_TIME);
-    harness.Frame().OnCommand(res::ID_SET_DATE);
+    harness.Command(res::ID_SET_TIME);
+    harness.Command(res::ID_SET_DATE);
     harness.Boxes().Answer(MessageBox::IdYes);
-    harness.Frame().OnCommand(res::ID_MESSAGE_DELETE);
-    harness.Frame().OnCommand(res::ID_CONNECT);
-    harness.Frame().OnCommand(res::ID_PLAY);
-    ASSERT_TRUE(guitest::WaitFor([&] { return harness.Boxes().Shown().size() == 6; }));
+    harness.Command(res::ID_MESSAGE_DELETE);
+    harness.Command(res::ID_CONNECT);
+    harness.Command(res::ID_PLAY);
+    ASSERT_EQ(harness.Boxes().Shown().size(), 6u);
 
     std::vector<std::string> texts;
     for (const auto& shown : harness.Boxes().Shown()) texts.push_back(shown.text);
@@ -559,4 +564,53 @@ TEST(RecorderCommandsTest, FailuresOfTheLineAreReportedWithTheirOwnTexts) {
     // The failed delete and connect left the tree as it was.
     EXPECT_EQ(harness.Tree().topLevelItem(0)->childCount(), 2);
     EXPECT_TRUE(harness.opened.empty());
+}
+
+TEST(RecorderCommandsTest, OnASilentLineTheWindowGoesOnAndTheConnectsCancelActsAtOnce) {
+    FrameHarness harness(Content({1, 0, 0, 0, 0}));
+    CMainFrame& frame = harness.Frame();
+    QPointer<ProgressWindow> shown;
+    frame.SetProgressObserver([&shown](ProgressWindow* window) { shown = window; });
+    emu::FaultSwitches silent;
+    silent.silent = true;
+    harness.Emulator().SetFaults(silent);
+
+    // The command returns while its wait for the reply goes on; its failure is said after.
+    frame.Link().Channel().SetReplyTimeout(300);
+    frame.OnCommand(res::ID_SET_TIME);
+    EXPECT_TRUE(frame.IsRecorderBusy());
+    EXPECT_FALSE(frame.Action(res::ID_CONNECT)->isEnabled());
+    EXPECT_TRUE(harness.Boxes().Shown().empty());
+    ASSERT_TRUE(harness.WaitUntilIdle());
+    ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
+    EXPECT_EQ(harness.Boxes().Shown()[0].text,
+              "Communition ERROR!\n\nCheck Your Commnunication Cable");
+
+    // With the recorder's own wait: the Connect window is up while the first reply is awaited,
+    // and Escape in it ends the wait at once, without a word.
+    frame.Link().Channel().SetReplyTimeout(SerialChannel::kDefaultReplyTimeoutMs);
+    harness.Emulator().ClearLog();
+    QElapsedTimer clock;
+    clock.start();
+    frame.OnCommand(res::ID_CONNECT);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(shown->windowTitle(), QStringLiteral("Connect"));
+    EXPECT_EQ(shown->m_wndText->text(), QStringLiteral("Sonoret Manager Connecting..."));
+    ASSERT_TRUE(harness.Emulator().WaitForFrames(1, std::chrono::seconds(2)));
+    QTest::keyClick(shown.data(), Qt::Key_Escape);
+    ASSERT_TRUE(harness.WaitUntilIdle());
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(shown.isNull());
+    EXPECT_EQ(harness.Boxes().Shown().size(), 1u);
+    EXPECT_EQ(harness.Tree().topLevelItem(0)->text(0), QStringLiteral("1 File"));
+
+    // Closed while a connect waits: it stops at once, and the window closes.
+    frame.OnCommand(res::ID_CONNECT);
+    ASSERT_TRUE(harness.Emulator().WaitForFrames(3, std::chrono::seconds(2)));
+    clock.restart();
+    harness.Close();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_FALSE(harness.App().MainFrame());
+    EXPECT_EQ(harness.Boxes().Shown().size(), 1u);
 }

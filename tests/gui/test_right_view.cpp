@@ -113,6 +113,19 @@ TEST_F(RightViewTest, EntriesNotLoadedLeaveGapsAndCountsStayAsReported) {
     tree.ShowDirectory(directory, mode);
     EXPECT_EQ(tree.topLevelItem(0)->text(0).toStdString(), "1 File (3)");
     EXPECT_EQ(MessageNumbers(0), (std::vector<std::string>{"01", "03"}));
+
+    // The second item shown is message 3, with the date the directory gave when the tree was
+    // built, whatever the directory holds by now.
+    tree.topLevelItem(0)->setExpanded(true);
+    ClickItem(tree, tree.topLevelItem(0)->child(1));
+    SetHeader(directory.Entry(0, 3), 3, 153, 0, 0);
+    int message = 0, folder = -1;
+    ASSERT_TRUE(tree.GetCurrentMessage(message, folder));
+    EXPECT_EQ(message, 3);
+    EXPECT_EQ(folder, 0);
+    EXPECT_EQ(tree.GetCurrentMessageDate(), "2001-12-25 14:05");
+    ClickItem(tree, tree.topLevelItem(1));
+    EXPECT_EQ(tree.GetCurrentMessageDate(), "");
 }
 
 TEST_F(RightViewTest, OpenFoldersStayOpenAcrossRebuilds) {

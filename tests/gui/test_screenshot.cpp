@@ -44,6 +44,8 @@ TEST(ScreenshotTest, DISABLED_MainWindowAfterConnect) {
     frame.GetMidView()->SetViewMode(1);
 
     frame.OnCommand(res::ID_CONNECT);
+    ASSERT_TRUE(
+        guitest::WaitFor([&] { return !frame.IsRecorderBusy(); }, std::chrono::seconds(60)));
     CRightView& tree = *frame.GetRightView();
     ASSERT_GT(tree.topLevelItem(0)->childCount(), 1);
     tree.topLevelItem(0)->setExpanded(true);
@@ -71,5 +73,6 @@ TEST(ScreenshotTest, DISABLED_MainWindowAfterConnect) {
     const QPixmap picture = screen->grabWindow(0).copy(frame.frameGeometry());
     ASSERT_TRUE(picture.save(QString::fromLocal8Bit(path)));
     frame.close();
+    guitest::WaitFor([&] { return frame.IsClosing() != 0; });
     app.ExitInstance(0);
 }

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QString>
 
+class CLeftView;
+
 namespace gui_files_test {
 
 // Lets queued work (label edit commits, fresh edits) run.
@@ -20,6 +22,9 @@ inline QLineEdit* Editor(QAbstractItemView* view) {
         if (editor->isVisible()) return editor;
     return nullptr;
 }
+
+// Waits until the folder tree has read the files of the folder it shows into the document.
+bool WaitForFileList(const CLeftView& tree);
 
 // Types text into the open label editor and ends the edit with Return, or with Escape.
 bool FinishEdit(QAbstractItemView* view, const QString& text, bool escape = false);

@@ -46,6 +46,7 @@ protected:
         tree->show();
         list->show();
         tree->OnInitialUpdate();
+        ASSERT_TRUE(WaitForFileList(*tree));
         ASSERT_EQ(list->Model()->rowCount(), 3);  // one.wav, three.wav, two.wav
     }
 

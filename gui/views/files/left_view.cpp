@@ -235,10 +235,14 @@ std::string CLeftView::SelectedFolderPath() {
     return m_hSelectedItem ? GetItemPath(m_hSelectedItem) : std::string();
 }
 
+void CLeftView::RefreshFileList() {
+    m_fileLoader.Load(SelectedFolderPath());
+}
+
 void CLeftView::OnSelChanged(QTreeWidgetItem* current) {
     if (!current) return;
     m_hSelectedItem = current;
-    m_doc.FillFileList(GetItemPath(m_hSelectedItem));
+    RefreshFileList();
     m_doc.ClearMessageSelection();
 }
 
@@ -344,8 +348,7 @@ void CLeftView::OnEndLabelEdit(QTreeWidgetItem* item, const QString& newText) {
     SetName(item, newName);
     GetItemPath(item);  // remember the folder under its new name
     // The file list holds paths through the old name; read them again.
-    if (m_hSelectedItem && IsWithin(m_hSelectedItem, item))
-        m_doc.FillFileList(GetItemPath(m_hSelectedItem));
+    if (m_hSelectedItem && IsWithin(m_hSelectedItem, item)) RefreshFileList();
 }
 
 void CLeftView::OnFolderDelete() {
@@ -361,7 +364,7 @@ void CLeftView::OnFolderDelete() {
             // The folder is still there, with less in it: show what is left.
             const bool showsInside = m_hSelectedItem && IsWithin(m_hSelectedItem, item);
             OnItemExpanding(item);
-            if (showsInside && m_hSelectedItem) m_doc.FillFileList(GetItemPath(m_hSelectedItem));
+            if (showsInside && m_hSelectedItem) RefreshFileList();
             break;
         }
         case FolderOperations::DeleteOutcome::NotDone:

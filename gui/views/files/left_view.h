@@ -7,13 +7,15 @@
 
 #include "core/files/drive_list.h"
 #include "gui/views/files/context_menus.h"
+#include "gui/views/files/file_list_loader.h"
 #include "gui/views/files/gui_prompt.h"
 
 class CQPDoc;
 
 // The folder tree: the drives and, read on demand, their folders. Choosing a folder shows its
-// ".wav" files in the file list; the tree remembers the last folder across runs, carries the
-// folder commands of its context menu, and takes files dropped from the file list.
+// ".wav" files in the file list (read on a worker, so a big folder never holds the window);
+// the tree remembers the last folder across runs, carries the folder commands of its context
+// menu, and takes files dropped from the file list.
 class CLeftView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -30,6 +32,10 @@ public:
     // expanded), ending with the separator; remembered like any folder path. Empty while the
     // tree shows no folder at all.
     std::string SelectedFolderPath();
+    // Reads the selected folder's files into the file list again (Refresh).
+    void RefreshFileList();
+    // The file list is still being read for the folder last chosen.
+    bool IsReadingFiles() const { return m_fileLoader.IsLoading(); }
 
     static bool IsDriveItem(const QTreeWidgetItem* item) { return item && !item->parent(); }
     QTreeWidgetItem* InsertDriveItem(const DriveInfo& drive);
@@ -84,4 +90,5 @@ private:
     QTreeWidgetItem* m_hDropHighlight = nullptr;
     std::function<std::vector<DriveInfo>()> m_driveSource;
     file_menus::MenuRunner m_menuRunner;
+    FileListLoader m_fileLoader{m_doc, this};
 };

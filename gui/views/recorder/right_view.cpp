@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
+#include <ctime>
 
 #include "core/link/message_directory.h"
 #include "core/link/message_label.h"
@@ -14,7 +15,11 @@
 
 namespace {
 
+// What an item stands for, kept in its data.
 constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kFolderRole = Qt::UserRole + 2;   // 0..4, on folders and messages
+constexpr int kMessageRole = Qt::UserRole + 3;  // 1..100, on messages
+constexpr int kDateRole = Qt::UserRole + 4;     // the recording date text, on messages
 constexpr int kPictureSize = 16;
 
 }  // namespace
@@ -69,10 +74,11 @@ void CRightView::ClearTree() {
     emit currentMessageChanged();
 }
 
-QTreeWidgetItem* CRightView::AddFolderItem(const std::string& label) {
+QTreeWidgetItem* CRightView::AddFolderItem(int folder, const std::string& label) {
     // The folder labels sort in folder order, so appending keeps them sorted.
     auto* item = new QTreeWidgetItem(this, QStringList(QString::fromStdString(label)));
     item->setData(0, kImageRole, kImageFolder);
+    item->setData(0, kFolderRole, folder);
     item->setIcon(0, m_folderIcon);
     return item;
 }
@@ -80,7 +86,7 @@ QTreeWidgetItem* CRightView::AddFolderItem(const std::string& label) {
 void CRightView::ShowEmptyFolders() {
     m_bRebuilding = true;
     ClearTree();
-    for (int f = 0; f < kFolderCount; ++f) AddFolderItem(FolderBaseName(f));
+    for (int f = 0; f < kFolderCount; ++f) AddFolderItem(f, FolderBaseName(f));
     m_expanded.fill(-1);
     m_bRebuilding = false;
 }
@@ -90,9 +96,7 @@ void CRightView::RememberExpandedFolders() {
     const int folders = std::min(topLevelItemCount(), kFolderCount);
     for (int k = 0; k < folders; ++k) {
         const QTreeWidgetItem* item = topLevelItem(k);
-        if (!item->isExpanded()) continue;
-        const QString label = item->text(0);
-        if (!label.isEmpty() && label[0].isDigit()) m_expanded[k] = label[0].digitValue() - 1;
+        if (item->isExpanded()) m_expanded[k] = item->data(0, kFolderRole).toInt();
     }
 }
 
@@ -102,15 +106,19 @@ void CRightView::ShowDirectory(const MessageDirectory& directory, int mode) {
     QTreeWidgetItem* scrollTo = nullptr;
     for (int f = 0; f < kFolderCount; ++f) {
         const int count = directory.Count(f);
-        QTreeWidgetItem* folderItem = AddFolderItem(FolderLabel(f, count));
+        QTreeWidgetItem* folderItem = AddFolderItem(f, FolderLabel(f, count));
         for (int m = 1; m <= std::min(count, kMaxMessages); ++m) {
             const MessageEntry& entry = directory.Entry(f, m);
             if (!entry.loaded) continue;
-            const std::string label =
-                MessageLabel(m, entry.header, mode, DateFromValue(entry.header.DateValue()));
+            const std::time_t recorded = DateFromValue(entry.header.DateValue());
+            const std::string label = MessageLabel(m, entry.header, mode, recorded);
             auto* item =
                 new QTreeWidgetItem(folderItem, QStringList(QString::fromStdString(label)));
             item->setData(0, kImageRole, kImageMessage);
+            item->setData(0, kFolderRole, f);
+            item->setData(0, kMessageRole, m);
+            item->setData(0, kDateRole,
+                          QString::fromStdString(MessageDateText(entry.header, recorded)));
             item->setIcon(0, m_messageIcon);
         }
         if (m_expanded[f] == f) {
@@ -124,18 +132,20 @@ void CRightView::ShowDirectory(const MessageDirectory& directory, int mode) {
 
 bool CRightView::GetCurrentMessage(int& message, int& folder) {
     const QTreeWidgetItem* item = m_hCurrentItem;
-    if (!item || ImageOf(item) != kImageMessage || !item->parent()) return false;
-    const auto number = MessageNumberFromLabel(item->text(0).toStdString());
-    const auto folderIndex = FolderFromLabel(item->parent()->text(0).toStdString());
-    if (!number || !folderIndex) return false;
-    message = *number;
-    folder = *folderIndex;
+    if (!item || ImageOf(item) != kImageMessage) return false;
+    message = item->data(0, kMessageRole).toInt();
+    folder = item->data(0, kFolderRole).toInt();
     m_nCurrentFolder = folder;
     return true;
 }
 
 std::string CRightView::GetCurrentItemText() const {
     return m_hCurrentItem ? m_hCurrentItem->text(0).toStdString() : std::string();
+}
+
+std::string CRightView::GetCurrentMessageDate() const {
+    if (!m_hCurrentItem || ImageOf(m_hCurrentItem) != kImageMessage) return {};
+    return m_hCurrentItem->data(0, kDateRole).toString().toStdString();
 }
 
 void CRightView::ClearMessageSelection() {

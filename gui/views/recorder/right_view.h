@@ -13,8 +13,10 @@ class MessageDirectory;
 // frame rebuilds it from the link's directory and asks it which message is current. Clicks, the
 // context menu and the Delete key come back to the frame as signals.
 //
-// Items carry no data of their own beyond their picture: the picture tells a folder from a
-// message, the labels give the folder and message numbers.
+// Each item keeps what it stands for in its own data: its picture (a folder or a message),
+// its folder and message numbers and a message's recording date, so nothing is read back from
+// the labels, and nothing from the directory, which a recorder operation on its worker may be
+// changing while the tree shows what the last connect or delete left.
 class CRightView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -35,6 +37,9 @@ public:
     // item is a message, false for a folder or no item (then nothing may act on it).
     bool GetCurrentMessage(int& message, int& folder);
     std::string GetCurrentItemText() const;
+    // "2001-12-25 14:05": the recording date and time of the current message, as the
+    // directory gave it when the tree was built; empty when no message is current.
+    std::string GetCurrentMessageDate() const;
     // The document's way to say another pane took the selection.
     void ClearMessageSelection();
 
@@ -72,7 +77,7 @@ private:
     void SetCurrentItem(QTreeWidgetItem* item);
     void OnSelectionChanged(QTreeWidgetItem* current);
     void OnItemExpanding(QTreeWidgetItem* item);
-    QTreeWidgetItem* AddFolderItem(const std::string& label);
+    QTreeWidgetItem* AddFolderItem(int folder, const std::string& label);
     void ClearTree();
 
     QIcon m_folderIcon;
