@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr std::size_t kBufferBytes = 64 * 1024;
+constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
 
 // Folder part (with its separator) and file part of a path.
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {

@@ -15,6 +15,8 @@
 #include "cli/interruption.h"
 #include "cli/sonoret_cli.h"
 #include "emulator/recorder_emulator.h"
+#include "tests/support/emulator_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -59,36 +61,24 @@ std::vector<std::string> Names(const fs::path& folder) {
     return names;
 }
 
-class ExportCommand : public ::testing::Test {
+class ExportCommand : public EmulatorFixture {
 protected:
     void SetUp() override { Start(2); }
 
     // A recorder of the given variant holding two messages in folder 1 and one in folder 4.
     void Start(int variant) {
-        m_emulator.reset();
-        emu::Options options;
         options.modeVariant = variant;
-        m_emulator = std::make_unique<emu::RecorderEmulator>(options);
-        std::string error;
-        ASSERT_TRUE(m_emulator->Start(&error)) << error;
-        m_emulator->WithModel([](emu::RecorderModel& model) {
+        StartEmulator();
+        emulator->WithModel([](emu::RecorderModel& model) {
             for (auto& folder : model.folders) folder.clear();
             model.folders[0] = {Message(30, 4, emu::Quality::LP), Message(7, 0, emu::Quality::SP)};
             model.folders[3] = {Message(100, 200, emu::Quality::MP)};
         });
-        m_folder = fs::path(::testing::TempDir()) /
-                   ("export-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
     }
-    void TearDown() override {
-        m_emulator.reset();
-        fs::remove_all(m_folder);
-    }
+    void TearDown() override { emulator.reset(); }
 
     int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--device", m_emulator->DevicePath()});
+        args.insert(args.begin(), {"--device", emulator->DevicePath()});
         CliContext context;
         context.settingsPath = (m_folder / "no-settings.conf").string();
         m_out.str({});
@@ -106,8 +96,8 @@ protected:
         EXPECT_EQ(Get32(wav, 40), blocks * 320);
     }
 
-    std::unique_ptr<emu::RecorderEmulator> m_emulator;
-    fs::path m_folder;
+    TempFolder m_scratch{"export"};
+    fs::path m_folder{fs::path(m_scratch.Path()).parent_path()};
     std::ostringstream m_out, m_err;
 };
 
@@ -123,7 +113,7 @@ TEST_F(ExportCommand, OneMessageAtTheRateOfTheRecordersMode) {
                                               {0xAA, 0xB1, 0x00, 0x02},
                                               {0xAA, 0xBF, 0x00, 0x02},
                                               {0xAA, 0xAA, 0x00, 0xFF}};
-    EXPECT_EQ(m_emulator->ReceivedFrames(), expected);
+    EXPECT_EQ(Frames(), expected);
     EXPECT_EQ(Names(m_folder), std::vector<std::string>{"first.wav"});
 
     // The 7200 samples per second variant; the default name in a folder given as -o.
@@ -165,7 +155,7 @@ TEST_F(ExportCommand, ABrokenTransferLeavesTheEarlierFileAsItWas) {
     std::ofstream(target) << "earlier";
     emu::FaultSwitches faults;
     faults.breakAfterBytes = 700;  // in the middle of the second of its blocks
-    m_emulator->SetFaults(faults);
+    emulator->SetFaults(faults);
     EXPECT_EQ(Run({"export", "4", "1", "-o", target.string()}), 3);
     EXPECT_NE(m_err.str().find("Communition ERROR!"), std::string::npos) << m_err.str();
     EXPECT_EQ(Names(m_folder), std::vector<std::string>{"3_01.wav"});
@@ -193,7 +183,7 @@ TEST_F(ExportCommand, AllMakesItsFolderOnlyOnceThereIsSomethingToWrite) {
     EXPECT_TRUE(Names(m_folder).empty()) << m_err.str();
 
     // Nor does a recorder without messages.
-    m_emulator->WithModel([](emu::RecorderModel& model) {
+    emulator->WithModel([](emu::RecorderModel& model) {
         for (auto& folder : model.folders) folder.clear();
     });
     EXPECT_EQ(Run({"export", "--all", "-o", out.string()}), 0) << m_err.str();
@@ -203,17 +193,15 @@ TEST_F(ExportCommand, AllMakesItsFolderOnlyOnceThereIsSomethingToWrite) {
 
 TEST_F(ExportCommand, CtrlCDuringTheDownloadStopsWithoutAFile) {
     // At the real line rate this message of 105 blocks takes 14 s: time enough to interrupt.
-    emu::Options options;
     options.paced = true;
-    m_emulator = std::make_unique<emu::RecorderEmulator>(options);
-    ASSERT_TRUE(m_emulator->Start());
-    m_emulator->WithModel([](emu::RecorderModel& model) {
+    StartEmulator();
+    emulator->WithModel([](emu::RecorderModel& model) {
         for (auto& folder : model.folders) folder.clear();
         model.folders[3] = {Message(5000, 0, emu::Quality::MP)};
     });
     std::thread presser([this] {
         // The download request, then a moment for the first blocks.
-        const bool seen = m_emulator->WaitForFrames(4, std::chrono::seconds(20));
+        const bool seen = emulator->WaitForFrames(4, std::chrono::seconds(20));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         (void)seen;
         interruption::Raise();
