@@ -11,6 +11,7 @@
 #include "core/base/staged_output_file.h"
 #include "core/base/system_error_text.h"
 #include "core/base/unique_fd.h"
+#include "core/sync/recording_file.h"
 
 namespace {
 
@@ -85,7 +86,8 @@ Result SyncManifest::Refuse(const std::string& why) const {
 
 Result SyncManifest::Load(const std::string& folder) {
     m_entries.clear();
-    m_path = folder.empty() || folder.back() == '/' ? folder + kFileName : folder + "/" + kFileName;
+    m_folder = folder;
+    m_path = PathInFolder(folder, kFileName);
 
     // Not followed through a link, and never a pipe or a device to wait on.
     UniqueFd fd(::open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -144,6 +146,11 @@ const SyncManifest::Entry* SyncManifest::Find(const RecordingIdentity& identity,
         if (entry.identity == identity && entry.occurrence == occurrence) return &entry;
     }
     return nullptr;
+}
+
+bool SyncManifest::HasFileOf(const LoadedRecording& recording) const {
+    const Entry* entry = Find(recording.identity, recording.occurrence);
+    return entry && PathTaken(PathInFolder(m_folder, entry->file));
 }
 
 void SyncManifest::Put(Entry entry) {

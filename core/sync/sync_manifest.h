@@ -36,6 +36,9 @@ public:
 
     // The entry of the recording, or null.
     const Entry* Find(const RecordingIdentity& identity, int occurrence) const;
+    // Whether the recording was synced into the folder and its file is still there: what the
+    // recorder tree marks, and what a sync leaves alone.
+    bool HasFileOf(const LoadedRecording& recording) const;
     // Adds the entry, or replaces the one of the same recording.
     void Put(Entry entry);
     // Whether a recording other than this one claims the file name.
@@ -48,6 +51,7 @@ public:
 private:
     Result Refuse(const std::string& why) const;
 
+    std::string m_folder;
     std::string m_path;
     std::vector<Entry> m_entries;
 };

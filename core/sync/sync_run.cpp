@@ -182,7 +182,7 @@ private:
             std::string stem = m_request.names.Expand(recording);
             if (const auto* entry = m_manifest.Find(recording.identity, recording.occurrence)) {
                 // There, or deleted by the user, who wants it gone unless --missing says not.
-                if (PathTaken(PathInFolder(m_request.folder, entry->file)) || !m_request.missing) {
+                if (m_manifest.HasFileOf(recording) || !m_request.missing) {
                     ++outcome.already;
                     continue;
                 }
@@ -306,6 +306,11 @@ private:
         entry.synced = UtcTimestampNow();
         m_manifest.Put(std::move(entry));
         if (Result saved = m_manifest.Save(); !saved) {
+            // A file the record does not name would be taken for a stranger's next time and
+            // fetched again beside itself: it goes, and the next sync fetches it afresh.
+            fs::remove(written.path, ec);
+            report.name.clear();
+            report.fileBytes = 0;
             m_folderFailed = true;
             return saved;
         }

@@ -76,5 +76,7 @@ struct SyncOutcome : Result {
 // name from request.names that no file has, with its recording time, and entered in the
 // folder's record (SyncManifest) at once. A message that fails is reported and the others go
 // on; the next sync fetches what is missing. A cancel keeps what is finished and leaves no
-// partial file. The caller has opened the link and ends the session (mode off) after.
+// partial file. The caller has opened the link and ends the session (mode off) after. It runs
+// on the caller's thread, and so do its displays and callbacks: the window runs it on its
+// runner's worker and posts what it shows.
 SyncOutcome RunSync(RecorderLink& link, MessageFiles& files, const SyncRequest& request);

@@ -160,4 +160,37 @@ TEST_F(SyncRunTest, CancelBetweenMessagesKeepsTheFinishedOnesAndTheirRecord) {
     EXPECT_TRUE(Frames().empty());
 }
 
+TEST_F(SyncRunTest, ARecordThatCannotBeWrittenStopsTheRunAndLeavesNoFileItDoesNotName) {
+    // After the first message the record's name is taken by a folder, which no rename replaces.
+    request.onMessage = [this](const SyncReport& report) {
+        reports.push_back(report);
+        if (reports.size() > 1) return;
+        const fs::path record = fs::path(request.folder) / SyncManifest::kFileName;
+        fs::remove(record);
+        fs::create_directories(record / "in the way");
+    };
+    const SyncOutcome stopped = Sync();
+    EXPECT_TRUE(stopped.Is(Category::FileNotWritten)) << stopped;
+    EXPECT_EQ(stopped.fetched, 1);
+    EXPECT_EQ(stopped.failed, 1);
+    EXPECT_EQ(Downloads().size(), 2u) << "the third message is not asked for";
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(reports[1].name.empty());
+    EXPECT_EQ(Names(request.folder),
+              (std::vector<std::string>{".sonoret-sync.json", reports[0].name}));
+
+    // The loaded recordings the folder holds, for the recorder tree's mark.
+    fs::remove_all(fs::path(request.folder) / SyncManifest::kFileName);
+    request.onMessage = {};
+    ASSERT_TRUE(Sync());
+    SyncManifest manifest;
+    ASSERT_TRUE(manifest.Load(request.folder));
+    fs::remove(fs::path(request.folder) / "2025-03-01_09-02-00_F1-02_LP.wav");
+    std::vector<int> marked;
+    for (const LoadedRecording& recording : LoadedRecordings(link->Directory())) {
+        if (manifest.HasFileOf(recording)) marked.push_back(recording.message);
+    }
+    EXPECT_EQ(marked, (std::vector<int>{1, 3}));
+}
+
 }  // namespace
