@@ -322,6 +322,8 @@ TEST_F(SyncCommand, CtrlCKeepsTheFinishedFilesAndLeavesNoPartialOne) {
     EXPECT_EQ(record.Entries().size(), 1u);
     EXPECT_EQ(Names(m_folder), (std::vector<std::string>{"out"})) << "no staging left";
     // The recorder was told to stop (the filler) and the session ended with mode off.
+    // Six requests, the filler and mode off, once the emulator has read them all.
+    EXPECT_TRUE(m_emulator->WaitForBytes(6 * 4 + 256 + 4, std::chrono::seconds(5)));
     const auto wire = m_emulator->ReceivedBytes();
     const std::vector<std::uint8_t> modeOff = {0xAA, 0xAA, 0x00, 0xFF};
     ASSERT_GE(wire.size(), 256u + 4u);
