@@ -3,9 +3,11 @@
 // failure.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -116,27 +118,63 @@ TEST_F(ExportCommand, OneMessageAtTheRateOfTheRecordersMode) {
     EXPECT_EQ(Frames(), expected);
     EXPECT_EQ(Names(m_folder), std::vector<std::string>{"first.wav"});
 
-    // The 7200 samples per second variant; the default name in a folder given as -o.
+    // The 7200 samples per second variant; named by its recording time in a folder given as -o.
     Start(1);
     ASSERT_EQ(Run({"export", "4", "1", "-o", m_folder.string()}), 0) << m_err.str();
-    ExpectWav(m_folder / "3_01.wav", 7200, 300);
+    ExpectWav(m_folder / "2025-08-23_14-05-00_F4-01_MP.wav", 7200, 300);
+}
+
+TEST_F(ExportCommand, OnlyAFileNamedWithOIsReplacedAndEachKeepsItsRecordingTime) {
+    // Into a folder: never over a file there, whoever's it is.
+    ASSERT_EQ(Run({"export", "1", "2", "-o", m_folder.string()}), 0) << m_err.str();
+    ASSERT_EQ(Run({"export", "1", "2", "-o", m_folder.string(), "--name", "%n-%q"}), 0);
+    ASSERT_EQ(Run({"export", "1", "2", "-o", m_folder.string(), "--name", "%n-%q"}), 0);
+    EXPECT_EQ(Names(m_folder), (std::vector<std::string>{"02-SP.wav", "02-SP_2.wav",
+                                                         "2025-08-23_14-05-00_F1-02_SP.wav"}));
+    EXPECT_NE(m_out.str().find(m_folder.string() + "/02-SP_2.wav: 02: 08-23 14:05 (SP-"),
+              std::string::npos)
+        << m_out.str();
+    std::tm recorded{};
+    recorded.tm_year = 125;
+    recorded.tm_mon = 7;
+    recorded.tm_mday = 23;
+    recorded.tm_hour = 14;
+    recorded.tm_min = 5;
+    recorded.tm_isdst = -1;
+    struct stat st {};
+    ASSERT_EQ(::stat((m_folder / "02-SP.wav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, std::mktime(&recorded));
+
+    // A file named with -o is replaced, in the format its name or --format says.
+    const fs::path named = m_folder / "x.flac";
+    std::ofstream(named) << "earlier";
+    ASSERT_EQ(Run({"export", "1", "2", "-o", named.string()}), 0) << m_err.str();
+    const Bytes flac = ReadAll(named);
+    ASSERT_GE(flac.size(), 4u);
+    EXPECT_EQ(std::memcmp(flac.data(), "fLaC", 4), 0);
+    ASSERT_EQ(Run({"export", "1", "2", "-o", named.string(), "--format", "wav"}), 0);
+    ExpectWav(named, 8000, 7);
+    EXPECT_EQ(Run({"export", "1", "2", "--format", "wave"}), 2);
 }
 
 TEST_F(ExportCommand, AllMessagesIntoAFolderItCreates) {
     const fs::path out = m_folder / "out";
     ASSERT_EQ(Run({"export", "--all", "-o", out.string()}), 0) << m_err.str();
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"0_01.wav", "0_02.wav", "3_01.wav"}))
-        << "nothing else is left in the folder";
-    ExpectWav(out / "0_01.wav", 8000, 34);
-    ExpectWav(out / "0_02.wav", 8000, 7);
-    ExpectWav(out / "3_01.wav", 8000, 300);
+    const std::vector<std::string> names = {"2025-08-23_14-05-00_F1-01_LP.wav",
+                                            "2025-08-23_14-05-00_F1-02_SP.wav",
+                                            "2025-08-23_14-05-00_F4-01_MP.wav"};
+    EXPECT_EQ(Names(out), names) << "nothing else is left in the folder";
+    ExpectWav(out / names[0], 8000, 34);
+    ExpectWav(out / names[1], 8000, 7);
+    ExpectWav(out / names[2], 8000, 300);
     std::istringstream lines(m_out.str());
     int count = 0;
     for (std::string line; std::getline(lines, line);) ++count;
     EXPECT_EQ(count, 3) << m_out.str();
-    // Whole file names of the window program's kind are replaced on a second run.
+    // A second run replaces none of them: its files take names of their own.
     ASSERT_EQ(Run({"export", "--all", "-o", out.string()}), 0) << m_err.str();
-    EXPECT_EQ(Names(out).size(), 3u);
+    EXPECT_EQ(Names(out).size(), 6u);
+    ExpectWav(out / "2025-08-23_14-05-00_F4-01_MP_2.wav", 8000, 300);
 }
 
 TEST_F(ExportCommand, BadArgumentsAndMissingMessages) {
