@@ -363,7 +363,8 @@ std::optional<JsonValue> ParseJson(std::string_view text, std::string* error, in
 
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
-    for (unsigned char c : s) {
+    for (const char raw : s) {
+        const auto c = static_cast<unsigned char>(raw);
         switch (c) {
             case '"':
                 out += "\\\"";
