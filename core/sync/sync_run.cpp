@@ -186,6 +186,7 @@ private:
         auto block = [this] {
             m_progress.bytesDone += kDirectoryBlockSize;
             Publish();
+            Launch();
             Catch(true);
         };
         report.result = m_files.EnsureBin(recording.folder, recording.message,
@@ -205,8 +206,8 @@ private:
         bool converted = false;
     };
 
-    // The message whose download ended, handed to the second thread: converted unless its WAV
-    // is here already, saved into the folder and entered in its record. It is finished whole
+    // The message whose download ended, for the second thread: converted unless its WAV is
+    // here already, saved into the folder and entered in its record. It is finished whole
     // also when a cancel comes meanwhile: the cancel stops the line at once and then waits for
     // it, which is a small part of the message's time on the line.
     void Hand(const Planned& item, SyncReport report, Clock::time_point start) {
@@ -221,7 +222,16 @@ private:
         }
         behind.file = DescribeRecording(recording, behind.report.label, m_request.format);
         behind.rate = SampleRateForMode(m_link.Mode());
-        m_worker.Start([this, &behind] { Complete(behind); });
+        m_launched = false;
+    }
+
+    // The message behind goes to the second thread once the next one's transfer is under way:
+    // its request and the recorder's first reply, where the line waits on the program, come
+    // first.
+    void Launch() {
+        if (!m_behind || m_launched) return;
+        m_launched = true;
+        m_worker.Start([this, &behind = *m_behind] { Complete(behind); });
     }
 
     // On the second thread: what Hand asked for. It touches the folder, its lock and its record,
@@ -244,6 +254,7 @@ private:
     // and its report made. Waits for it, or with ifDone takes it only when it is done already.
     void Catch(bool ifDone = false) {
         if (!m_behind || (ifDone && !m_worker.Done())) return;
+        Launch();
         m_worker.Wait();
         Behind behind = std::move(*m_behind);
         m_behind.reset();
@@ -441,6 +452,7 @@ private:
     Result m_first;                  // its first fault
     std::optional<Behind> m_behind;  // the message on the second thread
     bool m_folderFailed = false;     // the second thread's: the folder or its record failed
+    bool m_launched = false;         // it is on the second thread
     bool m_stopping = false;         // the run takes no more messages
     TrailingWorker m_worker;         // last: it goes first, once its job is done
 };
