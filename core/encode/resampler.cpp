@@ -34,7 +34,8 @@ bool Resampler::Run(const std::int16_t* input, std::size_t count, std::vector<st
     // A null input tells soxr that the stream has ended: it then gives out what it holds.
     std::size_t offered = 0;
     for (;;) {
-        const std::size_t room = static_cast<std::size_t>(count * m_ratio) + 256;
+        const std::size_t room =
+            static_cast<std::size_t>(static_cast<double>(count) * m_ratio) + 256;
         const std::size_t start = out.size();
         out.resize(start + room);
         std::size_t used = 0, made = 0;

@@ -83,7 +83,7 @@ private:
 
     bool Cancelled() const { return m_request.cancelled && m_request.cancelled(); }
 
-    ProgressFactory Displays(std::function<void()> onBlock) const {
+    ProgressFactory Displays(const std::function<void()>& onBlock) const {
         return [this, onBlock](const std::string& caption) -> std::unique_ptr<ProgressDisplay> {
             auto inner = m_request.progress ? m_request.progress(caption) : nullptr;
             const bool receiving = caption == text::kReceiveCaption;
@@ -284,7 +284,7 @@ private:
             return made;
         }
         const RecordingFile file = DescribeRecording(recording, report.label, m_request.format);
-        const WrittenFile written = SaveRecordingAs(
+        WrittenFile written = SaveRecordingAs(
             wav, file, m_request.folder, item.stem,
             [&](const std::string& name) { return Taken(name, recording); }, m_request.cancelled);
         if (!written) return written;
