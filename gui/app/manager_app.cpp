@@ -77,7 +77,9 @@ std::string CManagerApp::CacheFolder() const {
 
 WorkingFolder::Places CManagerApp::WorkingFolderPlaces() const {
     WorkingFolder::Places places;
-    places.programFolder = ProgramFolder();
+    // Beside the program while it runs from where it was built; an installed one keeps its
+    // messages in the user's cache folder.
+    if (!IsInstalledProgramFolder(ProgramFolder())) places.programFolder = ProgramFolder();
     places.cacheFolder = CacheFolder();
     // A private folder: where the user's private run-time files go, else the temporary folder.
     // (Read plainly: asking for the run-time location makes folders of its own when unset.)
