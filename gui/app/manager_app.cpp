@@ -98,7 +98,9 @@ void CManagerApp::LoadSettings() {
     m_settingsNotices.clear();
     const PortSetting port = settings.Port(kHighestMenuPort);
     m_nPort = port.port;
-    if (port.wrongValue) {
+    m_strDevice = settings.ChosenDevice();
+    // A port chosen by name makes the COM number no matter.
+    if (port.wrongValue && m_strDevice.empty()) {
         // Said, not passed over: the port error that would follow names no setting.
         const std::string setting = "[" + std::string(text::kSectionComm) + "] " +
                                     text::kValuePort + "=" + *port.wrongValue;
@@ -117,6 +119,7 @@ void CManagerApp::LoadSettings() {
 void CManagerApp::SaveSettings() {
     SettingsFile& settings = WindowSettings();
     settings.SetValue(text::kSectionComm, text::kValuePort, m_nPort);
+    settings.SetChosenDevice(m_strDevice);
     settings.SetValue(text::kSectionGlobal, text::kValuePath, m_strSourcePath);
     settings.SetValue(text::kSectionGlobal, text::kValueLeftPath, m_strLeftPath);
     // As ever, a settings file that cannot be written is no reason to keep the user waiting.
@@ -124,12 +127,16 @@ void CManagerApp::SaveSettings() {
 }
 
 std::string CManagerApp::DeviceForPort(int port) const {
-    if (port == m_nStartPort) {
-        if (!m_options.devicePath.empty()) return m_options.devicePath;
-        // Without its emulator a simulated run must not reach for a real port instead.
-        if (m_options.simulate) return m_pEmulator ? m_pEmulator->DevicePath() : "(no emulator)";
-    }
-    return WindowSettings().DeviceForPort(port);
+    return ResolveSerialDevice(WindowSettings().DeviceForPort(port), m_portRoots);
+}
+
+std::string CManagerApp::StartDevice() const {
+    if (m_nPort != m_nStartPort || m_strDevice != m_strStartDevice) return {};
+    if (!m_options.devicePath.empty())
+        return ResolveSerialDevice(m_options.devicePath, m_portRoots);
+    // Without its emulator a simulated run must not reach for a real port instead.
+    if (m_options.simulate) return m_pEmulator ? m_pEmulator->DevicePath() : "(no emulator)";
+    return {};
 }
 
 bool CManagerApp::StartEmulator(std::vector<std::string>& notices) {
@@ -160,6 +167,7 @@ bool CManagerApp::InitInstance() {
     LoadSettings();
     notices.insert(notices.end(), m_settingsNotices.begin(), m_settingsNotices.end());
     m_nStartPort = m_nPort;
+    m_strStartDevice = m_strDevice;
     // What start-up has to say is said over the window, once the user can see it.
     WaitUntilExposed(*m_pMainFrame, std::chrono::seconds(2));
     for (const std::string& notice : notices) MessageBox::Show(m_pMainFrame.get(), notice);
