@@ -12,6 +12,7 @@
 #include "core/res/text_format.h"
 #include "gui/app/about_box.h"
 #include "gui/app/simulated_recorder.h"
+#include "gui/app/window_placement.h"
 #include "gui/frame/main_frame.h"
 #include "gui/res/pictures.h"
 #include "gui/widgets/message_box.h"
@@ -161,6 +162,7 @@ bool CManagerApp::InitInstance() {
     m_pDocument = std::make_unique<CQPDoc>();
     if (m_options.simulate) StartEmulator(notices);
     m_pMainFrame = std::make_unique<CMainFrame>(*this, *m_pDocument);
+    RestoreWindowPlacement(*m_pMainFrame, settings);
     m_pMainFrame->show();
     m_pMainFrame->setWindowTitle(QString::fromLatin1(text::kMainTitle));
     // Read afresh: whatever the panes' creation did to the members, the settings file holds.
@@ -177,6 +179,7 @@ bool CManagerApp::InitInstance() {
 
 int CManagerApp::ExitInstance(int exitCode) {
     const bool closedByUser = m_pMainFrame && m_pMainFrame->IsClosing();
+    if (closedByUser) SaveWindowPlacement(*m_pMainFrame, WindowSettings());
     // The frame's end sends the recorder its mode-off frame and closes the line.
     m_pMainFrame.reset();
     if (closedByUser) SaveSettings();

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 #include "core/files/cqp_doc.h"
 #include "core/res/resource_ids.h"
@@ -62,6 +63,11 @@ constexpr int kViewStyleCommands[] = {res::ID_VIEW_SMALLICON, res::ID_VIEW_LARGE
 
 // How often the command states and the lock keys are looked at, as the framework's idle time.
 constexpr int kIdleUpdateMs = 250;
+// The window's size on a first start (or when the saved one is no use).
+constexpr int kDefaultWidth = 780;
+constexpr int kDefaultHeight = 520;
+// What the window's frame around the splitter takes of its width.
+constexpr int kFrameAllowance = 16;
 // How often a cancel is said again until the operation it is meant for has ended.
 constexpr int kCancelRepeatMs = 20;
 
@@ -90,7 +96,10 @@ CMainFrame::CMainFrame(FrameHost& app, CQPDoc& doc) : m_app(app), m_doc(doc) {
     m_clock = [] { return std::time(nullptr); };
     OnCreate();
     OnCreateClient();
-    resize(780, 520);
+    // Wide enough for the panes' first sizes, the recorder's labels whole among them.
+    int panes = 0;
+    for (int size : m_wndSplitter->sizes()) panes += size + m_wndSplitter->handleWidth();
+    resize(std::max(kDefaultWidth, panes + kFrameAllowance), kDefaultHeight);
 
     m_idleTimer = new QTimer(this);
     connect(m_idleTimer, &QTimer::timeout, this, [this] {
@@ -264,11 +273,13 @@ void CMainFrame::OnCreateClient() {
     m_wndSplitter->addWidget(m_pLeftView);
     m_wndSplitter->addWidget(m_pMidView);
     m_wndSplitter->addWidget(m_pRightView);
-    // Initial pane sizes: 200 x 200, 300 x 350, 200 x 200.
+    // Initial pane sizes: 200 x 200, 300 x 350, 200 x 200; the recorder's pane as wide as its
+    // labels need.
+    const int rightWidth = std::max(200, m_pRightView->LabelWidth());
     m_pLeftView->resize(200, 200);
     m_pMidView->resize(300, 350);
-    m_pRightView->resize(200, 200);
-    m_wndSplitter->setSizes({200, 300, 200});
+    m_pRightView->resize(rightWidth, 200);
+    m_wndSplitter->setSizes({200, 300, rightWidth});
     setCentralWidget(m_wndSplitter);
 
     // The panes' wiring, in one place.
