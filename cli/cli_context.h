@@ -12,6 +12,8 @@ struct CliContext {
     int port = 0;
     // --simulate: the built-in recorder emulator on a pseudo-terminal.
     bool simulate = false;
+    // --trace: every frame on the line, with its time, on the error stream.
+    bool trace = false;
 
     // Where questions are answered (the delete confirmation).
     std::istream* in = &std::cin;

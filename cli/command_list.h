@@ -5,6 +5,7 @@
 SONORET_COMMAND(MakeListCommand)
 SONORET_COMMAND(MakeFetchCommand)
 SONORET_COMMAND(MakeExportCommand)
+SONORET_COMMAND(MakeSyncCommand)
 SONORET_COMMAND(MakeDeleteCommand)
 SONORET_COMMAND(MakeSetTimeCommand)
 SONORET_COMMAND(MakeSetDateCommand)

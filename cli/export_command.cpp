@@ -11,6 +11,7 @@
 #include "cli/exit_status.h"
 #include "cli/interruption.h"
 #include "cli/recorder_session.h"
+#include "cli/recording_options.h"
 #include "cli/staging_folder.h"
 #include "cli/terminal_progress.h"
 #include "core/base/system_error_text.h"
@@ -18,6 +19,7 @@
 #include "core/link/message_label.h"
 #include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
+#include "core/sync/recording_file.h"
 
 namespace fs = std::filesystem;
 
@@ -71,26 +73,38 @@ namespace {
 
 const CommandSyntax kExportSyntax{
     .name = "export",
-    .summary = "download messages and convert them to WAV files",
+    .summary = "download messages and convert them to WAV (or compressed) files",
     // Both forms' words: which of them a form takes, Run tells.
     .positionals = {{.name = "F", .optional = true}, {.name = "M", .optional = true}},
     .options = {{.names = {"-o", "--output"},
                  .value = "PATH",
-                 .help = "the WAV file (F M) or the folder (--all, created when\n"
-                         "missing); default the current folder, with the names\n"
-                         "the window program gives: <F-1>_<MM>.wav (0_03.wav)"},
-                {.names = {"--all"}, .help = "every message of every folder"}},
+                 .help = "the file (F M; replaced when it is there) or the folder\n"
+                         "(--all: created when missing); default the current folder"},
+                {.names = {"--all"}, .help = "every message of every folder"},
+                FormatOption(),
+                NameOption()},
     .description =
         "Downloads message M (1-100) of folder F (1-5), or every message of the\n"
         "recorder, and converts it into a mono 16-bit WAV file at the recorder's own\n"
-        "sampling rate (7200 or 8000 samples per second, as its mode reply says).\n"
-        "Each file appears only when it is whole; a file of the same name is replaced.\n"
-        "Ctrl-C stops the recorder and leaves no partial file behind.",
+        "sampling rate (7200 or 8000 samples per second, as its mode reply says), or\n"
+        "into the --format given. In a folder each file is named by --name, from its\n"
+        "recording date and time by default, and no file there is ever replaced: a name\n"
+        "that is taken gets _2, _3, ... before its extension. Only a file named with -o\n"
+        "is replaced. Each file has its recording time as its own and appears only when\n"
+        "it is whole; Ctrl-C stops the recorder and leaves no partial file behind.",
     .epilogue =
         "With --all a message that cannot be converted is reported and skipped; the\n"
         "exit status then is 4 once the others are done.",
-    .forms = {"F M [-o FILE]", "--all [-o DIR]"},
+    .forms = {"F M [-o FILE|DIR] [--format FORMAT] [--name PATTERN]",
+              "--all [-o DIR] [--format FORMAT] [--name PATTERN]"},
     .countError = "export needs a folder and a message number, or --all",
+};
+
+// Where an exported recording goes: a file the user named, or a folder where it is named
+// by the pattern.
+struct Destination {
+    std::string folder;  // empty when file is set
+    std::string file;
 };
 
 class ExportCommand : public Command {
@@ -98,6 +112,7 @@ public:
     explicit ExportCommand(CliContext& context) : Command(kExportSyntax), m_context(context) {}
 
     int Run(const ParsedArgs& parsed, std::ostream& out, std::ostream& err) override {
+        if (const auto end = ReadRecordingOptions(*this, parsed, err, &m_options)) return *end;
         const std::string given = parsed.Option("-o").value_or("");
         if (parsed.Has("--all")) {
             if (!parsed.positional.empty()) {
@@ -108,27 +123,52 @@ public:
         if (parsed.positional.size() != 2) return UsageError(*this, err, Syntax().countError);
         int folder = 0, message = 0;
         if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
-        return ExportOne(folder, message, OutputPath(given, WavFileName(folder, message)), out,
-                         err);
+        std::error_code ec;
+        Destination destination;
+        if (given.empty() || fs::is_directory(given, ec)) {
+            destination.folder = given;  // empty: the current folder
+        } else {
+            destination.file = given;
+            // A file named x.flac is a FLAC file, unless --format says otherwise.
+            const auto named = AudioFormatFromPath(given);
+            if (!m_options.formatGiven && named) m_options.format = *named;
+        }
+        return ExportOne(folder, message, destination, out, err);
     }
 
 private:
-    std::ostream* Terminal(std::ostream& err) const {
-        return m_context.progressBars ? &err : nullptr;
-    }
-
     static std::string Label(const RecorderLink& link, int folder, int message) {
         const MessageHeader& header = link.Directory().Entry(folder, message).header;
         return MessageLabel(message, header, link.Mode(), DateFromValue(header.DateValue()));
     }
 
-    int ExportOne(int folder, int message, const std::string& target, std::ostream& out,
+    // The converted message in the staging folder saved where it goes, as a file of its own.
+    WrittenFile Save(const RecorderLink& link, int folder, int message, const std::string& wav,
+                     const Destination& destination) const {
+        const LoadedRecording recording{
+            folder, message, IdentityOf(link.Directory().Entry(folder, message).header), 1};
+        const RecordingFile file =
+            DescribeRecording(recording, Label(link, folder, message), m_options.format);
+        const auto interrupted = [] { return interruption::Raised(); };
+        if (!destination.file.empty())
+            return SaveRecordingOver(wav, file, destination.file, interrupted);
+        return SaveRecordingAs(wav, file, destination.folder, m_options.names.Expand(recording), {},
+                               interrupted);
+    }
+
+    int ExportOne(int folder, int message, const Destination& destination, std::ostream& out,
                   std::ostream& err) {
         RecorderSession session(m_context, err);
         // Nothing is asked of the recorder when the result could not be converted anyway.
         if (!LoadDecoderForCli(session.Decoder(), err)) return kExitConversion;
+        const std::string subject = !destination.file.empty()    ? destination.file
+                                    : destination.folder.empty() ? std::string(".")
+                                                                 : destination.folder;
         StagingFolder staging;
-        if (!staging.Create(target)) {
+        const std::string beside = !destination.file.empty()    ? destination.file
+                                   : destination.folder.empty() ? std::string("x")
+                                                                : destination.folder + "/x";
+        if (!staging.Create(beside)) {
             err << "sonoret: " << staging.Error() << "\n";
             return kExitOutput;
         }
@@ -139,18 +179,22 @@ private:
         if (const Result header = link.FetchHeader(folder, message); !header) {
             return session.Failure(header, text::kCommError);
         }
-        // The staging folder is this command's working folder for the ".Bin".
+        // The staging folder is this command's working folder for the ".Bin" and the ".wav".
         MessageFiles& files = session.Files();
         const Result fetched = files.EnsureBin(folder, message, staging.Path(), session.Progress());
-        if (!fetched) return session.DownloadFailure(fetched, target);
+        if (!fetched) return session.DownloadFailure(fetched, subject);
         const int mode = link.Mode();
-        const std::string label = Label(link, folder, message);
         session.End();  // the recorder is not needed for the conversion
 
         const ConvertResult result =
-            files.ConvertToWav(folder, message, staging.Path(), session.Progress(), target);
-        if (const int status = ConversionExitStatus(result, target, err)) return status;
-        out << target << ": " << label << ", " << AudioLength(result, mode) << "\n";
+            files.ConvertToWav(folder, message, staging.Path(), session.Progress());
+        if (const int status = ConversionExitStatus(result, subject, err)) return status;
+        const WrittenFile written =
+            Save(link, folder, message, MessageFilePath(staging.Path(), folder, message, ".wav"),
+                 destination);
+        if (const int status = ConversionExitStatus(written, subject, err)) return status;
+        out << written.path << ": " << Label(link, folder, message) << ", "
+            << AudioLength(result, mode) << "\n";
         return kExitOk;
     }
 
@@ -161,7 +205,7 @@ private:
         // The folder is made only once there is something to write into it, so that a
         // recorder that cannot be reached leaves nothing behind; meanwhile the messages are
         // received in the nearest folder that is there.
-        const fs::path existing = NearestExisting(folder);
+        const fs::path existing = NearestExistingFolder(folder.string());
         std::error_code ec;
         if (!fs::is_directory(existing, ec)) {
             err << "sonoret: cannot write into " << folder.string() << ": not a folder\n";
@@ -173,35 +217,44 @@ private:
             return kExitOutput;
         }
         if (const int status = session.Open()) return status;
-        // The directory and the header of every message, for the labels.
+        // The directory and the header of every message, for the labels and the names.
         if (const int status = session.Connect()) return status;
         RecorderLink& link = session.Link();
         MessageFiles& files = session.Files();
+        const Destination destination{given, {}};
 
         int exported = 0, status = kExitOk;
         for (int f = 0; f < kFolderCount; ++f) {
             for (int message = 1; message <= session.Count(f); ++message) {
-                const std::string target = (folder / WavFileName(f, message)).string();
+                const std::string subject = FolderBaseName(f) + " " + Label(link, f, message);
                 const Result fetched =
                     files.EnsureBin(f, message, staging.Path(), session.Progress());
-                if (!fetched) return session.DownloadFailure(fetched, target);
+                if (!fetched) return session.DownloadFailure(fetched, folder.string());
                 if (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec)) {
                     err << "sonoret: cannot write into " << folder.string() << ": "
                         << SystemErrorText(ec) << "\n";
                     return kExitOutput;
                 }
                 const ConvertResult result =
-                    files.ConvertToWav(f, message, staging.Path(), session.Progress(), target);
-                fs::remove(staging.Path() + BinFileName(f, message), ec);
-                const int end = ConversionExitStatus(result, target, err);
+                    files.ConvertToWav(f, message, staging.Path(), session.Progress());
+                WrittenFile written;
+                if (result) {
+                    written =
+                        Save(link, f, message, MessageFilePath(staging.Path(), f, message, ".wav"),
+                             destination);
+                }
+                for (const char* extension : {".Bin", ".wav"})
+                    fs::remove(MessageFilePath(staging.Path(), f, message, extension), ec);
+                const ConvertResult ended = result ? ConvertResult(written) : result;
+                const int end = ConversionExitStatus(ended, subject, err);
                 if (end == kExitConversion) {
                     // One message that cannot be converted does not stop the others.
-                    err << "sonoret: " << target << " skipped\n";
+                    err << "sonoret: " << subject << " skipped\n";
                     status = kExitConversion;
                     continue;
                 }
                 if (end != kExitOk) return end;
-                out << target << ": " << Label(link, f, message) << ", "
+                out << written.path << ": " << Label(link, f, message) << ", "
                     << AudioLength(result, link.Mode()) << "\n";
                 ++exported;
             }
@@ -211,18 +264,8 @@ private:
         return status;
     }
 
-    // folder itself, or the nearest of its parents that exists.
-    static fs::path NearestExisting(fs::path folder) {
-        std::error_code ec;
-        while (!fs::exists(folder, ec)) {
-            const fs::path parent = folder.has_relative_path() ? folder.parent_path() : folder;
-            if (parent == folder || parent.empty()) return ".";
-            folder = parent;
-        }
-        return folder;
-    }
-
     CliContext& m_context;
+    RecordingOptions m_options;
 };
 
 }  // namespace

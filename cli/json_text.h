@@ -1,6 +1,3 @@
 #pragma once
-#include <string>
-
-// s as a JSON string, quotes included: quotes, backslashes and control characters escaped,
-// everything else as it is.
-std::string JsonString(const std::string& s);
+// The command line's JSON output escapes its strings with the core's one escaper.
+#include "core/base/json.h"

@@ -5,6 +5,7 @@
 #include "cli/interruption.h"
 #include "cli/simulation.h"
 #include "core/link/message_label.h"
+#include "core/link/wire_trace.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
 #include "emulator/recorder_emulator.h"
@@ -39,6 +40,11 @@ int RecorderSession::Open() {
         m_err << "sonoret: " << m_settings.Problem() << "; going on with the default settings\n";
     }
     const int port = m_context.port > 0 ? m_context.port : SavedPort(settingsChooseDevice);
+    if (m_context.trace) {
+        m_link.Channel().SetWireTrace(LineTrace([&err = m_err](const std::string& line) {
+            err << line << "\n" << std::flush;
+        }));
+    }
     const Result opened = m_link.Initialise(m_owner.DeviceForPort(port));
     if (!opened) {
         // The device and the system's reason (no such device, in use, permission denied) tell

@@ -9,8 +9,8 @@
 
 namespace {
 
-// Where the recorder is: sonoret's own options, before the command.
-const std::vector<OptionSyntax>& GlobalOptions() {
+// Where the recorder is: sonoret's own options, before the command, one of them at most.
+const std::vector<OptionSyntax>& PlaceOptions() {
     static const std::vector<OptionSyntax> options = {
         {.names = {"--device"},
          .value = "PATH",
@@ -23,21 +23,44 @@ const std::vector<OptionSyntax>& GlobalOptions() {
                  "COMM/DEVICE<N> in its settings, else /dev/ttyS<N-1>",
          .needs = "a port number from 1 to " + std::to_string(kHighestPort)},
         {.names = {"--simulate"}, .help = "the built-in recorder emulator instead of a recorder"},
+    };
+    return options;
+}
+
+// sonoret's other options, before the command too.
+const std::vector<OptionSyntax>& OtherOptions() {
+    static const std::vector<OptionSyntax> options = {
+        {.names = {"--trace"},
+         .help = "every frame sent to the recorder and every reply, with its time in\n"
+                 "seconds, on standard error (instead of the progress bars)"},
         {.names = {"--help", "-h"}},
         {.names = {"--version"}},
     };
     return options;
 }
 
-// "usage: sonoret [--device PATH | --port N | --simulate] COMMAND [ARGS]": the places are
-// alternatives.
+// Every option before the command, as the parser takes them.
+const std::vector<OptionSyntax>& GlobalOptions() {
+    static const std::vector<OptionSyntax> options = [] {
+        std::vector<OptionSyntax> all = PlaceOptions();
+        all.insert(all.end(), OtherOptions().begin(), OtherOptions().end());
+        return all;
+    }();
+    return options;
+}
+
+// "usage: sonoret [--trace] [--device PATH | --port N | --simulate] COMMAND [ARGS]": the
+// places are alternatives.
 std::string GlobalUsage() {
-    std::string places;
-    for (const auto& option : GlobalOptions()) {
-        if (!option.help.empty())
-            places += (places.empty() ? "" : " | ") + OptionUsage(option, false);
+    std::string others;
+    for (const auto& option : OtherOptions()) {
+        if (!option.help.empty()) others += OptionUsage(option, true) + " ";
     }
-    return "usage: sonoret [" + places + "] COMMAND [ARGS]\n";
+    std::string places;
+    for (const auto& option : PlaceOptions()) {
+        places += (places.empty() ? "" : " | ") + OptionUsage(option, false);
+    }
+    return "usage: sonoret " + others + "[" + places + "] COMMAND [ARGS]\n";
 }
 
 void PrintUsage(std::ostream& s, CliContext& context) {
@@ -61,10 +84,13 @@ void PrintUsage(std::ostream& s, CliContext& context) {
     }
     s << "\n"
          "Where the recorder is (before the command):\n"
-      << OptionList({}, GlobalOptions())
+      << OptionList({}, PlaceOptions())
       << "  Without these, the port the window program last used (COMM/PORT in\n"
          "  ~/.config/QP2400/QP2400.conf), else COM1.\n"
          "\n"
+         "Other options (before the command):\n"
+      << OptionList({}, OtherOptions())
+      << "\n"
          "Exit status: 0 done, 2 bad arguments, 3 the recorder did not answer as it should,\n"
          "4 conversion failed, 5 the port could not be opened, 6 an output file could not be\n"
          "written. Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and a closed output pipe (SIGPIPE) stop a\n"
@@ -101,6 +127,9 @@ int RunSonoret(const std::vector<std::string>& args, CliContext context, std::os
         return GlobalUsageError(MissingValue(*FindOption(GlobalOptions(), name), name), err);
     };
     context.simulate = global.Has("--simulate");
+    context.trace = global.Has("--trace");
+    // The trace is the progress; a bar drawn between its lines would only break them up.
+    if (context.trace) context.progressBars = false;
     if (const auto device = global.Option("--device")) {
         if (device->empty()) return wrongValue("--device");
         context.device = *device;

@@ -50,3 +50,14 @@ std::string OutputPath(const std::string& given, const std::string& defaultName)
     if (fs::is_directory(given, ec)) return (fs::path(given) / defaultName).string();
     return given;
 }
+
+std::string NearestExistingFolder(const std::string& given) {
+    fs::path folder = given.empty() ? fs::path(".") : fs::path(given);
+    std::error_code ec;
+    while (!fs::exists(folder, ec)) {
+        const fs::path parent = folder.has_relative_path() ? folder.parent_path() : folder;
+        if (parent == folder || parent.empty()) return ".";
+        folder = parent;
+    }
+    return folder.string();
+}

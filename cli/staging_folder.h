@@ -34,3 +34,7 @@ private:
 // Where `-o` puts a file: the given path, or defaultName inside it when it is a folder, or
 // defaultName in the current folder when no path was given.
 std::string OutputPath(const std::string& given, const std::string& defaultName);
+
+// folder itself, or the nearest of its parents that exists: where a command that makes its
+// output folder only once there is something to write receives its messages meanwhile.
+std::string NearestExistingFolder(const std::string& folder);

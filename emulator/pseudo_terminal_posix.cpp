@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
+#include "core/base/system_error_text.h"
 #include "emulator/pseudo_terminal.h"
 
 namespace emu {
@@ -15,7 +15,7 @@ namespace emu {
 namespace {
 
 bool Fail(std::string* error, const char* what) {
-    if (error) *error = std::string(what) + ": " + std::strerror(errno);
+    if (error) *error = WithSystemReason(what, errno);
     return false;
 }
 

@@ -8,9 +8,9 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <cstring>
 #include <thread>
 
+#include "core/base/system_error_text.h"
 #include "emulator/pseudo_terminal.h"
 #include "emulator/reply_faults.h"
 #include "emulator/request_frames.h"
@@ -33,7 +33,7 @@ public:
     bool Open(std::string* error) {
         int fds[2];
         if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
-            if (error) *error = std::string("cannot create a pipe: ") + std::strerror(errno);
+            if (error) *error = WithSystemReason("cannot create a pipe", errno);
             return false;
         }
         m_read.Reset(fds[0]);
@@ -184,9 +184,9 @@ bool RecorderEmulator::Impl::WriteDue(std::vector<std::string>& log) {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {
-            if (n < 0 && errno != EAGAIN) {
+            if (const int err = n < 0 ? errno : 0; err != 0 && err != EAGAIN) {
                 // Nobody can receive it; the program will ask again.
-                log.push_back(out.what + ": reply lost (" + std::strerror(errno) + ")");
+                log.push_back(out.what + ": reply lost (" + SystemErrorText(err) + ")");
                 out = {};
             }
             return false;

@@ -6,15 +6,18 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "core/convert/frame_table.h"
 #include "emulator/recorder_emulator.h"
 
 // The recorder emulator in a child process of its own, so the benchmark's CPU time is the
 // program's alone. Forked before the benchmark starts any thread.
 class EmulatorProcess {
 public:
-    // counts: messages per folder; blocks: the size of every message.
-    EmulatorProcess(std::array<int, 5> counts, int blocks) {
+    // counts: messages per folder; blocks: the size of every message. With a voice, each
+    // message is that voice's coded speech over and over; else the emulator's arbitrary bytes.
+    EmulatorProcess(std::array<int, 5> counts, int blocks, emu::VoiceSource voice = {}) {
         int toParent[2];
         int toChild[2];
         if (::pipe(toParent) != 0 || ::pipe(toChild) != 0) return;
@@ -22,7 +25,7 @@ public:
         if (m_pid == 0) {
             ::close(toParent[0]);
             ::close(toChild[1]);
-            Serve(counts, blocks, toParent[1], toChild[0]);
+            Serve(counts, blocks, voice, toParent[1], toChild[0]);
             ::_exit(0);
         }
         ::close(toParent[1]);
@@ -48,15 +51,36 @@ public:
     const std::string& Device() const { return m_device; }
 
 private:
-    static void Serve(std::array<int, 5> counts, int blocks, int reply, int stop) {
+    // The coded frames of a message without the filler that pads its last block.
+    static std::vector<std::uint8_t> Frames(const std::vector<std::uint8_t>& data) {
+        std::size_t end = 0;
+        while (end + 1 < data.size() && !(data[end] == 0xFF && data[end + 1] == 0xFF)) {
+            end += static_cast<std::size_t>(FrameLength(data[end]));
+        }
+        return std::vector<std::uint8_t>(
+            data.begin(), data.begin() + static_cast<long>(std::min(end, data.size())));
+    }
+
+    static void Serve(std::array<int, 5> counts, int blocks, const emu::VoiceSource& voice,
+                      int reply, int stop) {
         emu::Options options;
         options.counts = counts;
         emu::RecorderEmulator emulator(options);
         if (!emulator.Start()) return;
+        const std::size_t size = static_cast<std::size_t>(blocks) * emu::kBlockSize;
         emulator.WithModel([&](emu::RecorderModel& model) {
+            int index = 0;
             for (auto& folder : model.folders) {
                 for (auto& message : folder) {
-                    message.data.resize(static_cast<std::size_t>(blocks) * emu::kBlockSize);
+                    if (voice) {
+                        const std::vector<std::uint8_t> frames =
+                            Frames(voice(message.quality, index++));
+                        message.data.clear();
+                        while (!frames.empty() && message.data.size() < size) {
+                            message.data.insert(message.data.end(), frames.begin(), frames.end());
+                        }
+                    }
+                    message.data.resize(size, 0xFF);
                 }
             }
         });

@@ -31,6 +31,8 @@ public:
     // wait (a download waiting for a block). The display calls the hook from whatever thread
     // sees the cancel, so the hook must be thread-safe. Optional: displays that cannot cancel
     // ignore it.
+    // By value: the displays that keep the hook move it in.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     virtual void SetCancelHook(std::function<void()> hook) { (void)hook; }
 };
 

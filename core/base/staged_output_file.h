@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,30 @@ public:
     // replaced keeps them (new files get the user's usual ones).
     bool KeepModeOf(const std::string& path);
 
+    // Commit never replaces a file at the target: it then fails with TargetExists() and keeps
+    // what was written, so that the caller may Retarget and commit again. Exported recordings
+    // are never written over.
+    void SetNoReplace() { m_noReplace = true; }
+    // Another target in the same folder as the first (the temporary file stays where it is);
+    // false for one in another folder.
+    bool Retarget(const std::string& targetPath);
+    // The last Commit found a file at the target and, told not to replace it, kept everything.
+    bool TargetExists() const { return m_targetExists; }
+    // The modification time the file is given when it is committed: a recording keeps the
+    // time it was made, not the time it was copied.
+    void SetModificationTime(std::time_t when) {
+        m_modificationTime = when;
+        m_hasModificationTime = true;
+    }
+    // The open file, everything written so far flushed, for writers that write it themselves
+    // (the audio encoders); they write from the start and leave it open. -1 after a failure.
+    int Descriptor();
+
     bool Write(const std::uint8_t* data, std::size_t size) override;
     // Overwrites bytes already written, e.g. a header whose sizes are known only at the end.
     bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
-    // Flushes, syncs and renames over the target. On failure the temporary file is removed.
+    // Flushes, syncs and renames over the target. On failure the temporary file is removed
+    // (except when TargetExists).
     bool Commit();
     // Removes the temporary file; safe to call at any time and more than once.
     void Discard();
@@ -52,4 +73,8 @@ private:
     std::vector<std::uint8_t> m_buffer;
     std::string m_error;
     std::string m_reason;
+    bool m_noReplace = false;
+    bool m_targetExists = false;
+    bool m_hasModificationTime = false;
+    std::time_t m_modificationTime = 0;
 };

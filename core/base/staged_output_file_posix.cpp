@@ -1,5 +1,6 @@
 // The staged output file on POSIX systems.
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,13 +13,30 @@
 
 namespace {
 
-constexpr std::size_t kBufferBytes = 64 * 1024;
+constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
 
 // Folder part (with its separator) and file part of a path.
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const auto slash = path.find_last_of('/');
     folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Renames from to to unless something is at to already: 0, or the error (EEXIST when there
+// is). The kernel does it in one step where the file system can; elsewhere a hard link (which
+// never replaces) stands in, and where neither is known (some removable media) a look first.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno == EEXIST) return EEXIST;
+    if (errno != EPERM && errno != ENOTSUP && errno != EMLINK && errno != ENOSYS) return errno;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -40,6 +58,7 @@ bool StagedOutputFile::Create(const std::string& targetPath) {
     m_targetPath = targetPath;
     m_error.clear();
     m_reason.clear();
+    m_targetExists = false;
     m_buffer.clear();
     m_buffer.reserve(kBufferBytes);
 
@@ -61,7 +80,7 @@ bool StagedOutputFile::Create(const std::string& targetPath) {
         const std::string candidate =
             folder + owned_temporary::PartFileName(stem, static_cast<long>(::getpid()),
                                                    counter.fetch_add(1));
-        UniqueFd fd(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        UniqueFd fd(::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (fd.Valid()) {
             owned_temporary::Hold(fd.Get());
             m_fd = std::move(fd);
@@ -122,15 +141,46 @@ bool StagedOutputFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, s
     return true;
 }
 
+bool StagedOutputFile::Retarget(const std::string& targetPath) {
+    std::string folder, name, newFolder, newName;
+    SplitPath(m_targetPath, folder, name);
+    SplitPath(targetPath, newFolder, newName);
+    if (newFolder != folder || newName.empty()) return false;
+    m_targetPath = targetPath;
+    m_targetExists = false;
+    return true;
+}
+
+int StagedOutputFile::Descriptor() {
+    if (!m_fd.Valid() || !m_error.empty() || !Flush()) return -1;
+    return m_fd.Get();
+}
+
 bool StagedOutputFile::Commit() {
-    if (!m_fd.Valid()) return Fail("cannot write", EBADF);
-    bool ok = m_error.empty() && Flush();
-    // Delayed allocation reports a full disk only here, and a crash after the rename must
-    // not leave a file that is only named whole.
-    if (ok && ::fsync(m_fd.Get()) != 0) ok = Fail("cannot write", errno);
-    if (!m_fd.Close() && ok) ok = Fail("cannot write", errno);
-    if (ok && ::rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) {
-        ok = Fail("cannot create", errno);
+    if (m_tempPath.empty()) return Fail("cannot write", EBADF);
+    m_targetExists = false;
+    bool ok = m_error.empty();
+    // A commit after TargetExists finds the file closed already.
+    if (ok && m_fd.Valid()) {
+        ok = Flush();
+        if (ok && m_hasModificationTime) {
+            const struct timespec times[2] = {{0, UTIME_OMIT}, {m_modificationTime, 0}};
+            if (::futimens(m_fd.Get(), times) != 0) ok = Fail("cannot write", errno);
+        }
+        // Delayed allocation reports a full disk only here, and a crash after the rename must
+        // not leave a file that is only named whole.
+        if (ok && ::fsync(m_fd.Get()) != 0) ok = Fail("cannot write", errno);
+        if (!m_fd.Close() && ok) ok = Fail("cannot write", errno);
+    }
+    if (ok) {
+        const int err = m_noReplace ? RenameNoReplace(m_tempPath, m_targetPath)
+                        : ::rename(m_tempPath.c_str(), m_targetPath.c_str()) == 0 ? 0
+                                                                                  : errno;
+        if (err == EEXIST && m_noReplace) {
+            m_targetExists = true;
+            return false;
+        }
+        if (err != 0) ok = Fail("cannot create", err);
     }
     if (!ok) {
         Discard();

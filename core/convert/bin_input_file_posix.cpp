@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr std::size_t kBufferBytes = 64 * 1024;
+constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
 
 std::string FileError(const std::string& what, const std::string& path, int err) {
     return WithSystemReason(what + " " + path, err);

@@ -54,7 +54,9 @@ DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
         // search path explicitly, as the loader would have.
         if (name.find('/') == std::string::npos) {
             for (const std::string& folder : ProgramSearchPath()) {
-                m_handle = dlopen((folder + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+                std::string path = folder;
+                path.append("/").append(name);
+                m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
                 if (m_handle) break;
             }
         }

@@ -14,8 +14,9 @@ const std::uint8_t* LittleEndianBlock(const short* pcm, std::uint8_t* scratch) {
     } else {
         for (int i = 0; i < kPcmBlockSamples; ++i) {
             const auto v = static_cast<std::uint16_t>(pcm[i]);
-            scratch[2 * i] = static_cast<std::uint8_t>(v);
-            scratch[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+            const auto at = 2 * static_cast<std::size_t>(i);
+            scratch[at] = static_cast<std::uint8_t>(v);
+            scratch[at + 1] = static_cast<std::uint8_t>(v >> 8);
         }
         return scratch;
     }

@@ -4,17 +4,17 @@
 
 namespace {
 
-void PutTag(WavHeader& h, int at, const char* tag) {
+void PutTag(WavHeader& h, std::size_t at, const char* tag) {
     std::memcpy(h.data() + at, tag, 4);
 }
 
-void Put16(WavHeader& h, int at, std::uint16_t v) {
+void Put16(WavHeader& h, std::size_t at, std::uint16_t v) {
     h[at] = static_cast<std::uint8_t>(v);
     h[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
 
-void Put32(WavHeader& h, int at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) h[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+void Put32(WavHeader& h, std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i) h[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 }  // namespace

@@ -179,6 +179,6 @@ void CQPDoc::ListSubfolders(std::vector<std::string>& names, std::string folder)
     }
 }
 
-int CQPDoc::DeleteLocalFile(std::string path) {
+int CQPDoc::DeleteLocalFile(const std::string& path) {
     return LocalFileSystem::Real().RemoveFileForced(path) ? 1 : 0;
 }

@@ -65,7 +65,7 @@ public:
     // hidden ones and links to folders included.
     static void ListSubfolders(std::vector<std::string>& names, std::string folder);
     // Clears the file's attributes (makes it writable) and deletes it; nonzero on success.
-    static int DeleteLocalFile(std::string path);
+    static int DeleteLocalFile(const std::string& path);
 
 private:
     bool ResolveCopyRecord(std::string_view record, std::vector<const FileEntry*>* out) const;

@@ -18,7 +18,7 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target) {
     if (!in) return false;
     StagedOutputFile out;
     if (!out.Create(target)) return false;
-    std::vector<char> buffer(64 * 1024);
+    std::vector<char> buffer(std::size_t{64} * 1024);
     while (in) {
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         const auto got = static_cast<std::size_t>(in.gcount());

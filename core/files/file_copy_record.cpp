@@ -6,9 +6,9 @@ void Put(std::string& out, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-std::uint64_t Get(std::string_view in, std::size_t offset, int bytes) {
+std::uint64_t Get(std::string_view in, std::size_t offset, std::size_t bytes) {
     std::uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i)
+    for (std::size_t i = 0; i < bytes; ++i)
         value |= std::uint64_t(static_cast<unsigned char>(in[offset + i])) << (8 * i);
     return value;
 }

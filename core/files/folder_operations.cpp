@@ -100,7 +100,7 @@ FolderOperations::TreeResult FolderOperations::DeleteTree(const std::string& top
 std::string FolderOperations::FindMountRoot(const std::string& top) {
     std::vector<std::string> pending{top};
     while (!pending.empty()) {
-        const std::string folder = std::move(pending.back());
+        std::string folder = std::move(pending.back());
         pending.pop_back();
         if (m_fs.IsMountRoot(folder)) return folder;
         // A folder that cannot be listed cannot be emptied either: the delete stops there.

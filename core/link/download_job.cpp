@@ -74,10 +74,10 @@ Result DownloadJob::Transfer(int folder, int message, const std::string& binPath
                              const ProgressFactory& factory,
                              const std::shared_ptr<LineCancel>& cancel) {
     auto stopRecorder = [&] { m_protocol.SendCancelFiller(); };
-    const Result cancelled(Result::Category::Cancelled, {});
+    Result cancelled(Result::Category::Cancelled, {});
 
     int blocks = 0;
-    const Result requested = m_protocol.RequestTransfer(folder, message, &blocks);
+    Result requested = m_protocol.RequestTransfer(folder, message, &blocks);
     if (requested.Is(Result::Category::NotConnected)) return requested;
     if (!requested) {
         // Part of a status frame means the recorder may be starting the transfer: stop it.

@@ -32,7 +32,7 @@ Result MoveToFreeName(const std::string& from, const std::string& to) {
 }  // namespace
 
 int MessageDirectory::Count(int folder) const {
-    return folder >= 0 && folder < kFolderCount ? m_count[folder] : 0;
+    return folder >= 0 && folder < kFolderCount ? m_count[Index(folder)] : 0;
 }
 
 int MessageDirectory::Total() const {
@@ -47,14 +47,14 @@ bool MessageDirectory::InRange(int folder, int message) {
 
 void MessageDirectory::Apply(const DirectoryBlock& block) {
     m_marker = block.marker;
-    for (int f = 0; f < kFolderCount; ++f) SetCount(f, block.counts[f]);
+    for (int f = 0; f < kFolderCount; ++f) SetCount(f, block.counts[Index(f)]);
 }
 
 void MessageDirectory::SetCount(int folder, int count) {
     if (folder < 0 || folder >= kFolderCount) return;
-    m_count[folder] = static_cast<std::uint8_t>(count < 0              ? 0
-                                                : count > kMaxMessages ? kMaxMessages
-                                                                       : count);
+    m_count[Index(folder)] = static_cast<std::uint8_t>(count < 0              ? 0
+                                                       : count > kMaxMessages ? kMaxMessages
+                                                                              : count);
 }
 
 void MessageDirectory::ClearFlags() {
@@ -108,7 +108,7 @@ Result MessageDirectory::RemoveEntry(int folder, int message, const std::string&
 
     MessageEntry& vacant = Entry(folder, count);
     vacant.loaded = vacant.downloaded = vacant.converted = 0;
-    m_count[folder] = static_cast<std::uint8_t>(count - 1);
+    m_count[Index(folder)] = static_cast<std::uint8_t>(count - 1);
     return files;
 }
 

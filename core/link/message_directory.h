@@ -54,9 +54,11 @@ public:
 
     // entry[f][m] for m = 1..100, numbered as on the recorder. Throws std::out_of_range for
     // numbers outside the directory.
-    MessageEntry& Entry(int folder, int message) { return m_entry.at(folder).at(message); }
+    MessageEntry& Entry(int folder, int message) {
+        return m_entry.at(Index(folder)).at(Index(message));
+    }
     const MessageEntry& Entry(int folder, int message) const {
-        return m_entry.at(folder).at(message);
+        return m_entry.at(Index(folder)).at(Index(message));
     }
     // True for folder 0..4 and message 1..100.
     static bool InRange(int folder, int message);
@@ -78,6 +80,9 @@ public:
     Result RemoveEntry(int folder, int message, const std::string& workingFolder);
 
 private:
+    // A number as an index of the arrays; a negative one becomes an index at() refuses.
+    static std::size_t Index(int number) { return static_cast<std::size_t>(number); }
+
     std::uint8_t m_marker = 0;
     Counts m_count{};
     // Index 0 of each folder is unused so numbers read as on the recorder.

@@ -9,7 +9,7 @@ Result RecorderLink::Connect(const ProgressFactory& factory) {
     if (!guard) return ExchangeGuard::Refused();
     m_cancelRequested.store(false);
     m_serial.ClearInterrupt();
-    const Result cancelled(Result::Category::Cancelled, {});
+    Result cancelled(Result::Category::Cancelled, {});
 
     for (int attempt = 1;; ++attempt) {
         if (Result read = DoReadDirectory(); !read) {

@@ -96,11 +96,11 @@ struct SerialChannel::Port {
 
     // Async-signal-safe.
     void Wake() {
-        const int fd = wakeWrite.Get();
-        if (fd < 0) return;
+        const int wakeFd = wakeWrite.Get();
+        if (wakeFd < 0) return;
         const char byte = 1;
         // A full pipe already holds a wake-up; nothing is lost.
-        [[maybe_unused]] const ssize_t n = ::write(fd, &byte, 1);
+        [[maybe_unused]] const ssize_t n = ::write(wakeFd, &byte, 1);
     }
 
     // A failure of the line itself, with the device and the system's reason.
@@ -223,7 +223,7 @@ Result SerialChannel::Open(const std::string& device, int baud, int byteSize, in
             return fail(device + " (parity " + std::to_string(parity) + ")", EINVAL);
     }
     tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     // Reads never block in the driver; Receive bounds its own wait with poll.
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;

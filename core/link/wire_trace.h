@@ -26,3 +26,13 @@ using WireTrace = std::function<void(const WireEvent&)>;
 //   "15.402 < nothing (0 of 4 bytes)"       one that did not come
 //   "12.950 < 528 bytes", "13.002 > 256 bytes"   data blocks and the cancel filler
 std::string FormatWireEvent(const WireEvent& event, std::chrono::steady_clock::time_point origin);
+
+// A trace that hands each event to write as one FormatWireEvent line (without its line end),
+// the times counted from the trace's making. Events of several threads (the window's workers)
+// are written one whole line at a time.
+WireTrace LineTrace(std::function<void(const std::string& line)> write);
+
+// The trace the window program's SONORET_TRACE asks for: none when it is unset, empty or "0";
+// standard error for "1"; else the file it names, appended to. None, with *problem saying why,
+// when that file cannot be opened.
+WireTrace TraceFromVariable(const char* value, std::string* problem);

@@ -4,7 +4,8 @@ AsyncRecorderRunner::~AsyncRecorderRunner() {
     GiveUp();
 }
 
-bool AsyncRecorderRunner::Run(std::function<Result()> work, TaskPoster post, Completion complete) {
+bool AsyncRecorderRunner::Run(std::function<Result()> work, const TaskPoster& post,
+                              Completion complete) {
     if (m_job.Start(std::move(work), post, complete)) return true;
     if (complete) {
         auto refuse = [complete = std::move(complete)] {
@@ -20,51 +21,53 @@ bool AsyncRecorderRunner::Run(std::function<Result()> work, TaskPoster post, Com
 }
 
 bool AsyncRecorderRunner::EnsureBin(int folder, int message, std::string workingFolder,
-                                    ProgressFactory progress, TaskPoster post,
+                                    ProgressFactory progress, const TaskPoster& post,
                                     Completion complete) {
     return Run(
         [this, folder, message, workingFolder = std::move(workingFolder),
          progress = std::move(progress)] {
             return m_files.EnsureBin(folder, message, workingFolder, progress);
         },
-        std::move(post), std::move(complete));
+        post, std::move(complete));
 }
 
 bool AsyncRecorderRunner::EnsureWav(int folder, int message, std::string workingFolder,
-                                    ProgressFactory progress, TaskPoster post,
+                                    ProgressFactory progress, const TaskPoster& post,
                                     Completion complete) {
     return Run(
         [this, folder, message, workingFolder = std::move(workingFolder),
          progress = std::move(progress)]() -> Result {
             return m_files.EnsureWav(folder, message, workingFolder, progress);
         },
-        std::move(post), std::move(complete));
+        post, std::move(complete));
 }
 
-bool AsyncRecorderRunner::Connect(ProgressFactory progress, TaskPoster post, Completion complete) {
-    return Run([this, progress = std::move(progress)] { return m_link.Connect(progress); },
-               std::move(post), std::move(complete));
-}
-
-bool AsyncRecorderRunner::SetTime(int hour, int minute, TaskPoster post, Completion complete) {
-    return Run([this, hour, minute] { return m_link.SetTime(hour, minute); }, std::move(post),
+bool AsyncRecorderRunner::Connect(ProgressFactory progress, const TaskPoster& post,
+                                  Completion complete) {
+    return Run([this, progress = std::move(progress)] { return m_link.Connect(progress); }, post,
                std::move(complete));
 }
 
-bool AsyncRecorderRunner::SetDate(int year, int month, int day, TaskPoster post,
+bool AsyncRecorderRunner::SetTime(int hour, int minute, const TaskPoster& post,
                                   Completion complete) {
-    return Run([this, year, month, day] { return m_link.SetDate(year, month, day); },
-               std::move(post), std::move(complete));
+    return Run([this, hour, minute] { return m_link.SetTime(hour, minute); }, post,
+               std::move(complete));
+}
+
+bool AsyncRecorderRunner::SetDate(int year, int month, int day, const TaskPoster& post,
+                                  Completion complete) {
+    return Run([this, year, month, day] { return m_link.SetDate(year, month, day); }, post,
+               std::move(complete));
 }
 
 bool AsyncRecorderRunner::Delete(int folder, int message, std::string workingFolder,
-                                 TaskPoster post, Completion complete) {
+                                 const TaskPoster& post, Completion complete) {
     return Run(
         [this, folder, message, workingFolder = std::move(workingFolder)] {
             if (Result deleted = m_link.DeleteMessage(folder, message); !deleted) return deleted;
             return m_link.RemoveEntry(folder, message, workingFolder);
         },
-        std::move(post), std::move(complete));
+        post, std::move(complete));
 }
 
 void AsyncRecorderRunner::GiveUp() {

@@ -31,17 +31,17 @@ public:
     AsyncRecorderRunner& operator=(const AsyncRecorderRunner&) = delete;
 
     // Any operation. True when it started; false when it was refused (its completion tells).
-    bool Run(std::function<Result()> work, TaskPoster post, Completion complete);
+    bool Run(std::function<Result()> work, const TaskPoster& post, Completion complete);
 
     bool EnsureBin(int folder, int message, std::string workingFolder, ProgressFactory progress,
-                   TaskPoster post, Completion complete);
+                   const TaskPoster& post, Completion complete);
     bool EnsureWav(int folder, int message, std::string workingFolder, ProgressFactory progress,
-                   TaskPoster post, Completion complete);
-    bool Connect(ProgressFactory progress, TaskPoster post, Completion complete);
-    bool SetTime(int hour, int minute, TaskPoster post, Completion complete);
-    bool SetDate(int year, int month, int day, TaskPoster post, Completion complete);
+                   const TaskPoster& post, Completion complete);
+    bool Connect(ProgressFactory progress, const TaskPoster& post, Completion complete);
+    bool SetTime(int hour, int minute, const TaskPoster& post, Completion complete);
+    bool SetDate(int year, int month, int day, const TaskPoster& post, Completion complete);
     // DeleteMessage, then (once the recorder confirmed it) RemoveEntry in workingFolder.
-    bool Delete(int folder, int message, std::string workingFolder, TaskPoster post,
+    bool Delete(int folder, int message, std::string workingFolder, const TaskPoster& post,
                 Completion complete);
 
     // Asks the operation under way to stop as its Cancel does. Any thread.

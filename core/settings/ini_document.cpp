@@ -40,14 +40,14 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
 std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
     const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
     const unsigned char lead = byte(i);
-    const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     if (length == 1 || i + length > text.size()) return byte(i++);
     std::uint32_t code = lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
+    for (std::size_t k = 1; k < length; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return byte(i++);
         code = (code << 6) | (byte(i + k) & 0x3F);
     }
-    i += static_cast<std::size_t>(length);
+    i += length;
     return code;
 }
 

@@ -41,7 +41,7 @@ struct PortSetting {
 class SettingsFile {
 public:
     // Larger than this, a file is not one the window program wrote.
-    static constexpr std::uintmax_t kMaxBytes = 1024 * 1024;
+    static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{1024} * 1024;
 
     // $XDG_CONFIG_HOME/QP2400/QP2400.conf, else ~/.config/QP2400/QP2400.conf; empty when the
     // environment names neither folder.

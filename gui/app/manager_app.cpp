@@ -12,6 +12,7 @@
 #include "core/res/text_format.h"
 #include "gui/app/about_box.h"
 #include "gui/app/simulated_recorder.h"
+#include "gui/app/trace_variable.h"
 #include "gui/app/window_placement.h"
 #include "gui/frame/main_frame.h"
 #include "gui/res/pictures.h"
@@ -162,6 +163,7 @@ bool CManagerApp::InitInstance() {
     m_pDocument = std::make_unique<CQPDoc>();
     if (m_options.simulate) StartEmulator(notices);
     m_pMainFrame = std::make_unique<CMainFrame>(*this, *m_pDocument);
+    TraceLineAsAsked(m_pMainFrame->Link().Channel());
     RestoreWindowPlacement(*m_pMainFrame, settings);
     m_pMainFrame->show();
     m_pMainFrame->setWindowTitle(QString::fromLatin1(text::kMainTitle));

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,35 +18,20 @@
 #include "emulator/recorder_emulator.h"
 #include "sonoret_version.h"
 #include "tests/ports/fake_serial_tree.h"
+#include "tests/support/emulator_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Frame = std::array<std::uint8_t, 4>;
-using Bytes = std::vector<std::uint8_t>;
 
-constexpr Frame kModeOn{0xAA, 0xAA, 0xAA, 0x55};
-constexpr Frame kModeOff{0xAA, 0xAA, 0x00, 0xFF};
-constexpr Frame kDirectory{0xAA, 0xBD, 0x00, 0x00};
-
-class CliTest : public ::testing::Test {
+class CliTest : public EmulatorFixture {
 protected:
     void SetUp() override {
-        Start();
-        std::string pattern = (fs::temp_directory_path() / "sonoret-cli-XXXXXX").string();
-        ASSERT_TRUE(::mkdtemp(pattern.data()));
-        folder = pattern;
-        context.settingsPath = (folder / "QP2400.conf").string();
+        StartEmulator();
+        context.settingsPath = scratch.File("QP2400.conf");
     }
-    void TearDown() override {
-        emulator.reset();
-        fs::remove_all(folder);
-    }
-    void Start() {
-        emulator = std::make_unique<emu::RecorderEmulator>(options);
-        std::string error;
-        ASSERT_TRUE(emulator->Start(&error)) << error;
-    }
+    void TearDown() override { emulator.reset(); }
 
     // Runs `sonoret --device <emulator> args...`.
     int Run(std::vector<std::string> args) {
@@ -58,19 +44,6 @@ protected:
         context.in = &in;
         return RunSonoret(args, context, out, err);
     }
-    std::vector<Frame> Frames() const { return emulator->ReceivedFrames(); }
-    void SetFaults(const std::function<void(emu::FaultSwitches&)>& change) {
-        emu::FaultSwitches faults;
-        change(faults);
-        emulator->SetFaults(faults);
-    }
-    emu::StoredMessage Stored(int f, int m) {
-        emu::StoredMessage copy;
-        emulator->WithModel([&](emu::RecorderModel& model) {
-            if (const auto* found = model.Find(f, m)) copy = *found;
-        });
-        return copy;
-    }
     static Bytes FileBytes(const fs::path& path) {
         std::ifstream file(path, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(file), {});
@@ -78,12 +51,11 @@ protected:
     std::string Out() const { return out.str(); }
     std::string Err() const { return err.str(); }
 
-    emu::Options options;
-    std::unique_ptr<emu::RecorderEmulator> emulator;
+    TempFolder scratch{"sonoret-cli"};
+    fs::path folder{fs::path(scratch.Path()).parent_path()};
     CliContext context;
     std::istringstream in;
     std::ostringstream out, err;
-    fs::path folder;
 };
 
 // An output stream another thread may look at while a command writes to it.
@@ -124,9 +96,9 @@ TEST_F(CliTest, ListShowsEveryFolderWithItsMessagesAndEndsWithModeOff) {
     EXPECT_EQ(Lines(Out()), 5u + 3 + 1 + 0 + 2 + 4);
     EXPECT_NE(Out().find("\n3 File (0)\n4 File (2)\n"), std::string::npos);
     const auto frames = Frames();
-    EXPECT_EQ(frames.front(), kModeOn);
-    EXPECT_EQ(frames[1], kDirectory);
-    EXPECT_EQ(frames.back(), kModeOff);
+    EXPECT_EQ(frames.front(), frames::kModeOn);
+    EXPECT_EQ(frames[1], frames::kDirectory);
+    EXPECT_EQ(frames.back(), frames::kModeOff);
     EXPECT_EQ(frames.size(), 2u + 10 + 1);
 }
 
@@ -160,8 +132,10 @@ TEST_F(CliTest, FetchWritesTheMessageByteForByteUnderItsDefaultName) {
     ASSERT_EQ(status, 0) << Err();
     EXPECT_EQ(FileBytes(folder / "4_03.Bin"), Stored(4, 3).data);
     const auto frames = Frames();
-    EXPECT_EQ(frames,
-              (std::vector<Frame>{kModeOn, kDirectory, {0xAA, 0xBF, 0x04, 0x03}, kModeOff}));
+    EXPECT_EQ(
+        frames,
+        (std::vector<Frame>{
+            frames::kModeOn, frames::kDirectory, {0xAA, 0xBF, 0x04, 0x03}, frames::kModeOff}));
     // Nothing else is left in the folder (the staging folder is gone).
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
@@ -178,7 +152,7 @@ TEST_F(CliTest, FetchOfAMessageThatIsNotThereChangesNothing) {
     EXPECT_EQ(Run({"fetch", "3", "1", "-o", (folder / "keep.Bin").string()}), 2);
     EXPECT_NE(Err().find("3 File holds 0 messages"), std::string::npos) << Err();
     EXPECT_EQ(FileBytes(folder / "keep.Bin"), (Bytes{'m', 'i', 'n', 'e'}));
-    EXPECT_EQ(Frames().back(), kModeOff);
+    EXPECT_EQ(Frames().back(), frames::kModeOff);
 }
 
 TEST_F(CliTest, FetchIntoAFolderThatCannotBeWrittenFailsBeforeTalkingToTheRecorder) {
@@ -190,7 +164,7 @@ TEST_F(CliTest, FetchIntoAFolderThatCannotBeWrittenFailsBeforeTalkingToTheRecord
 TEST_F(CliTest, InterruptedFetchStopsTheRecorderAndLeavesNoFile) {
     emulator.reset();
     options.paced = true;
-    Start();
+    StartEmulator();
     emulator->WithModel([](emu::RecorderModel& m) { m.folders[0][0].data.assign(40 * 528, 1); });
     std::thread ctrlC([&] {
         // Once the download frame went out, the user presses Ctrl-C.
@@ -214,14 +188,16 @@ TEST_F(CliTest, InterruptedFetchStopsTheRecorderAndLeavesNoFile) {
     ASSERT_GE(wire.size(), 4u + 4 + 4 + 256 + 4);
     // The download frame, the cancel filler, then the mode-off frame.
     EXPECT_TRUE(std::all_of(wire.end() - 260, wire.end() - 4, [](auto b) { return b == 0; }));
-    EXPECT_EQ(Frames().back(), kModeOff);
+    EXPECT_EQ(Frames().back(), frames::kModeOff);
 }
 
 TEST_F(CliTest, DeleteWithYesSendsTheFrame) {
     const auto third = Stored(0, 3);
     ASSERT_EQ(Run({"delete", "1", "2", "--yes"}), 0) << Err();
-    EXPECT_EQ(Frames(),
-              (std::vector<Frame>{kModeOn, kDirectory, {0xAA, 0xBE, 0x00, 0x02}, kModeOff}));
+    EXPECT_EQ(
+        Frames(),
+        (std::vector<Frame>{
+            frames::kModeOn, frames::kDirectory, {0xAA, 0xBE, 0x00, 0x02}, frames::kModeOff}));
     EXPECT_EQ(Stored(0, 2).data, third.data);
 }
 
@@ -247,7 +223,7 @@ TEST_F(CliTest, DeleteWithoutATerminalNeedsYes) {
 TEST_F(CliTest, SetTimeAndSetDateSendTheCodedValues) {
     ASSERT_EQ(Run({"set-time", "13:45"}), 0) << Err();
     EXPECT_EQ(Frames()[2], (Frame{0xAA, 0xC1, 0xAE, 0x60}));
-    EXPECT_EQ(Frames().back(), kModeOff);
+    EXPECT_EQ(Frames().back(), frames::kModeOff);
     emulator->ClearLog();
     ASSERT_EQ(Run({"set-date", "2002-01-01"}), 0) << Err();
     EXPECT_EQ(Frames()[2], (Frame{0xAA, 0xC2, 0x6D, 0x01}));
@@ -301,12 +277,56 @@ TEST_F(CliTest, HelpEverywhere) {
          {"list", "fetch", "delete", "set-time", "set-date", "set-clock", "simulate"}) {
         EXPECT_NE(Out().find(command), std::string::npos) << command;
     }
+    EXPECT_NE(Out().find("usage: sonoret [--trace] [--device PATH | --port N | --simulate]"),
+              std::string::npos);
+    EXPECT_NE(Out().find("  --trace "), std::string::npos);
     EXPECT_EQ(RunPlain({"fetch", "--help"}), 0);
     EXPECT_NE(Out().find("usage: sonoret fetch F M"), std::string::npos);
     EXPECT_EQ(RunPlain({"help", "delete"}), 0);
     EXPECT_NE(Out().find("--yes"), std::string::npos);
     EXPECT_EQ(RunPlain({"--version"}), 0);
     EXPECT_EQ(Out(), std::string("sonoret ") + kSonoretVersion + "\n");
+}
+
+TEST_F(CliTest, TraceWritesEveryFrameOnTheLineWithItsTime) {
+    context.progressBars = true;  // the trace takes their place
+    const std::string target = scratch.File("traced.Bin");
+    ASSERT_EQ(Run({"--trace", "fetch", "1", "1", "-o", target}), 0) << Err();
+    EXPECT_EQ(FileBytes(target), Stored(0, 1).data);
+    EXPECT_EQ(Err().find('\033'), std::string::npos) << "a progress bar among the trace";
+
+    std::vector<std::string> sent;
+    std::size_t blocks = 0;
+    double last = 0;
+    std::istringstream lines(Err());
+    for (std::string line; std::getline(lines, line);) {
+        // "12.345 > AA BD 00 00": seconds to the millisecond, the direction, what went over.
+        std::istringstream words(line);
+        double seconds = -1;
+        std::string direction;
+        words >> seconds >> direction;
+        ASSERT_TRUE(words && (direction == ">" || direction == "<")) << line;
+        ASSERT_EQ(line.find('.') + 4, line.find(' ')) << line;
+        EXPECT_GE(seconds, last) << line;
+        last = seconds;
+        const std::string what = line.substr(line.find(' ') + 3);
+        if (direction == ">") sent.push_back(what);
+        if (what == "528 bytes") ++blocks;
+    }
+    std::vector<std::string> frames;
+    for (const Frame& frame : Frames()) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%02X %02X %02X %02X", frame[0], frame[1], frame[2],
+                      frame[3]);
+        frames.emplace_back(hex);
+    }
+    EXPECT_EQ(sent, frames);  // every request, in order, the final mode off too
+    EXPECT_EQ(blocks, 1 + Stored(0, 1).data.size() / 528);  // the directory, then the message
+
+    // Without --trace nothing of it, and the bars again.
+    ASSERT_EQ(Run({"fetch", "1", "1", "-o", scratch.File("plain.Bin")}), 0) << Err();
+    EXPECT_EQ(Err().find(" > "), std::string::npos);
+    EXPECT_NE(Err().find("Receive ["), std::string::npos);
 }
 
 TEST_F(CliTest, APortThatCannotBeOpened) {
@@ -394,7 +414,8 @@ TEST_F(CliTest, ASignalAgainstASilentRecorderEndsTheCommandAtOnce) {
         EXPECT_EQ(Err(), "");  // an interruption is no communication error
         // The session still ends with the mode-off frame.
         emulator->WaitForFrames(3, seconds(5));
-        EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOff}));
+        EXPECT_EQ(Frames(),
+                  (std::vector<Frame>{frames::kModeOn, frames::kDirectory, frames::kModeOff}));
     }
 }
 
@@ -423,7 +444,7 @@ TEST_F(CliTest, CommunicationFailuresUseTheProgramsMessages) {
     SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 3; });
     EXPECT_EQ(Run({"list"}), 3);
     EXPECT_EQ(Err(), std::string(text::kCommError) + "\n");
-    EXPECT_EQ(Frames().back(), kModeOff);  // the session still ends properly
+    EXPECT_EQ(Frames().back(), frames::kModeOff);  // the session still ends properly
 
     SetFaults([](emu::FaultSwitches& f) { f.wrongEcho = true; });
     // The directory read checks the echo: every command needs it first.

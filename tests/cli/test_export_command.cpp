@@ -3,9 +3,11 @@
 // failure.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +17,8 @@
 #include "cli/interruption.h"
 #include "cli/sonoret_cli.h"
 #include "emulator/recorder_emulator.h"
+#include "tests/support/emulator_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -59,36 +63,24 @@ std::vector<std::string> Names(const fs::path& folder) {
     return names;
 }
 
-class ExportCommand : public ::testing::Test {
+class ExportCommand : public EmulatorFixture {
 protected:
     void SetUp() override { Start(2); }
 
     // A recorder of the given variant holding two messages in folder 1 and one in folder 4.
     void Start(int variant) {
-        m_emulator.reset();
-        emu::Options options;
         options.modeVariant = variant;
-        m_emulator = std::make_unique<emu::RecorderEmulator>(options);
-        std::string error;
-        ASSERT_TRUE(m_emulator->Start(&error)) << error;
-        m_emulator->WithModel([](emu::RecorderModel& model) {
+        StartEmulator();
+        emulator->WithModel([](emu::RecorderModel& model) {
             for (auto& folder : model.folders) folder.clear();
             model.folders[0] = {Message(30, 4, emu::Quality::LP), Message(7, 0, emu::Quality::SP)};
             model.folders[3] = {Message(100, 200, emu::Quality::MP)};
         });
-        m_folder = fs::path(::testing::TempDir()) /
-                   ("export-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
     }
-    void TearDown() override {
-        m_emulator.reset();
-        fs::remove_all(m_folder);
-    }
+    void TearDown() override { emulator.reset(); }
 
     int Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--device", m_emulator->DevicePath()});
+        args.insert(args.begin(), {"--device", emulator->DevicePath()});
         CliContext context;
         context.settingsPath = (m_folder / "no-settings.conf").string();
         m_out.str({});
@@ -106,8 +98,8 @@ protected:
         EXPECT_EQ(Get32(wav, 40), blocks * 320);
     }
 
-    std::unique_ptr<emu::RecorderEmulator> m_emulator;
-    fs::path m_folder;
+    TempFolder m_scratch{"export"};
+    fs::path m_folder{fs::path(m_scratch.Path()).parent_path()};
     std::ostringstream m_out, m_err;
 };
 
@@ -123,30 +115,66 @@ TEST_F(ExportCommand, OneMessageAtTheRateOfTheRecordersMode) {
                                               {0xAA, 0xB1, 0x00, 0x02},
                                               {0xAA, 0xBF, 0x00, 0x02},
                                               {0xAA, 0xAA, 0x00, 0xFF}};
-    EXPECT_EQ(m_emulator->ReceivedFrames(), expected);
+    EXPECT_EQ(Frames(), expected);
     EXPECT_EQ(Names(m_folder), std::vector<std::string>{"first.wav"});
 
-    // The 7200 samples per second variant; the default name in a folder given as -o.
+    // The 7200 samples per second variant; named by its recording time in a folder given as -o.
     Start(1);
     ASSERT_EQ(Run({"export", "4", "1", "-o", m_folder.string()}), 0) << m_err.str();
-    ExpectWav(m_folder / "3_01.wav", 7200, 300);
+    ExpectWav(m_folder / "2025-08-23_14-05-00_F4-01_MP.wav", 7200, 300);
+}
+
+TEST_F(ExportCommand, OnlyAFileNamedWithOIsReplacedAndEachKeepsItsRecordingTime) {
+    // Into a folder: never over a file there, whoever's it is.
+    ASSERT_EQ(Run({"export", "1", "2", "-o", m_folder.string()}), 0) << m_err.str();
+    ASSERT_EQ(Run({"export", "1", "2", "-o", m_folder.string(), "--name", "%n-%q"}), 0);
+    ASSERT_EQ(Run({"export", "1", "2", "-o", m_folder.string(), "--name", "%n-%q"}), 0);
+    EXPECT_EQ(Names(m_folder), (std::vector<std::string>{"02-SP.wav", "02-SP_2.wav",
+                                                         "2025-08-23_14-05-00_F1-02_SP.wav"}));
+    EXPECT_NE(m_out.str().find(m_folder.string() + "/02-SP_2.wav: 02: 08-23 14:05 (SP-"),
+              std::string::npos)
+        << m_out.str();
+    std::tm recorded{};
+    recorded.tm_year = 125;
+    recorded.tm_mon = 7;
+    recorded.tm_mday = 23;
+    recorded.tm_hour = 14;
+    recorded.tm_min = 5;
+    recorded.tm_isdst = -1;
+    struct stat st {};
+    ASSERT_EQ(::stat((m_folder / "02-SP.wav").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, std::mktime(&recorded));
+
+    // A file named with -o is replaced, in the format its name or --format says.
+    const fs::path named = m_folder / "x.flac";
+    std::ofstream(named) << "earlier";
+    ASSERT_EQ(Run({"export", "1", "2", "-o", named.string()}), 0) << m_err.str();
+    const Bytes flac = ReadAll(named);
+    ASSERT_GE(flac.size(), 4u);
+    EXPECT_EQ(std::memcmp(flac.data(), "fLaC", 4), 0);
+    ASSERT_EQ(Run({"export", "1", "2", "-o", named.string(), "--format", "wav"}), 0);
+    ExpectWav(named, 8000, 7);
+    EXPECT_EQ(Run({"export", "1", "2", "--format", "wave"}), 2);
 }
 
 TEST_F(ExportCommand, AllMessagesIntoAFolderItCreates) {
     const fs::path out = m_folder / "out";
     ASSERT_EQ(Run({"export", "--all", "-o", out.string()}), 0) << m_err.str();
-    EXPECT_EQ(Names(out), (std::vector<std::string>{"0_01.wav", "0_02.wav", "3_01.wav"}))
-        << "nothing else is left in the folder";
-    ExpectWav(out / "0_01.wav", 8000, 34);
-    ExpectWav(out / "0_02.wav", 8000, 7);
-    ExpectWav(out / "3_01.wav", 8000, 300);
+    const std::vector<std::string> names = {"2025-08-23_14-05-00_F1-01_LP.wav",
+                                            "2025-08-23_14-05-00_F1-02_SP.wav",
+                                            "2025-08-23_14-05-00_F4-01_MP.wav"};
+    EXPECT_EQ(Names(out), names) << "nothing else is left in the folder";
+    ExpectWav(out / names[0], 8000, 34);
+    ExpectWav(out / names[1], 8000, 7);
+    ExpectWav(out / names[2], 8000, 300);
     std::istringstream lines(m_out.str());
     int count = 0;
     for (std::string line; std::getline(lines, line);) ++count;
     EXPECT_EQ(count, 3) << m_out.str();
-    // Whole file names of the window program's kind are replaced on a second run.
+    // A second run replaces none of them: its files take names of their own.
     ASSERT_EQ(Run({"export", "--all", "-o", out.string()}), 0) << m_err.str();
-    EXPECT_EQ(Names(out).size(), 3u);
+    EXPECT_EQ(Names(out).size(), 6u);
+    ExpectWav(out / "2025-08-23_14-05-00_F4-01_MP_2.wav", 8000, 300);
 }
 
 TEST_F(ExportCommand, BadArgumentsAndMissingMessages) {
@@ -165,7 +193,7 @@ TEST_F(ExportCommand, ABrokenTransferLeavesTheEarlierFileAsItWas) {
     std::ofstream(target) << "earlier";
     emu::FaultSwitches faults;
     faults.breakAfterBytes = 700;  // in the middle of the second of its blocks
-    m_emulator->SetFaults(faults);
+    emulator->SetFaults(faults);
     EXPECT_EQ(Run({"export", "4", "1", "-o", target.string()}), 3);
     EXPECT_NE(m_err.str().find("Communition ERROR!"), std::string::npos) << m_err.str();
     EXPECT_EQ(Names(m_folder), std::vector<std::string>{"3_01.wav"});
@@ -193,7 +221,7 @@ TEST_F(ExportCommand, AllMakesItsFolderOnlyOnceThereIsSomethingToWrite) {
     EXPECT_TRUE(Names(m_folder).empty()) << m_err.str();
 
     // Nor does a recorder without messages.
-    m_emulator->WithModel([](emu::RecorderModel& model) {
+    emulator->WithModel([](emu::RecorderModel& model) {
         for (auto& folder : model.folders) folder.clear();
     });
     EXPECT_EQ(Run({"export", "--all", "-o", out.string()}), 0) << m_err.str();
@@ -203,17 +231,15 @@ TEST_F(ExportCommand, AllMakesItsFolderOnlyOnceThereIsSomethingToWrite) {
 
 TEST_F(ExportCommand, CtrlCDuringTheDownloadStopsWithoutAFile) {
     // At the real line rate this message of 105 blocks takes 14 s: time enough to interrupt.
-    emu::Options options;
     options.paced = true;
-    m_emulator = std::make_unique<emu::RecorderEmulator>(options);
-    ASSERT_TRUE(m_emulator->Start());
-    m_emulator->WithModel([](emu::RecorderModel& model) {
+    StartEmulator();
+    emulator->WithModel([](emu::RecorderModel& model) {
         for (auto& folder : model.folders) folder.clear();
         model.folders[3] = {Message(5000, 0, emu::Quality::MP)};
     });
     std::thread presser([this] {
         // The download request, then a moment for the first blocks.
-        const bool seen = m_emulator->WaitForFrames(4, std::chrono::seconds(20));
+        const bool seen = emulator->WaitForFrames(4, std::chrono::seconds(20));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         (void)seen;
         interruption::Raise();

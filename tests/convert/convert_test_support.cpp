@@ -13,45 +13,6 @@
 
 namespace convert_test {
 
-TempFolder::TempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/convert-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data())) {
-        ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
-        return;
-    }
-    m_path = std::string(buffer.data()) + "/";
-}
-
-TempFolder::~TempFolder() {
-    if (m_path.empty()) return;
-    for (const auto& name : Names()) {
-        const std::string path = m_path + name;
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            ::rmdir(path.c_str());
-        } else {
-            ::unlink(path.c_str());
-        }
-    }
-    ::rmdir(m_path.c_str());
-}
-
-std::vector<std::string> TempFolder::Names() const {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(m_path.c_str())) {
-        while (const dirent* e = ::readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),

@@ -8,6 +8,7 @@
 
 #include "core/base/byte_stream.h"
 #include "core/base/progress_display.h"
+#include "tests/support/temp_folder.h"
 
 namespace convert_test {
 
@@ -16,18 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 inline constexpr const char* kProbeLibrary = "libframe_probe_decoder.so";
 inline constexpr const char* kMissingEntryLibrary = "libprobe_missing_entry.so";
 
-// A fresh folder under TMPDIR, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& Path() const { return m_path; }  // ends with '/'
-    std::string File(const std::string& name) const { return m_path + name; }
-    std::vector<std::string> Names() const;  // sorted, without "." and ".."
-
-private:
-    std::string m_path;
-};
+using ::TempFolder;
 
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);

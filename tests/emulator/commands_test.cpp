@@ -2,7 +2,7 @@
 // recorder.
 #include <gtest/gtest.h>
 
-#include "emulator_fixture.h"
+#include "tests/support/emulator_fixture.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -13,7 +13,7 @@ constexpr std::size_t kHeaderReply = emu::kStatusSize + emu::kHeaderSize;
 
 }  // namespace
 
-TEST_F(EmulatorTest, ModeFramesAnswerWithTheVariantAndSwitchTheMode) {
+TEST_F(EmulatorWithClient, ModeFramesAnswerWithTheVariantAndSwitchTheMode) {
     for (int variant : {1, 2}) {
         auto options = TestOptions();
         options.modeVariant = variant;
@@ -30,7 +30,7 @@ TEST_F(EmulatorTest, ModeFramesAnswerWithTheVariantAndSwitchTheMode) {
     }
 }
 
-TEST_F(EmulatorTest, DirectoryCarriesTheMarkerAndTheFolderCounts) {
+TEST_F(EmulatorWithClient, DirectoryCarriesTheMarkerAndTheFolderCounts) {
     const Bytes reply = client->Request(frames::kDirectory, kDirectoryReply);
     ASSERT_EQ(reply.size(), kDirectoryReply);
     EXPECT_EQ(Slice(reply, 0, 4), (Bytes{0xAA, 0xBD, 0x00, 0x00}));
@@ -40,7 +40,7 @@ TEST_F(EmulatorTest, DirectoryCarriesTheMarkerAndTheFolderCounts) {
     EXPECT_TRUE(client->Receive(1, std::chrono::milliseconds(150)).empty());
 }
 
-TEST_F(EmulatorTest, HeaderDescribesTheStoredMessage) {
+TEST_F(EmulatorWithClient, HeaderDescribesTheStoredMessage) {
     for (int m = 1; m <= 3; ++m) {
         const emu::StoredMessage stored = Stored(0, m);
         const Bytes reply = client->Request(frames::Header(0, m), kHeaderReply);
@@ -54,7 +54,7 @@ TEST_F(EmulatorTest, HeaderDescribesTheStoredMessage) {
     }
 }
 
-TEST_F(EmulatorTest, MissingMessagesAnswerWithAZeroHeaderAndNoBlocks) {
+TEST_F(EmulatorWithClient, MissingMessagesAnswerWithAZeroHeaderAndNoBlocks) {
     const Bytes zeroHeader(32, 0x00);
     // Past the folder's last message, message 0, a folder that does not exist.
     for (const auto& [f, m] : std::vector<std::pair<int, int>>{{0, 4}, {2, 1}, {0, 0}, {7, 1}}) {
@@ -68,7 +68,7 @@ TEST_F(EmulatorTest, MissingMessagesAnswerWithAZeroHeaderAndNoBlocks) {
     }
 }
 
-TEST_F(EmulatorTest, DownloadSendsTheBlockCountThenEveryBlock) {
+TEST_F(EmulatorWithClient, DownloadSendsTheBlockCountThenEveryBlock) {
     const emu::StoredMessage stored = Stored(4, 2);
     const std::size_t blocks = stored.data.size() / 528;
     ASSERT_GT(blocks, 0u);
@@ -91,7 +91,7 @@ TEST_F(EmulatorTest, DownloadSendsTheBlockCountThenEveryBlock) {
     EXPECT_EQ(Slice(big, 4 + data.size(), 100), Bytes(100, 0xFF));
 }
 
-TEST_F(EmulatorTest, DeleteRemovesTheMessageAndRenumbersTheOnesAfterIt) {
+TEST_F(EmulatorWithClient, DeleteRemovesTheMessageAndRenumbersTheOnesAfterIt) {
     const Bytes third = Slice(client->Request(frames::Header(0, 3), kHeaderReply), 4, 32);
 
     EXPECT_EQ(client->Request(frames::Delete(0, 2), 4), (Bytes{0xAA, 0xBE, 0x00, 0x02}));
@@ -107,7 +107,7 @@ TEST_F(EmulatorTest, DeleteRemovesTheMessageAndRenumbersTheOnesAfterIt) {
               (Bytes{2, 1, 0, 2, 4}));
 }
 
-TEST_F(EmulatorTest, ClockFramesEchoAndSetTheClock) {
+TEST_F(EmulatorWithClient, ClockFramesEchoAndSetTheClock) {
     EXPECT_EQ(client->Request(frames::SetTime(24750), 4), (Bytes{0xAA, 0xC1, 0xAE, 0x60}));
     EXPECT_EQ(client->Request(frames::SetDate(365), 4), (Bytes{0xAA, 0xC2, 0x6D, 0x01}));
     emu::RecorderModel copy;
@@ -121,7 +121,7 @@ TEST_F(EmulatorTest, ClockFramesEchoAndSetTheClock) {
     EXPECT_EQ(copy.clockTime, 24750);
 }
 
-TEST_F(EmulatorTest, FramesAreFoundBetweenStrayBytesAndAcrossWrites) {
+TEST_F(EmulatorWithClient, FramesAreFoundBetweenStrayBytesAndAcrossWrites) {
     client->Flush();
     client->Send(Bytes{0x00, 0x13, 0xAA});  // noise, then a stray frame start
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -138,7 +138,7 @@ TEST_F(EmulatorTest, FramesAreFoundBetweenStrayBytesAndAcrossWrites) {
     EXPECT_EQ(emulator->ReceivedBytes(), (Bytes{0x00, 0x13, 0xAA, 0xAA, 0xBD, 0x00, 0x00}));
 }
 
-TEST_F(EmulatorTest, RequestsSentTogetherAreAnsweredInTurn) {
+TEST_F(EmulatorWithClient, RequestsSentTogetherAreAnsweredInTurn) {
     const Bytes first = Slice(client->Request(frames::Header(4, 1), kHeaderReply), 4, 32);
     const Bytes second = Slice(client->Request(frames::Header(4, 2), kHeaderReply), 4, 32);
     client->Flush();

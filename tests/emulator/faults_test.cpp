@@ -1,7 +1,7 @@
 // Each fault switch, seen from the program's side of the line.
 #include <gtest/gtest.h>
 
-#include "emulator_fixture.h"
+#include "tests/support/emulator_fixture.h"
 
 using Bytes = std::vector<std::uint8_t>;
 using std::chrono::milliseconds;
@@ -13,7 +13,7 @@ constexpr std::size_t kHeaderReply = 36;
 
 }  // namespace
 
-TEST_F(EmulatorTest, SilentRecorderHearsEverythingAndDoesNothing) {
+TEST_F(EmulatorWithClient, SilentRecorderHearsEverythingAndDoesNothing) {
     emu::FaultSwitches faults;
     faults.silent = true;
     emulator->SetFaults(faults);
@@ -31,7 +31,7 @@ TEST_F(EmulatorTest, SilentRecorderHearsEverythingAndDoesNothing) {
     EXPECT_EQ(client->Request(frames::kModeOn, 4).size(), 4u);
 }
 
-TEST_F(EmulatorTest, ShortRepliesAreCutButTheRecorderStillActs) {
+TEST_F(EmulatorWithClient, ShortRepliesAreCutButTheRecorderStillActs) {
     emu::FaultSwitches faults;
     faults.shortReplyBytes = 2;
     emulator->SetFaults(faults);
@@ -48,7 +48,7 @@ TEST_F(EmulatorTest, ShortRepliesAreCutButTheRecorderStillActs) {
     EXPECT_EQ(client->Request(frames::kDirectory, kDirectoryReply, wait).size(), 100u);
 }
 
-TEST_F(EmulatorTest, WrongEchoSpoilsOnlyByteOneOfTheStatus) {
+TEST_F(EmulatorWithClient, WrongEchoSpoilsOnlyByteOneOfTheStatus) {
     const Bytes honest = client->Request(frames::Header(0, 1), kHeaderReply);
     emu::FaultSwitches faults;
     faults.wrongEcho = true;
@@ -65,7 +65,7 @@ TEST_F(EmulatorTest, WrongEchoSpoilsOnlyByteOneOfTheStatus) {
     EXPECT_EQ(spoilt, honest);
 }
 
-TEST_F(EmulatorTest, BadMarkerLastsForTheNextReadsOnly) {
+TEST_F(EmulatorWithClient, BadMarkerLastsForTheNextReadsOnly) {
     emu::FaultSwitches faults;
     faults.badMarkerReads = 2;
     emulator->SetFaults(faults);
@@ -78,7 +78,7 @@ TEST_F(EmulatorTest, BadMarkerLastsForTheNextReadsOnly) {
     EXPECT_EQ(emulator->Faults().badMarkerReads, 0);
 }
 
-TEST_F(EmulatorTest, ClaimedCountsAboveWhatIsStored) {
+TEST_F(EmulatorWithClient, ClaimedCountsAboveWhatIsStored) {
     emu::FaultSwitches faults;
     faults.reportedCounts = {150, -1, 255, -1, 300};
     emulator->SetFaults(faults);
@@ -91,7 +91,7 @@ TEST_F(EmulatorTest, ClaimedCountsAboveWhatIsStored) {
     EXPECT_NE(Slice(client->Request(frames::Header(0, 3), kHeaderReply), 4, 32), Bytes(32, 0));
 }
 
-TEST_F(EmulatorTest, TransferStopsAfterSomeBlocksUntilThePcSpeaks) {
+TEST_F(EmulatorWithClient, TransferStopsAfterSomeBlocksUntilThePcSpeaks) {
     const emu::StoredMessage stored = Stored(4, 1);
     ASSERT_GE(stored.data.size(), 3u * 528);
     emu::FaultSwitches faults;
@@ -107,7 +107,7 @@ TEST_F(EmulatorTest, TransferStopsAfterSomeBlocksUntilThePcSpeaks) {
     EXPECT_EQ(client->Request(frames::kModeOn, 4).size(), 4u);
 }
 
-TEST_F(EmulatorTest, TransferBreaksOffInTheMiddleOfABlock) {
+TEST_F(EmulatorWithClient, TransferBreaksOffInTheMiddleOfABlock) {
     const emu::StoredMessage stored = Stored(4, 1);
     emu::FaultSwitches faults;
     faults.breakAfterBytes = 600;
@@ -121,7 +121,7 @@ TEST_F(EmulatorTest, TransferBreaksOffInTheMiddleOfABlock) {
     EXPECT_EQ(client->Request(frames::kDirectory, kDirectoryReply).size(), kDirectoryReply);
 }
 
-TEST_F(EmulatorTest, NoiseReplacesBytesAtTheSeededRate) {
+TEST_F(EmulatorWithClient, NoiseReplacesBytesAtTheSeededRate) {
     const Bytes honest = client->Request(frames::kDirectory, kDirectoryReply);
     emu::FaultSwitches faults;
     faults.noiseRate = 1.0;
@@ -145,7 +145,7 @@ TEST_F(EmulatorTest, NoiseReplacesBytesAtTheSeededRate) {
     EXPECT_LT(changed, honest.size() / 2);
 }
 
-TEST_F(EmulatorTest, DeviceVanishesAfterTheGivenRequests) {
+TEST_F(EmulatorWithClient, DeviceVanishesAfterTheGivenRequests) {
     const std::string path = emulator->DevicePath();
     emu::FaultSwitches faults;
     faults.disappearAfterFrames = 2;
@@ -155,12 +155,12 @@ TEST_F(EmulatorTest, DeviceVanishesAfterTheGivenRequests) {
     EXPECT_TRUE(client->HangsUp());
     EXPECT_TRUE(emulator->DeviceGone());
     EXPECT_EQ(emulator->DevicePath(), path);
-    PtyClient again(path);
+    PtyPeer again(path);
     EXPECT_FALSE(again.IsOpen());
     emulator->Stop();
 }
 
-TEST_F(EmulatorTest, DeviceVanishesAtOnceWhenNoMoreRequestsAreAllowed) {
+TEST_F(EmulatorWithClient, DeviceVanishesAtOnceWhenNoMoreRequestsAreAllowed) {
     emu::FaultSwitches faults;
     faults.disappearAfterFrames = 0;
     emulator->SetFaults(faults);

@@ -1,13 +1,16 @@
 // The line itself: stopping a transfer, the program closing and reopening the device, the
 // emulator stopping under a connected program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
 
-#include "emulator_fixture.h"
+#include "tests/support/emulator_fixture.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -22,7 +25,7 @@ void AddLongMessage(emu::RecorderEmulator& emulator, int folder) {
 
 }  // namespace
 
-TEST_F(EmulatorTest, CancelFillerEndsTheTransferAndIsNoRequest) {
+TEST_F(EmulatorWithClient, CancelFillerEndsTheTransferAndIsNoRequest) {
     AddLongMessage(*emulator, 2);
     const Bytes start = client->Request(frames::Download(2, 1), 4 + 528);
     ASSERT_EQ(start.size(), 4u + 528);
@@ -42,11 +45,11 @@ TEST_F(EmulatorTest, CancelFillerEndsTheTransferAndIsNoRequest) {
     EXPECT_EQ(Slice(emulator->ReceivedBytes(), 4, 256), Bytes(256, 0x00));
 }
 
-TEST_F(EmulatorTest, ServesAgainAfterTheProgramClosesAndReopens) {
+TEST_F(EmulatorWithClient, ServesAgainAfterTheProgramClosesAndReopens) {
     ASSERT_EQ(client->Request(frames::kModeOn, 4).size(), 4u);
     client->Close();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // nobody on the line a while
-    client = std::make_unique<PtyClient>(emulator->DevicePath());
+    client = std::make_unique<PtyPeer>(emulator->DevicePath());
     ASSERT_TRUE(client->IsOpen());
     EXPECT_EQ(client->Request(frames::kDirectory, 532).size(), 532u);
 
@@ -57,7 +60,7 @@ TEST_F(EmulatorTest, ServesAgainAfterTheProgramClosesAndReopens) {
     client->Send(frames::Download(2, 1));
     ASSERT_EQ(client->Receive(4).size(), 4u);
     client->Close();
-    client = std::make_unique<PtyClient>(emulator->DevicePath());
+    client = std::make_unique<PtyPeer>(emulator->DevicePath());
     ASSERT_TRUE(client->IsOpen());
     const std::size_t heard = emulator->ReceivedBytes().size();
     client->Send(Bytes(16, 0x00));
@@ -65,7 +68,7 @@ TEST_F(EmulatorTest, ServesAgainAfterTheProgramClosesAndReopens) {
     EXPECT_EQ(client->Request(frames::kModeOn, 4), (Bytes{0xAA, 0xAA, 0x02, 0x00}));
 }
 
-TEST_F(EmulatorTest, ExclusiveModeEndsWhenTheProgramClosesTheDevice) {
+TEST_F(EmulatorWithClient, ExclusiveModeEndsWhenTheProgramClosesTheDevice) {
     // An unprivileged program (a privileged one is never kept out): open with TIOCEXCL, a
     // second open must fail, and after the close the device must open again, as a serial
     // port does.
@@ -99,7 +102,7 @@ TEST_F(EmulatorTest, ExclusiveModeEndsWhenTheProgramClosesTheDevice) {
                                          "13 second open not refused, 14 never reopened";
 }
 
-TEST_F(EmulatorTest, StopHangsUpOnAConnectedProgramAndCanStartAgain) {
+TEST_F(EmulatorWithClient, StopHangsUpOnAConnectedProgramAndCanStartAgain) {
     AddLongMessage(*emulator, 2);
     client->Flush();
     client->Send(frames::Download(2, 1));
@@ -115,18 +118,18 @@ TEST_F(EmulatorTest, StopHangsUpOnAConnectedProgramAndCanStartAgain) {
     ASSERT_TRUE(emulator->Start(&error)) << error;
     EXPECT_FALSE(emulator->Start(&error));
     EXPECT_FALSE(error.empty());
-    client = std::make_unique<PtyClient>(emulator->DevicePath());
+    client = std::make_unique<PtyPeer>(emulator->DevicePath());
     ASSERT_TRUE(client->IsOpen());
     EXPECT_EQ(client->Request(frames::kModeOn, 4).size(), 4u);
 }
 
-TEST_F(EmulatorTest, CallersMayWatchAndChangeTheRecorderWhileItServes) {
+TEST_F(EmulatorWithClient, CallersMayWatchAndChangeTheRecorderWhileItServes) {
     // Run under ThreadSanitizer: the test thread reads logs, changes the model and the fault
     // switches while the serving thread answers a stream of requests.
     std::atomic<bool> done{false};
     const std::size_t download = 4 + Stored(4, 1).data.size();
     std::thread program([&] {
-        PtyClient other(emulator->DevicePath());
+        PtyPeer other(emulator->DevicePath());
         for (int i = 0; i < 20; ++i) {
             other.Request(frames::kDirectory, 532);
             other.Request(frames::Header(4, 1), 36);

@@ -2,7 +2,7 @@
 // an unpaced one much less.
 #include <gtest/gtest.h>
 
-#include "emulator_fixture.h"
+#include "tests/support/emulator_fixture.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -18,7 +18,7 @@ double TenBlockDownload(bool paced) {
     emu::StoredMessage message;
     message.data.assign(10 * 528, 0x11);
     emulator.WithModel([&](emu::RecorderModel& m) { m.folders[2] = {message}; });
-    PtyClient client(emulator.DevicePath());
+    PtyPeer client(emulator.DevicePath());
     client.Flush();
     const auto start = Clock::now();
     client.Send(frames::Download(2, 1));
@@ -42,7 +42,7 @@ TEST(Pacing, StopDoesNotWaitForAPacedTransfer) {
     emu::StoredMessage message;
     message.data.assign(100 * 528, 0x22);  // about 14 s on the line
     emulator.WithModel([&](emu::RecorderModel& m) { m.folders[2] = {message}; });
-    PtyClient client(emulator.DevicePath());
+    PtyPeer client(emulator.DevicePath());
     client.Flush();
     client.Send(frames::Download(2, 1));
     ASSERT_EQ(client.Receive(4).size(), 4u);

@@ -15,42 +15,6 @@
 #include <stdexcept>
 
 namespace files_test {
-namespace {
-
-void RemoveTree(const std::string& path) {
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        chmod(path.c_str(), 0700);
-        if (DIR* dir = opendir(path.c_str())) {
-            std::vector<std::string> names;
-            while (dirent* e = readdir(dir))
-                if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                    names.push_back(e->d_name);
-            closedir(dir);
-            for (const std::string& name : names) RemoveTree(path + "/" + name);
-        }
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
-}
-
-}  // namespace
-
-TempFolder::TempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/sonoret-files-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
-    m_path = std::string(buffer.data()) + "/";
-}
-
-TempFolder::~TempFolder() {
-    RemoveTree(m_path.substr(0, m_path.size() - 1));
-}
-
 void WriteFile(const std::string& path, const std::string& contents) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << contents;
@@ -80,18 +44,6 @@ void MakeFolder(const std::string& path) {
 
 void MakeLink(const std::string& target, const std::string& link) {
     if (symlink(target.c_str(), link.c_str()) != 0) throw std::runtime_error("symlink " + link);
-}
-
-std::vector<std::string> NamesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* e = readdir(dir))
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                names.push_back(e->d_name);
-        closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 FixedFolder::FixedFolder(const std::string& path) : m_path(path) {

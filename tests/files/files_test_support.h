@@ -6,23 +6,11 @@
 
 #include "core/files/local_file_system.h"
 #include "core/files/user_prompt.h"
+#include "tests/support/temp_folder.h"
 
 namespace files_test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it (links
-// as links) when the test ends. Path() ends with the separator.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + name; }
-
-private:
-    std::string m_path;
-};
+using ::TempFolder;
 
 void WriteFile(const std::string& path, const std::string& contents);
 std::string ReadFile(const std::string& path);
@@ -30,8 +18,7 @@ bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 void MakeFolder(const std::string& path);
 void MakeLink(const std::string& target, const std::string& link);
-// Names in a folder, sorted.
-std::vector<std::string> NamesIn(const std::string& folder);
+using ::NamesIn;
 
 // A folder whose names cannot change (nothing can be added, removed or renamed in it): for
 // the superuser through the immutable flag, for anyone else through the folder's mode.

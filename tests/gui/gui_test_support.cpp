@@ -23,17 +23,6 @@ namespace guitest {
 QtSettings::QtSettings()
     : QSettings(QString::fromStdString(SettingsFile::DefaultPath()), QSettings::IniFormat) {}
 
-namespace {
-std::string g_scratch;
-}
-
-void SetScratchFolder(const std::string& folder) {
-    g_scratch = folder;
-}
-const std::string& ScratchFolder() {
-    return g_scratch;
-}
-
 bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
     QElapsedTimer timer;
     timer.start();

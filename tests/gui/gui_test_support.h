@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
+
 class QAction;
 class QTreeWidgetItem;
 class CMainFrame;
@@ -25,8 +27,6 @@ struct StoredMessage;
 
 namespace guitest {
 
-void SetScratchFolder(const std::string& folder);
-
 // The user's settings file through QSettings, which read and wrote it for the window program
 // in years past: tests put settings in through it and read back through it what the program
 // wrote, so that the file stays one that both read alike.
@@ -36,7 +36,7 @@ public:
 };
 
 // This process's own folder (settings, cache and program folder live below it).
-const std::string& ScratchFolder();
+using testsupport::ScratchFolder;
 
 // Pumps events until pred holds or the time is up.
 bool WaitFor(const std::function<bool()>& pred,

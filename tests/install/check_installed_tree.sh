@@ -227,16 +227,18 @@ man-pages)
 
 completion)
     installed
-    expect_completion "set-clock set-date set-time simulate " sonoret s
-    expect_completion "set-clock set-date set-time simulate " sonoret --simulate s
-    expect_completion "set-clock set-date set-time simulate " sonoret --device /dev/ttyUSB0 s
+    expect_completion "set-clock set-date set-time simulate sync " sonoret s
+    expect_completion "set-clock set-date set-time simulate sync " sonoret --simulate s
+    expect_completion "set-clock set-date set-time simulate sync " sonoret --device /dev/ttyUSB0 s
     expect_completion "--device " sonoret --dev
     expect_completion "1 2 3 4 5 " sonoret fetch ""
     expect_completion "1 2 3 4 5 " sonoret --port 2 delete -y ""
     expect_completion "10 100 " sonoret export 3 10
     expect_completion "" sonoret export --all ""
     expect_completion "" sonoret delete 1 2 ""
-    expect_completion "--all --help --output " sonoret export --
+    expect_completion "--all --format --help --name --output " sonoret export --
+    expect_completion "--dry-run --format --help --json --missing --name --output " sonoret sync --
+    expect_completion "flac mp3 ogg opus wav " sonoret sync -o out --format ""
     expect_completion "1 2 " sonoret convert --mode ""
     expect_completion "1 2 " sonoret simulate --mode=""
     expect_completion "--counts --help --log --mode --paced --seed " sonoret simulate --

@@ -9,7 +9,7 @@
 #include "core/messages/message_files.h"
 #include "core/res/strings.h"
 #include "tests/convert/convert_test_support.h"
-#include "tests/recorder/emulator_fixture.h"
+#include "tests/support/link_fixture.h"
 
 namespace {
 

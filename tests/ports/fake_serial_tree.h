@@ -1,12 +1,11 @@
 #pragma once
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
 #include "core/link/serial_ports.h"
+#include "tests/support/temp_folder.h"
 
 namespace fake_serial {
 
@@ -42,15 +41,8 @@ public:
     }
 
     FakeSerialTree() {
-        std::string pattern = (fs::temp_directory_path() / "sonoret-ports-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_root = pattern;
         fs::create_directories(m_root / "sys/class/tty");
         fs::create_directories(m_root / "dev/serial/by-id");
-    }
-    ~FakeSerialTree() {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
     }
     FakeSerialTree(const FakeSerialTree&) = delete;
     FakeSerialTree& operator=(const FakeSerialTree&) = delete;
@@ -136,7 +128,8 @@ private:
         std::ofstream(Dev(name)).flush();
     }
 
-    fs::path m_root;
+    TempFolder m_folder{"sonoret-ports"};
+    fs::path m_root{fs::path(m_folder.Path()).parent_path()};
     int m_count = 0;
 };
 

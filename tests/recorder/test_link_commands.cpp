@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "core/res/strings.h"
-#include "tests/recorder/emulator_fixture.h"
+#include "tests/support/link_fixture.h"
 
 namespace {
 
@@ -17,14 +17,14 @@ TEST_F(CommandsTest, ModeFramesAndTheRecorderVariant) {
     EXPECT_TRUE(link->SetMode(1));
     EXPECT_EQ(link->Mode(), 1);
     EXPECT_TRUE(link->SetMode(0));
-    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kModeOn, kModeOff}));
+    EXPECT_EQ(Frames(), (std::vector<Frame>{frames::kModeOn, frames::kModeOn, frames::kModeOff}));
     EXPECT_EQ(Wire().size(), 12u);  // nothing but the frames
 }
 
 TEST_F(CommandsTest, DirectoryReadStartsWithModeOnAndKeepsTheCounts) {
     emulator->WithModel([](emu::RecorderModel& m) { m.folders[2].resize(0); });
     ASSERT_TRUE(link->ReadDirectory());
-    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory}));
+    EXPECT_EQ(Frames(), (std::vector<Frame>{frames::kModeOn, frames::kDirectory}));
     EXPECT_EQ(link->Directory().Marker(), 0xFF);
     const std::array<std::uint8_t, 5> expected{3, 1, 0, 2, 4};  // the emulator's default content
     EXPECT_EQ(link->Directory().AllCounts(), expected);
@@ -40,7 +40,7 @@ TEST_F(CommandsTest, DirectoryCountsAboveAHundredAreClamped) {
 
 TEST_F(CommandsTest, HeaderIsStoredUnderItsFolderAndNumber) {
     ASSERT_TRUE(link->FetchHeader(4, 3));
-    EXPECT_EQ(Frames().back(), HeaderFrame(4, 3));
+    EXPECT_EQ(Frames().back(), frames::Header(4, 3));
     const auto block = Stored(4, 3).HeaderBlock();
     const auto& header = link->Directory().Entry(4, 3).header.bytes;
     EXPECT_TRUE(std::equal(header.begin(), header.end(), block.begin()));
@@ -132,7 +132,8 @@ TEST_F(CommandsTest, ACancelledExchangeEndsWithoutAnotherWait) {
     EXPECT_LT(steady_clock::now() - start, milliseconds(2000));
     // Everything was still said.
     emulator->WaitForFrames(3, seconds(5));
-    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOff}));
+    EXPECT_EQ(Frames(),
+              (std::vector<Frame>{frames::kModeOn, frames::kDirectory, frames::kModeOff}));
 
     // The next operation starts clean.
     SetFaults([](emu::FaultSwitches&) {});
@@ -152,7 +153,7 @@ TEST_F(CommandsTest, ModeOffAfterASilentExchangeIsNotWaitedFor) {
     EXPECT_TRUE(link->SetMode(0));
     EXPECT_LT(steady_clock::now() - start, milliseconds(kQuickReplyMs / 2));
     emulator->WaitForFrames(2, seconds(5));
-    EXPECT_EQ(Frames().back(), kModeOff);
+    EXPECT_EQ(Frames().back(), frames::kModeOff);
 }
 
 TEST_F(CommandsTest, ShortRepliesFailEveryCheckedExchange) {

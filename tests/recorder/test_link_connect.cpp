@@ -1,6 +1,6 @@
 // The connect sequence: directory attempts, every header under the "Connect" progress, cancel.
 #include "core/res/strings.h"
-#include "tests/recorder/emulator_fixture.h"
+#include "tests/support/link_fixture.h"
 
 namespace {
 
@@ -27,8 +27,9 @@ TEST_F(ConnectTest, ReadsEveryHeaderInFolderOrderUnderTheProgress) {
     ASSERT_TRUE(link->Connect(owner->Progress()));
 
     EXPECT_EQ(Frames(),
-              (std::vector<Frame>{kModeOn, kDirectory, HeaderFrame(0, 1), HeaderFrame(0, 2),
-                                  HeaderFrame(0, 3), HeaderFrame(4, 1), HeaderFrame(4, 2)}));
+              (std::vector<Frame>{frames::kModeOn, frames::kDirectory, frames::Header(0, 1),
+                                  frames::Header(0, 2), frames::Header(0, 3), frames::Header(4, 1),
+                                  frames::Header(4, 2)}));
     const ProgressLog& p = *owner->progress;
     EXPECT_EQ(p.captions, (std::vector<std::string>{text::kConnectCaption}));
     EXPECT_EQ(p.texts, (std::vector<std::string>{text::kConnectText}));
@@ -60,8 +61,9 @@ TEST_F(ConnectTest, TriesTheDirectoryThreeTimesAgainstTheMarker) {
     OpenWith({1, 0, 0, 0, 0});
     SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 2; });
     ASSERT_TRUE(link->Connect(owner->Progress()));
-    EXPECT_EQ(Frames(), (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn,
-                                            kDirectory, HeaderFrame(0, 1)}));
+    EXPECT_EQ(Frames(), (std::vector<Frame>{frames::kModeOn, frames::kDirectory, frames::kModeOn,
+                                            frames::kDirectory, frames::kModeOn, frames::kDirectory,
+                                            frames::Header(0, 1)}));
 }
 
 TEST_F(ConnectTest, GivesUpAfterThreeBadMarkers) {
@@ -69,7 +71,8 @@ TEST_F(ConnectTest, GivesUpAfterThreeBadMarkers) {
     SetFaults([](emu::FaultSwitches& f) { f.badMarkerReads = 5; });
     EXPECT_TRUE(link->Connect(owner->Progress()).Is(Category::ReplyWrong));
     EXPECT_EQ(Frames(),
-              (std::vector<Frame>{kModeOn, kDirectory, kModeOn, kDirectory, kModeOn, kDirectory}));
+              (std::vector<Frame>{frames::kModeOn, frames::kDirectory, frames::kModeOn,
+                                  frames::kDirectory, frames::kModeOn, frames::kDirectory}));
     EXPECT_TRUE(owner->progress->captions.empty());  // no progress before the directory
 }
 
@@ -79,7 +82,7 @@ TEST_F(ConnectTest, CancelAfterAHeaderKeepsItLoadedAndStops) {
     EXPECT_TRUE(link->Connect(owner->Progress()).Is(Category::Cancelled));
     EXPECT_EQ(link->Directory().Entry(1, 4).loaded, 1);
     EXPECT_EQ(link->Directory().Entry(1, 5).loaded, 0);
-    EXPECT_EQ(HeaderFrames().back(), HeaderFrame(1, 4));
+    EXPECT_EQ(HeaderFrames().back(), frames::Header(1, 4));
     EXPECT_EQ(owner->progress->destroyed, 1);
     EXPECT_FALSE(link->IsBusy());
 }

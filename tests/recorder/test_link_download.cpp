@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "core/res/strings.h"
-#include "tests/recorder/emulator_fixture.h"
+#include "tests/support/link_fixture.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ TEST_F(DownloadTest, WritesEveryBlockAndHandsTheEndToTheOwnersThread) {
     const Bytes file = FileBytes(BinPath(2, 7));
     EXPECT_EQ(file.size(), 1584u);
     EXPECT_EQ(file, Stored(2, 7).data);
-    EXPECT_EQ(Frames().back(), DownloadFrame(2, 7));
+    EXPECT_EQ(Frames().back(), frames::Download(2, 7));
     EXPECT_TRUE(AfterDownloadFrame().empty());
     EXPECT_EQ(fs::directory_iterator(owner->Folder())->path(), BinPath(2, 7));  // nothing else
     const ProgressLog& p = *owner->progress;
@@ -248,7 +248,7 @@ TEST_F(DownloadTest, EveryOtherExchangeIsRefusedWhileItRuns) {
     EXPECT_TRUE(owner->LastResult().Is(Category::Busy)) << owner->LastResult();
     // ...and the first one goes on undisturbed.
     EXPECT_EQ(owner->WaitForCompletion(), 1);
-    EXPECT_EQ(Frames(), (std::vector<Frame>{DownloadFrame(2, 1)}));
+    EXPECT_EQ(Frames(), (std::vector<Frame>{frames::Download(2, 1)}));
     EXPECT_EQ(FileBytes(BinPath(2, 1)), Stored(2, 1).data);
 }
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "core/link/message_directory.h"
-#include "tests/recorder/test_owner.h"
+#include "tests/support/test_owner.h"
 
 namespace {
 

@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <thread>
 
 #include "core/link/recorder_link.h"
 #include "core/link/serial_channel.h"
-#include "tests/recorder/pty_peer.h"
+#include "tests/support/pty_peer.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -26,7 +30,7 @@ Result OpenRecorderLine(SerialChannel& channel, const std::string& device) {
 class SerialChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(peer.Ok());
+        ASSERT_TRUE(peer.IsOpen());
         const Result opened = OpenRecorderLine(channel, peer.SlavePath());
         ASSERT_TRUE(opened) << opened;
         // The faults of a line cost a test a moment, not the recorder's three seconds.
@@ -61,7 +65,7 @@ TEST(SerialChannelClosed, EveryOperationReportsTheClosedChannel) {
 
 TEST(SerialChannelClosed, RefusesLineSettingsItCannotApply) {
     PtyPeer peer;
-    ASSERT_TRUE(peer.Ok());
+    ASSERT_TRUE(peer.IsOpen());
     SerialChannel channel;
     EXPECT_TRUE(channel.Open(peer.SlavePath(), 12345, 8, 0, 0).Is(Category::PortNotOpened));
     EXPECT_TRUE(channel.Open(peer.SlavePath(), 38400, 9, 0, 0).Is(Category::PortNotOpened));
@@ -101,7 +105,7 @@ TEST_F(SerialChannelTest, IsExclusiveAndGivesThePortBackOnClose) {
 
 TEST_F(SerialChannelTest, OpeningAnotherPortReleasesTheFirst) {
     PtyPeer other;
-    ASSERT_TRUE(other.Ok());
+    ASSERT_TRUE(other.IsOpen());
     ASSERT_TRUE(OpenRecorderLine(channel, other.SlavePath()));
     SerialChannel second;
     const Result opened = OpenRecorderLine(second, peer.SlavePath());
@@ -113,11 +117,11 @@ TEST_F(SerialChannelTest, SendsEveryByteInOrder) {
     filler.front() = 0x11;
     filler.back() = 0x22;
     EXPECT_TRUE(channel.Send(filler.data(), 256));
-    EXPECT_EQ(peer.Read(256), filler);
+    EXPECT_EQ(peer.Receive(256), filler);
 }
 
 TEST_F(SerialChannelTest, ReceivesAWholeReplyAndCountsWaitingBytes) {
-    peer.Write({0xAA, 0xBD, 0x00, 0x00, 0x01, 0x02});
+    peer.Send({0xAA, 0xBD, 0x00, 0x00, 0x01, 0x02});
     AwaitArrival(6);
     EXPECT_EQ(channel.BytesAvailable(), 6);
     std::uint8_t buffer[4];
@@ -129,19 +133,19 @@ TEST_F(SerialChannelTest, ReceivesAWholeReplyAndCountsWaitingBytes) {
 }
 
 TEST_F(SerialChannelTest, SendDiscardsBytesThatArrivedBeforeTheRequest) {
-    peer.Write({0xDE, 0xAD, 0xBE, 0xEF, 0x55});  // the tail of an earlier reply
+    peer.Send({0xDE, 0xAD, 0xBE, 0xEF, 0x55});  // the tail of an earlier reply
     AwaitArrival(5);
     const Bytes frame{0xAA, 0xC2, 0x00, 0x00};
     channel.Send(frame.data(), 4);
-    EXPECT_EQ(peer.Read(4), frame);
-    peer.Write({0xAA, 0xC2, 0x00, 0x00});
+    EXPECT_EQ(peer.Receive(4), frame);
+    peer.Send({0xAA, 0xC2, 0x00, 0x00});
     std::uint8_t buffer[4] = {};
     ASSERT_TRUE(channel.Receive(buffer, 4));
     EXPECT_EQ(Bytes(buffer, buffer + 4), frame);
 }
 
 TEST_F(SerialChannelTest, InterruptEndsTheNextWaitWithWhatCame) {
-    peer.Write({0xAA, 0xAA});
+    peer.Send({0xAA, 0xAA});
     AwaitArrival(2);
     channel.Interrupt();
     std::uint8_t buffer[4] = {0x80, 0x80, 0x80, 0x80};
@@ -154,7 +158,7 @@ TEST_F(SerialChannelTest, InterruptEndsTheNextWaitWithWhatCame) {
 TEST_F(SerialChannelTest, AClearedInterruptIsForgotten) {
     channel.Interrupt();
     channel.ClearInterrupt();
-    peer.Write({1, 2, 3, 4});
+    peer.Send({1, 2, 3, 4});
     std::uint8_t buffer[4];
     EXPECT_TRUE(channel.Receive(buffer, 4));
 }
@@ -177,19 +181,19 @@ TEST_F(SerialChannelTest, InterruptsHoldUntilTheirEnd) {
     EXPECT_EQ(promptly(), 0);
     EXPECT_TRUE(channel.LastReceiveGotNothing());
     channel.ClearInterrupt();  // a new operation
-    peer.Write({1, 2, 3, 4});
+    peer.Send({1, 2, 3, 4});
     EXPECT_TRUE(channel.Receive(buffer, 4));
     EXPECT_FALSE(channel.LastReceiveGotNothing());
 
     // The program's own stop outlasts ClearInterrupt; only opening the line again ends it.
     channel.InterruptUntilClosed();
     channel.ClearInterrupt();
-    peer.Write({5, 6});
+    peer.Send({5, 6});
     AwaitArrival(2);
     EXPECT_EQ(promptly(), 2);  // what had come, at once
     EXPECT_EQ(promptly(), 0);
     ASSERT_TRUE(OpenRecorderLine(channel, peer.SlavePath()));
-    peer.Write({7, 8, 9, 10});
+    peer.Send({7, 8, 9, 10});
     EXPECT_TRUE(channel.Receive(buffer, 4));
 }
 
@@ -216,17 +220,17 @@ TEST_F(SerialChannelTest, ALineThatStopsTakingOutputCostsOneWaitNotOneAByte) {
     EXPECT_TRUE(sent.Is(Category::LineSilent)) << sent;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     // The line still works once the far end reads again.
-    while (!peer.Read(4096, std::chrono::milliseconds(50)).empty()) {
+    while (!peer.Receive(4096, std::chrono::milliseconds(50)).empty()) {
     }
     const Bytes frame{0xAA, 0xBD, 0x00, 0x00};
     EXPECT_TRUE(channel.Send(frame.data(), 4));
-    EXPECT_EQ(peer.Read(4), frame);
+    EXPECT_EQ(peer.Receive(4), frame);
 }
 
 TEST_F(SerialChannelTest, ADeviceThatDisappearsFailsAtOnce) {
-    peer.Write({0xAA});
+    peer.Send({0xAA});
     AwaitArrival(1);
-    peer.CloseMaster();
+    peer.Close();
     channel.SetReplyTimeout(SerialChannel::kDefaultReplyTimeoutMs);
     const Bytes frame{0xAA, 0xAA, 0x00, 0xFF};
     const Result sent = channel.Send(frame.data(), 4);
@@ -256,7 +260,7 @@ TEST_F(SerialChannelTest, PartialReplyReportsOnlyTheBytesThatCame) {
     // with the rest of the buffer stale data from an earlier block.
     Bytes sent(100);
     for (int i = 0; i < 100; ++i) sent[i] = static_cast<std::uint8_t>(i + 1);
-    peer.Write(sent);
+    peer.Send(sent);
     std::uint8_t buffer[528 + 8];
     std::fill(std::begin(buffer), std::end(buffer), 0xEE);
     int received = 0;
@@ -283,11 +287,11 @@ TEST_F(SerialChannelTest, AnInterruptEndsTheWaitOfASendToo) {
 
     // Under the interrupt what the line takes at once still goes out (the cancel filler, the
     // mode-off frame of a cancelled session); only waiting is given up.
-    while (!peer.Read(4096, milliseconds(50)).empty()) {
+    while (!peer.Receive(4096, milliseconds(50)).empty()) {
     }
     const Bytes frame{0xAA, 0xAA, 0x00, 0xFF};
     EXPECT_TRUE(channel.Send(frame.data(), 4));
-    EXPECT_EQ(peer.Read(4), frame);
+    EXPECT_EQ(peer.Receive(4), frame);
 }
 
 TEST_F(SerialChannelTest, TheWireTraceSeesEveryRequestAndReply) {
@@ -299,12 +303,12 @@ TEST_F(SerialChannelTest, TheWireTraceSeesEveryRequestAndReply) {
     });
     const Bytes frame{0xAA, 0xBD, 0x00, 0x00};
     ASSERT_TRUE(channel.Send(frame.data(), 4));
-    peer.Write({0xAA, 0xBD, 0x00, 0x00, 0x01, 0x02});
+    peer.Send({0xAA, 0xBD, 0x00, 0x00, 0x01, 0x02});
     std::uint8_t buffer[528];
     ASSERT_TRUE(channel.Receive(buffer, 4));
     EXPECT_TRUE(channel.Receive(buffer, 4).Is(Category::ReplyWrong));  // 2 of 4
     EXPECT_TRUE(channel.Receive(buffer, 4).Is(Category::LineSilent));
-    peer.Write(Bytes(528, 0x33));
+    peer.Send(Bytes(528, 0x33));
     ASSERT_TRUE(channel.Receive(buffer, 528));
     const Bytes filler(256, 0);
     ASSERT_TRUE(channel.Send(filler.data(), 256));
@@ -320,6 +324,43 @@ TEST_F(SerialChannelTest, TheWireTraceSeesEveryRequestAndReply) {
     late.count = 100;
     late.requested = 528;
     EXPECT_EQ(FormatWireEvent(late, origin), "12.401 < 100 of 528 bytes");
+}
+
+TEST(WireTraceVariable, NamesStandardErrorAFileOrNothing) {
+    std::string problem;
+    for (const char* off : {static_cast<const char*>(nullptr), "", "0"}) {
+        EXPECT_FALSE(TraceFromVariable(off, &problem)) << (off ? off : "unset");
+    }
+    EXPECT_TRUE(TraceFromVariable("1", &problem));
+    EXPECT_TRUE(problem.empty()) << problem;
+
+    const TempFolder folder;
+    const std::string path = folder.File("trace.log");
+    const std::uint8_t frame[4] = {0xAA, 0xBD, 0x00, 0x00};
+    WireEvent event;
+    event.bytes = frame;
+    event.count = event.requested = 4;
+    // A second run adds to what the first wrote; each line is there as soon as it is traced.
+    for (int run = 0; run < 2; ++run) {
+        const WireTrace trace = TraceFromVariable(path.c_str(), &problem);
+        ASSERT_TRUE(trace) << problem;
+        event.time = steady_clock::now() + milliseconds(1500);
+        trace(event);
+    }
+    std::ifstream file(path);
+    const std::string written((std::istreambuf_iterator<char>(file)), {});
+    // Each run counts its times from its own start: a second and a half, give or take.
+    std::istringstream lines(written);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        EXPECT_EQ(line.substr(0, 3), "1.5") << line;
+        EXPECT_EQ(line.substr(5), " > AA BD 00 00") << line;
+    }
+    EXPECT_EQ(count, 2) << written;
+
+    const std::string unwritable = folder.File("no-such-folder/trace.log");
+    EXPECT_FALSE(TraceFromVariable(unwritable.c_str(), &problem));
+    EXPECT_NE(problem.find(unwritable), std::string::npos) << problem;
 }
 
 }  // namespace

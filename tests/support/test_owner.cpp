@@ -1,6 +1,4 @@
-#include "tests/recorder/test_owner.h"
-
-#include <stdlib.h>
+#include "tests/support/test_owner.h"
 
 RecordingProgress::RecordingProgress(std::shared_ptr<ProgressLog> log, int cancelAfterSteps,
                                      std::function<void(RecordingProgress&)> onStep)
@@ -61,15 +59,9 @@ void RecordingProgress::PressCancel() {
     if (hook) hook();
 }
 
-TestOwner::TestOwner() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sonoret-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) m_folder = pattern;
-}
+TestOwner::TestOwner() = default;
 
-TestOwner::~TestOwner() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_folder, ec);
-}
+TestOwner::~TestOwner() = default;
 
 ProgressFactory TestOwner::Progress() {
     return [this](const std::string& caption) -> std::unique_ptr<ProgressDisplay> {

@@ -14,6 +14,7 @@
 #include "core/base/progress_display.h"
 #include "core/base/result.h"
 #include "core/link/recorder_link.h"
+#include "tests/support/temp_folder.h"
 
 // What a progress display was asked to do, for the tests to look at afterwards.
 struct ProgressLog {
@@ -73,7 +74,7 @@ public:
     // A download request with all of the above.
     RecorderLink::DownloadRequest Request();
     // The working folder, ending with the separator.
-    std::string WorkingFolder() const { return m_folder.string() + "/"; }
+    std::string WorkingFolder() const { return m_temp.Path(); }
     const std::filesystem::path& Folder() const { return m_folder; }
 
     // Runs posted tasks until a completion arrived or the time ran out: 1 when it ended well,
@@ -100,7 +101,8 @@ public:
 private:
     void Post(std::function<void()> task);
 
-    std::filesystem::path m_folder;
+    TempFolder m_temp;
+    std::filesystem::path m_folder{std::filesystem::path(m_temp.Path()).parent_path()};
     std::mutex m_mutex;
     std::condition_variable m_posted;
     std::deque<std::function<void()>> m_tasks;
