@@ -10,7 +10,7 @@
 #include "core/messages/message_files.h"
 #include "core/sync/sync_manifest.h"
 #include "core/sync/sync_run.h"
-#include "tests/recorder/emulator_fixture.h"
+#include "tests/support/link_fixture.h"
 
 namespace {
 
@@ -125,7 +125,7 @@ TEST_F(SyncRunTest, AFaultInTheMiddleKeepsWhatIsFinishedAndTheNextRunFetchesTheR
     ASSERT_TRUE(again) << again;
     EXPECT_EQ(again.fetched, 1);
     EXPECT_EQ(again.already, 2);
-    EXPECT_EQ(Downloads(), std::vector<Frame>{DownloadFrame(0, 2)});
+    EXPECT_EQ(Downloads(), std::vector<Frame>{frames::Download(0, 2)});
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].name, "2025-03-01_09-02-00_F1-02_LP.wav");
     EXPECT_EQ(Names(request.folder).size(), 4u);
@@ -138,7 +138,7 @@ TEST_F(SyncRunTest, CancelBetweenMessagesKeepsTheFinishedOnesAndTheirRecord) {
     const SyncOutcome cancelled = Sync();
     EXPECT_TRUE(cancelled.Is(Category::Cancelled)) << cancelled;
     EXPECT_EQ(cancelled.fetched, 1);
-    EXPECT_EQ(Downloads(), std::vector<Frame>{DownloadFrame(0, 1)});
+    EXPECT_EQ(Downloads(), std::vector<Frame>{frames::Download(0, 1)});
     EXPECT_EQ(Names(request.folder).size(), 2u);
 
     // The window's way: its working copies stay for Play, marked as such.
