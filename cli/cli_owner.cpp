@@ -14,5 +14,8 @@ std::string CliOwner::DeviceForPort(int port) const {
     if (!m_context.device.empty())
         return ResolveSerialDevice(m_context.device, m_context.portRoots);
     if (!m_simulatorDevice.empty()) return m_simulatorDevice;
-    return ResolveSerialDevice(m_settings.DeviceForPort(port), m_context.portRoots);
+    // Without --port, the port the window program was told to use, also one chosen by name.
+    const std::string setting =
+        m_context.port > 0 ? m_settings.DeviceForPort(port) : m_settings.SavedDevice();
+    return ResolveSerialDevice(setting, m_context.portRoots);
 }

@@ -15,9 +15,10 @@ public:
 
     // Bars on standard error when it is a terminal; Ctrl-C is their Cancel.
     ProgressFactory Progress() const;
-    // --device, then the emulator of --simulate, then the settings' COMM/DEVICE<n>, then the
-    // usual /dev/ttyS<n-1>. A bare name given in --device or the settings is a device of
-    // /dev or of /dev/serial/by-id (ResolveSerialDevice).
+    // --device, then the emulator of --simulate, then (without --port) the settings' chosen
+    // COMM/DEVICE, then the settings' COMM/DEVICE<n>, then the usual /dev/ttyS<n-1>. A bare name
+    // given in --device or the settings is a device of /dev or of /dev/serial/by-id
+    // (ResolveSerialDevice).
     std::string DeviceForPort(int port) const;
 
     void SetSimulatorDevice(std::string device) { m_simulatorDevice = std::move(device); }

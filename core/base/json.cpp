@@ -260,7 +260,7 @@ private:
 void Indent(std::string& out, int indent, int depth) {
     if (indent <= 0) return;
     out += '\n';
-    out.append(static_cast<std::size_t>(indent * depth), ' ');
+    out.append(static_cast<std::size_t>(indent) * static_cast<std::size_t>(depth), ' ');
 }
 
 }  // namespace
@@ -363,8 +363,8 @@ std::optional<JsonValue> ParseJson(std::string_view text, std::string* error, in
 
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
-    for (const char raw : s) {
-        const auto c = static_cast<unsigned char>(raw);
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
         switch (c) {
             case '"':
                 out += "\\\"";

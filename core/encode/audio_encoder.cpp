@@ -18,7 +18,8 @@ using Category = Result::Category;
 constexpr std::size_t kChunkSamples = 16384;
 
 std::uint32_t Get32(const std::uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 std::uint16_t Get16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
@@ -67,7 +68,8 @@ using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 
 Result CopyWav(BinInputFile& input, StagedOutputFile& out,
                const std::function<bool()>& interrupted) {
-    std::vector<std::uint8_t> buffer(64 * 1024);
+    constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
+    std::vector<std::uint8_t> buffer(kBufferBytes);
     for (;;) {
         if (interrupted && interrupted()) return {Category::Cancelled, {}};
         const std::size_t got = input.Read(buffer.data(), buffer.size());

@@ -114,6 +114,31 @@ void WorkingFolder::Remove() {
     m_bPrivate = false;
 }
 
+bool IsInstalledProgramFolder(const std::string& folder) {
+    if (folder.empty()) return false;
+    static const char* const kSystemFolders[] = {"/usr", "/bin", "/sbin", "/lib", "/opt"};
+    // As given, and with its links followed (/bin may be a link to /usr/bin, and a folder of
+    // links may lead into /usr).
+    std::vector<fs::path> paths = {fs::path(folder).lexically_normal()};
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(folder, error);
+    if (!error) paths.push_back(real);
+    for (const fs::path& path : paths) {
+        for (const char* system : kSystemFolders) {
+            // By whole names: /usr2 is not below /usr.
+            const fs::path relative = path.lexically_relative(system);
+            if (!relative.empty() && *relative.begin() != "..") return true;
+        }
+        fs::path bin = path;
+        if (!bin.has_filename()) bin = bin.parent_path();
+        if (bin.filename() == "bin" &&
+            fs::is_directory(bin.parent_path() / "lib" / "sonoret", error)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void RemoveWorkingFolder(const std::string& folder) {
     if (folder.empty()) return;
     std::error_code error;

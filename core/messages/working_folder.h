@@ -51,6 +51,12 @@ private:
     FolderLock m_lock;
 };
 
+// Whether folder is where an installed program lies: below one of the system's folders (/usr,
+// /bin, /sbin, /lib, /opt), or the bin folder of an installation of ours elsewhere (its private
+// lib/sonoret beside it). The working folder never goes there: a copy run by root would make
+// "Source" among the system's programs, and no one else could write it anyway.
+bool IsInstalledProgramFolder(const std::string& folder);
+
 // Deletes the program's own message files ("%d_%02d.Bin" and ".wav") in folder, then the
 // folder itself when nothing else is left in it. A user's files that happen to be there stay.
 void RemoveWorkingFolder(const std::string& folder);

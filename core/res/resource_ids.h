@@ -60,6 +60,8 @@ inline constexpr int ID_FOLDER_NEW = 32776;
 // Status bar
 inline constexpr int ID_SEPARATOR = 0;
 inline constexpr int ID_INDICATOR_MESSAGE_DATE = 101;
+// The port in use, and what a connect found there.
+inline constexpr int ID_INDICATOR_PORT = 102;
 inline constexpr int ID_INDICATOR_CAPS = 0xE701;
 inline constexpr int ID_INDICATOR_NUM = 0xE702;
 inline constexpr int ID_INDICATOR_SCRL = 0xE703;

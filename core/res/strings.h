@@ -27,6 +27,17 @@ inline constexpr const char* kValueLeftPath = "LeftPth";
 inline constexpr const char* kValueX = "X";
 inline constexpr const char* kValueY = "Y";
 inline constexpr const char* kWorkingFolderName = "Source";
+// "COMM"/"DEVICE": a port of this machine the user chose by its name in the Port menu.
+inline constexpr const char* kValueDevice = "DEVICE";
+// The main window's place and layout, in a group of its own: "Geometry=x,y,w,h",
+// "Maximized=true", "Splitter=200,300,200", "ViewStyle=Report".
+inline constexpr const char* kSectionWindow = "Window";
+inline constexpr const char* kValueGeometry = "Geometry";
+inline constexpr const char* kValueMaximized = "Maximized";
+inline constexpr const char* kValueSplitter = "Splitter";
+inline constexpr const char* kValueViewStyle = "ViewStyle";
+// The file list's view styles by their mode: large icons, report, small icons, list.
+inline constexpr const char* kViewStyleValues[4] = {"LargeIcon", "Report", "SmallIcon", "List"};
 
 // Recorder link
 inline constexpr const char* kSerialInitError =
@@ -86,6 +97,18 @@ inline constexpr const char* kViewLargeIcon = "Large Icon";
 inline constexpr const char* kViewList = "List";
 inline constexpr const char* kViewReport = "Report";
 inline constexpr const char* kViewStyle = "View Style";
+
+// Main frame: the status bar's port pane (printf formats). The port by its name and device
+// ("COM3 /dev/ttyS2"); after a connect with the recorder's variant and its messages; when it
+// could not be opened, the device and the system's reason ("COM3 /dev/ttyS2: no such device").
+inline constexpr const char* kPortPaneOpen = "%s %s";
+inline constexpr const char* kPortPaneConnected = "%s - mode %d, %d messages";
+inline constexpr const char* kPortPaneConnectedOne = "%s - mode %d, 1 message";
+inline constexpr const char* kPortPaneFailed = "%s %s";
+// A port chosen by name that could not be opened is named as the Port menu showed it, before
+// the device and the reason: "(USB-Serial Controller (067b:2303), /dev/serial/by-id/...: no
+// such device)".
+inline constexpr const char* kNamedPortReason = "%s, %s";
 
 // Main frame: what the recorder commands tell beyond their own texts (printf formats).
 // The deleted message is named under the question: "2 File - 03: 12-25 14:05 (SP-1:07)".

@@ -12,10 +12,9 @@ namespace {
 
 using Kind = SettingsFileProblem::Kind;
 
-constexpr const char* kDevicePrefix = "DEVICE";
-
 // "DEVICE<n>" in any case: the port number n, else 0.
 int DevicePort(const std::string& key) {
+    const char* kDevicePrefix = text::kValueDevicePrefix;
     const std::size_t prefix = std::char_traits<char>::length(kDevicePrefix);
     if (key.size() <= prefix) return 0;
     for (std::size_t i = 0; i < prefix; ++i) {
@@ -124,6 +123,40 @@ void SettingsFile::SetValue(const std::string& section, const std::string& key, 
     SetValue(section, key, std::to_string(value));
 }
 
+std::optional<std::vector<int>> SettingsFile::Numbers(const std::string& section,
+                                                      const std::string& key,
+                                                      std::size_t count) const {
+    const auto value = Value(section, key);
+    if (!value) return std::nullopt;
+    std::vector<int> numbers;
+    std::size_t start = 0;
+    while (start <= value->size()) {
+        std::size_t end = value->find(',', start);
+        if (end == std::string::npos) end = value->size();
+        std::string item = value->substr(start, end - start);
+        // QSettings writes its lists with a space after each comma.
+        const auto first = item.find_first_not_of(' ');
+        const auto last = item.find_last_not_of(' ');
+        item = first == std::string::npos ? std::string() : item.substr(first, last - first + 1);
+        const auto number = ParseInteger(item, -0x7FFFFFFFL, 0x7FFFFFFFL);
+        if (!number) return std::nullopt;
+        numbers.push_back(static_cast<int>(*number));
+        start = end + 1;
+    }
+    if (numbers.size() != count) return std::nullopt;
+    return numbers;
+}
+
+void SettingsFile::SetNumbers(const std::string& section, const std::string& key,
+                              const std::vector<int>& values) {
+    std::string text;
+    for (const int value : values) {
+        if (!text.empty()) text += ',';
+        text += std::to_string(value);
+    }
+    SetValue(section, key, text);
+}
+
 bool SettingsFile::Save(std::string* error) {
     if (m_changes.Empty() || !Usable() || m_path.empty()) return false;
     // What the file holds by now, with this program's changes on top: keys another program
@@ -157,14 +190,14 @@ PortSetting SettingsFile::Port(int highest) const {
 
 std::string SettingsFile::SavedPortProblem() const {
     const PortSetting setting = Port(kHighestPort);
-    if (!setting.wrongValue) return {};
+    if (!setting.wrongValue || !ChosenDevice().empty()) return {};
     return text::Format(text::kCliSettingsBadPort, text::kValuePort, *setting.wrongValue,
                         text::kSectionComm, m_path.empty() ? "the settings file" : m_path,
                         kHighestPort);
 }
 
 std::string SettingsFile::DeviceForPort(int port) const {
-    const std::string exact = kDevicePrefix + std::to_string(port);
+    const std::string exact = text::kValueDevicePrefix + std::to_string(port);
     if (auto device = Value(text::kSectionComm, exact); device && !device->empty()) return *device;
     // Written by hand, the key may not be in capitals ("device3").
     for (const std::string& key : m_values.Keys(text::kSectionComm)) {
@@ -174,4 +207,18 @@ std::string SettingsFile::DeviceForPort(int port) const {
         }
     }
     return StandardDeviceForPort(port);
+}
+
+std::string SettingsFile::ChosenDevice() const {
+    return Value(text::kSectionComm, text::kValueDevice).value_or(std::string());
+}
+
+void SettingsFile::SetChosenDevice(const std::string& device) {
+    if (device.empty() && !Value(text::kSectionComm, text::kValueDevice)) return;
+    SetValue(text::kSectionComm, text::kValueDevice, device);
+}
+
+std::string SettingsFile::SavedDevice() const {
+    const std::string chosen = ChosenDevice();
+    return chosen.empty() ? DeviceForPort(SavedPort()) : chosen;
 }

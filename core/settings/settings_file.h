@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/settings/ini_document.h"
 
@@ -34,8 +35,9 @@ struct PortSetting {
 
 // The settings file both programs share: the window program's settings, in the file and the
 // format QSettings gave them ($XDG_CONFIG_HOME/QP2400/QP2400.conf, else
-// ~/.config/QP2400/QP2400.conf), groups COMM (PORT, DEVICE<n>), GLOBAL (PATH, LeftPth) and
-// Settings (X, Y). Keys it does not know are kept when it writes.
+// ~/.config/QP2400/QP2400.conf), groups COMM (PORT, DEVICE<n>, DEVICE), GLOBAL (PATH, LeftPth),
+// Settings (X, Y) and Window (the main window's place and layout). Keys it does not know are
+// kept when it writes.
 class SettingsFile {
 public:
     // Larger than this, a file is not one the window program wrote.
@@ -74,6 +76,11 @@ public:
     std::optional<int> Number(const std::string& section, const std::string& key) const;
     void SetValue(const std::string& section, const std::string& key, const std::string& value);
     void SetValue(const std::string& section, const std::string& key, int value);
+    // Whole numbers separated by commas ("10,20,800,600"): exactly count of them, else nothing.
+    std::optional<std::vector<int>> Numbers(const std::string& section, const std::string& key,
+                                            std::size_t count) const;
+    void SetNumbers(const std::string& section, const std::string& key,
+                    const std::vector<int>& values);
 
     // Writes what was set since the last Load onto the file as it is by now (another copy of a
     // program may have changed it meanwhile), whole or not at all. Nothing is written when
@@ -86,10 +93,20 @@ public:
     // The saved port as the command line takes it, 1 when absent or not a port number.
     int SavedPort() const { return Port(kHighestPort).port; }
     // What is wrong with COMM/PORT in the command line's words, naming the file, the key and
-    // its value; empty when it is absent or a port number.
+    // its value; empty when it is absent or a port number, or when a chosen device (below)
+    // makes the port no matter.
     std::string SavedPortProblem() const;
     // The device behind port n: COMM/DEVICE<n> when set, else StandardDeviceForPort(n).
     std::string DeviceForPort(int port) const;
+    // COMM/DEVICE: a port of this machine the user chose by its name rather than as COMn, by
+    // its /dev/serial/by-id path where it has one. While it is set, it is the port both
+    // programs open unless told another; PORT stays as it was. Empty when none.
+    std::string ChosenDevice() const;
+    // Empty clears it; a file that never had one is not given an empty one.
+    void SetChosenDevice(const std::string& device);
+    // The device the saved settings open: the chosen device while there is one, else the
+    // saved port's.
+    std::string SavedDevice() const;
 
 private:
     std::string m_path;

@@ -105,6 +105,11 @@ std::string SafeFileName(const std::string& name) {
 std::string FreeFileName(const std::string& stem, const std::string& extension,
                          const std::function<bool(const std::string& name)>& taken) {
     std::string name = stem + extension;
-    for (int n = 2; taken(name); ++n) name = stem + "_" + std::to_string(n) + extension;
+    for (int n = 2; taken(name); ++n) {
+        name = stem;
+        name += '_';
+        name += std::to_string(n);
+        name += extension;
+    }
     return name;
 }

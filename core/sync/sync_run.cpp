@@ -87,7 +87,7 @@ private:
 
     bool Cancelled() const { return m_request.cancelled && m_request.cancelled(); }
 
-    ProgressFactory Displays(std::function<void()> onBlock) const {
+    ProgressFactory Displays(const std::function<void()>& onBlock) const {
         return [this, onBlock](const std::string& caption) -> std::unique_ptr<ProgressDisplay> {
             auto inner = m_request.progress ? m_request.progress(caption) : nullptr;
             const bool receiving = caption == text::kReceiveCaption;
@@ -392,7 +392,7 @@ private:
             m_folderFailed = true;
             return made;
         }
-        const WrittenFile written =
+        WrittenFile written =
             SaveRecordingAs(wav, behind.file, m_request.folder, behind.item.stem,
                             [&](const std::string& name) { return Taken(name, recording); });
         if (!written) return written;

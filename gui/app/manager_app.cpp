@@ -13,6 +13,7 @@
 #include "gui/app/about_box.h"
 #include "gui/app/simulated_recorder.h"
 #include "gui/app/trace_variable.h"
+#include "gui/app/window_placement.h"
 #include "gui/frame/main_frame.h"
 #include "gui/res/pictures.h"
 #include "gui/widgets/message_box.h"
@@ -78,7 +79,9 @@ std::string CManagerApp::CacheFolder() const {
 
 WorkingFolder::Places CManagerApp::WorkingFolderPlaces() const {
     WorkingFolder::Places places;
-    places.programFolder = ProgramFolder();
+    // Beside the program while it runs from where it was built; an installed one keeps its
+    // messages in the user's cache folder.
+    if (!IsInstalledProgramFolder(ProgramFolder())) places.programFolder = ProgramFolder();
     places.cacheFolder = CacheFolder();
     // A private folder: where the user's private run-time files go, else the temporary folder.
     // (Read plainly: asking for the run-time location makes folders of its own when unset.)
@@ -97,7 +100,9 @@ void CManagerApp::LoadSettings() {
     m_settingsNotices.clear();
     const PortSetting port = settings.Port(kHighestMenuPort);
     m_nPort = port.port;
-    if (port.wrongValue) {
+    m_strDevice = settings.ChosenDevice();
+    // A port chosen by name makes the COM number no matter.
+    if (port.wrongValue && m_strDevice.empty()) {
         // Said, not passed over: the port error that would follow names no setting.
         const std::string setting = "[" + std::string(text::kSectionComm) + "] " +
                                     text::kValuePort + "=" + *port.wrongValue;
@@ -116,6 +121,7 @@ void CManagerApp::LoadSettings() {
 void CManagerApp::SaveSettings() {
     SettingsFile& settings = WindowSettings();
     settings.SetValue(text::kSectionComm, text::kValuePort, m_nPort);
+    settings.SetChosenDevice(m_strDevice);
     settings.SetValue(text::kSectionGlobal, text::kValuePath, m_strSourcePath);
     settings.SetValue(text::kSectionGlobal, text::kValueLeftPath, m_strLeftPath);
     // As ever, a settings file that cannot be written is no reason to keep the user waiting.
@@ -123,12 +129,16 @@ void CManagerApp::SaveSettings() {
 }
 
 std::string CManagerApp::DeviceForPort(int port) const {
-    if (port == m_nStartPort) {
-        if (!m_options.devicePath.empty()) return m_options.devicePath;
-        // Without its emulator a simulated run must not reach for a real port instead.
-        if (m_options.simulate) return m_pEmulator ? m_pEmulator->DevicePath() : "(no emulator)";
-    }
-    return WindowSettings().DeviceForPort(port);
+    return ResolveSerialDevice(WindowSettings().DeviceForPort(port), m_portRoots);
+}
+
+std::string CManagerApp::StartDevice() const {
+    if (m_nPort != m_nStartPort || m_strDevice != m_strStartDevice) return {};
+    if (!m_options.devicePath.empty())
+        return ResolveSerialDevice(m_options.devicePath, m_portRoots);
+    // Without its emulator a simulated run must not reach for a real port instead.
+    if (m_options.simulate) return m_pEmulator ? m_pEmulator->DevicePath() : "(no emulator)";
+    return {};
 }
 
 bool CManagerApp::StartEmulator(std::vector<std::string>& notices) {
@@ -154,12 +164,14 @@ bool CManagerApp::InitInstance() {
     if (m_options.simulate) StartEmulator(notices);
     m_pMainFrame = std::make_unique<CMainFrame>(*this, *m_pDocument);
     TraceLineAsAsked(m_pMainFrame->Link().Channel());
+    RestoreWindowPlacement(*m_pMainFrame, settings);
     m_pMainFrame->show();
     m_pMainFrame->setWindowTitle(QString::fromLatin1(text::kMainTitle));
     // Read afresh: whatever the panes' creation did to the members, the settings file holds.
     LoadSettings();
     notices.insert(notices.end(), m_settingsNotices.begin(), m_settingsNotices.end());
     m_nStartPort = m_nPort;
+    m_strStartDevice = m_strDevice;
     // What start-up has to say is said over the window, once the user can see it.
     WaitUntilExposed(*m_pMainFrame, std::chrono::seconds(2));
     for (const std::string& notice : notices) MessageBox::Show(m_pMainFrame.get(), notice);
@@ -169,6 +181,7 @@ bool CManagerApp::InitInstance() {
 
 int CManagerApp::ExitInstance(int exitCode) {
     const bool closedByUser = m_pMainFrame && m_pMainFrame->IsClosing();
+    if (closedByUser) SaveWindowPlacement(*m_pMainFrame, WindowSettings());
     // The frame's end sends the recorder its mode-off frame and closes the line.
     m_pMainFrame.reset();
     if (closedByUser) SaveSettings();

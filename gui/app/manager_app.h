@@ -32,10 +32,13 @@ public:
     void SaveSettings();
     void OnAppAbout() override;
 
-    // The device behind port n: --device or the emulator for the port configured at start,
-    // else the settings' COMM/DEVICE<n>, else the standard /dev/ttyS<n-1>.
+    // The device behind port n: the settings' COMM/DEVICE<n> (a bare name a device of /dev or
+    // of /dev/serial/by-id), else the standard /dev/ttyS<n-1>.
     std::string DeviceForPort(int port) const override;
-    // Where the working folder goes: beside the program file, unless told otherwise.
+    // --device or the emulator while the port configured at start is in use.
+    std::string StartDevice() const override;
+    const SerialPortRoots& PortRoots() const override { return m_portRoots; }
+    // The folder of the program file, unless told otherwise.
     std::string ProgramFolder() const;
     // The user's cache folder, the working folder's fallback.
     std::string CacheFolder() const;
@@ -49,8 +52,9 @@ public:
     // Before InitInstance: what the command line asked for.
     void SetStartOptions(StartOptions options) { m_options = std::move(options); }
 
-    // Tests put the working folder somewhere of their own.
+    // Tests put the working folder somewhere of their own, and the machine's serial ports.
     std::string m_strProgramFolder;
+    SerialPortRoots m_portRoots;
 
 private:
     bool StartEmulator(std::vector<std::string>& notices);
@@ -58,7 +62,10 @@ private:
     std::vector<std::string> m_settingsNotices;  // what the last LoadSettings found wrong
 
     StartOptions m_options;
-    int m_nStartPort = 0;  // the port --device or --simulate stands behind
+    // The port --device or --simulate stands behind: COM m_nStartPort, or the port chosen by
+    // name m_strStartDevice.
+    int m_nStartPort = 0;
+    std::string m_strStartDevice;
     // Declared in the order they must outlive each other: the frame talks to the emulator
     // until its last mode-off frame, and its panes use the document.
     std::unique_ptr<SimulatedRecorder> m_pEmulator;

@@ -1,4 +1,4 @@
-// The frame itself: its bars, panes, ports, view styles, the link's owner and the close.
+// The frame itself: its bars, panes, menus, view styles, the link's owner and the close.
 #include "gui/frame/main_frame.h"
 
 #include <QAction>
@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 #include "core/files/cqp_doc.h"
 #include "core/res/resource_ids.h"
@@ -21,8 +22,9 @@
 #include "core/settings/settings_file.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/lock_keys.h"
+#include "gui/frame/port_pane.h"
 #include "gui/frame/progress_window.h"
-#include "gui/frame/recorder_failure.h"
+#include "gui/frame/serial_port_menu.h"
 #include "gui/frame/threaded_progress_display.h"
 #include "gui/res/menu_builder.h"
 #include "gui/res/pictures.h"
@@ -61,6 +63,11 @@ constexpr int kViewStyleCommands[] = {res::ID_VIEW_SMALLICON, res::ID_VIEW_LARGE
 
 // How often the command states and the lock keys are looked at, as the framework's idle time.
 constexpr int kIdleUpdateMs = 250;
+// The window's size on a first start (or when the saved one is no use).
+constexpr int kDefaultWidth = 780;
+constexpr int kDefaultHeight = 520;
+// What the window's frame around the splitter takes of its width.
+constexpr int kFrameAllowance = 16;
 // How often a cancel is said again until the operation it is meant for has ended.
 constexpr int kCancelRepeatMs = 20;
 
@@ -89,7 +96,10 @@ CMainFrame::CMainFrame(FrameHost& app, CQPDoc& doc) : m_app(app), m_doc(doc) {
     m_clock = [] { return std::time(nullptr); };
     OnCreate();
     OnCreateClient();
-    resize(780, 520);
+    // Wide enough for the panes' first sizes, the recorder's labels whole among them.
+    int panes = 0;
+    for (int size : m_wndSplitter->sizes()) panes += size + m_wndSplitter->handleWidth();
+    resize(std::max(kDefaultWidth, panes + kFrameAllowance), kDefaultHeight);
 
     m_idleTimer = new QTimer(this);
     connect(m_idleTimer, &QTimer::timeout, this, [this] {
@@ -163,6 +173,14 @@ void CMainFrame::CreateMenus() {
             return action;
         });
     }
+    // The machine's own ports follow COM1 to COM9 in the Port menu.
+    QMenu* portMenu = nullptr;
+    for (QObject* owner : Action(res::PortCommand(1))->associatedObjects()) {
+        if (auto* menu = qobject_cast<QMenu*>(owner)) portMenu = menu;
+    }
+    m_pSerialPorts = new SerialPortMenu(
+        portMenu, ports, [this] { return m_app.PortRoots(); },
+        [this](const SerialPortInfo& port) { OnSerialPort(port); });
 }
 
 void CMainFrame::CreateToolBar() {
@@ -218,6 +236,9 @@ void CMainFrame::CreateStatusBar() {
     setStatusBar(m_wndStatusBar);
     m_wndMessagePane = AddPane(m_wndStatusBar, "messagePane", res::ID_SEPARATOR,
                                QString::fromLatin1(text::kReady), {}, false);
+    m_wndPortPane = new PortPane(m_wndStatusBar);
+    m_wndPortPane->setProperty("paneId", res::ID_INDICATOR_PORT);
+    m_wndStatusBar->addPermanentWidget(m_wndPortPane);
     const QString dateText = QString::fromLatin1(text::kMessageDateTime);
     m_wndDatePane = AddPane(m_wndStatusBar, "messageDatePane", res::ID_INDICATOR_MESSAGE_DATE,
                             dateText, dateText, true);
@@ -252,11 +273,13 @@ void CMainFrame::OnCreateClient() {
     m_wndSplitter->addWidget(m_pLeftView);
     m_wndSplitter->addWidget(m_pMidView);
     m_wndSplitter->addWidget(m_pRightView);
-    // Initial pane sizes: 200 x 200, 300 x 350, 200 x 200.
+    // Initial pane sizes: 200 x 200, 300 x 350, 200 x 200; the recorder's pane as wide as its
+    // labels need.
+    const int rightWidth = std::max(200, m_pRightView->LabelWidth());
     m_pLeftView->resize(200, 200);
     m_pMidView->resize(300, 350);
-    m_pRightView->resize(200, 200);
-    m_wndSplitter->setSizes({200, 300, 200});
+    m_pRightView->resize(rightWidth, 200);
+    m_wndSplitter->setSizes({200, 300, rightWidth});
     setCentralWidget(m_wndSplitter);
 
     // The panes' wiring, in one place.
@@ -334,22 +357,6 @@ bool CMainFrame::RefuseWhileBusy() {
     return true;
 }
 
-int CMainFrame::StartRecorder() {
-    const Result opened = m_link.Initialise(DeviceForPort(m_app.m_nPort));
-    ShowRecorderFailure(this, RecorderCommand::OpenPort, opened);
-    m_decoder.Load();
-    PrepareWorkingFolder();
-    UpdateCommandUI();
-    return 1;
-}
-
-void CMainFrame::OnPort(int port) {
-    // A port change while the line is in use would pull it from under the transfer.
-    if (RefuseWhileBusy()) return;
-    m_app.m_nPort = port;
-    StartRecorder();
-}
-
 void CMainFrame::OnViewStyle(int commandId) {
     CMidView* view = GetMidView();
     const int mode = ViewModeOfCommand(commandId);
@@ -363,12 +370,13 @@ void CMainFrame::OnAppAbout() {
 
 void CMainFrame::UpdateCommandUI() {
     const bool busy = IsRecorderBusy();
-    for (int port = 1; port <= 9; ++port) {
+    for (int port = 1; port <= kHighestMenuPort; ++port) {
         if (QAction* action = Action(res::PortCommand(port))) {
             action->setEnabled(!busy);
-            action->setChecked(m_app.m_nPort == port);
+            action->setChecked(m_app.m_strDevice.empty() && m_app.m_nPort == port);
         }
     }
+    m_pSerialPorts->Update(m_app.m_strDevice, !busy);
     for (int id : {res::ID_CONNECT, res::ID_SET_TIME, res::ID_SET_DATE}) {
         if (QAction* action = Action(id)) action->setEnabled(!busy);
     }
@@ -416,11 +424,6 @@ void CMainFrame::RunOnOwnerThread(std::function<void()> task) {
 
 TaskPoster CMainFrame::Poster() {
     return [this](std::function<void()> task) { RunOnOwnerThread(std::move(task)); };
-}
-
-std::string CMainFrame::DeviceForPort(int port) const {
-    const std::string device = m_app.DeviceForPort(port);
-    return device.empty() ? StandardDeviceForPort(port) : device;
 }
 
 // ---- working folder -------------------------------------------------------------------------

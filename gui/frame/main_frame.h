@@ -24,7 +24,10 @@ class CQPDoc;
 class CLeftView;
 class CMidView;
 class CRightView;
+class PortPane;
 class ProgressWindow;
+class SerialPortMenu;
+struct SerialPortInfo;
 class QAction;
 class QLabel;
 class QShortcut;
@@ -62,6 +65,8 @@ public:
     void OnCommand(int commandId);
 
     void OnPort(int port);
+    // A port of this machine chosen by its name in the Port menu.
+    void OnSerialPort(const SerialPortInfo& port);
     void OnViewStyle(int commandId);
     void OnConnect();
     void OnPlay();
@@ -95,8 +100,16 @@ public:
     // The ends of the steps of Play and Save to Wav File, on the GUI thread.
     void OnDownloadComplete(const Result& result);
     void OnConvertComplete(const Result& result);
-    // The device behind port n ("COM<n>"): the settings' COMM/DEVICE<n>, else /dev/ttyS<n-1>.
-    std::string DeviceForPort(int port) const;
+    // The port in use as the user knows it ("COM3", "USB-Serial Controller (067b:2303)"; empty
+    // for a port chosen by name that is not there) and the device that opens it.
+    struct PortInUse {
+        std::string name;
+        std::string device;
+    };
+    PortInUse CurrentPort() const;
+    // The ports of this machine in the Port menu.
+    SerialPortMenu* SerialPorts() const { return m_pSerialPorts; }
+    PortPane* PortStatus() const { return m_wndPortPane; }
 
     // Seams, so tests see what would go to the desktop and the user.
     // Opens a file with the desktop's default application (Play); false when none opened it.
@@ -144,6 +157,9 @@ private:
     void CreateAccelerators();
     QAction* CommandAction(int commandId, const char* text);
     void UpdateLockIndicators();
+    // Rebuilds the recorder tree from the directory, keeping the open folders open, and says
+    // what the recorder holds in the port pane.
+    void ShowRecorderDirectory();
     // Says no to a recorder command while another runs.
     bool RefuseWhileBusy();
     // Plays a converted message; says so when the desktop has no program to open it.
@@ -178,7 +194,11 @@ private:
     CRightView* m_pRightView = nullptr;
 
     std::map<int, QAction*> m_actions;
+    SerialPortMenu* m_pSerialPorts = nullptr;
+    // The name the Port menu showed for the port chosen by name, for when it has gone since.
+    std::string m_strChosenName;
     QLabel* m_wndMessagePane = nullptr;
+    PortPane* m_wndPortPane = nullptr;
     QLabel* m_wndDatePane = nullptr;
     QLabel* m_wndCapsPane = nullptr;
     QLabel* m_wndNumPane = nullptr;

@@ -17,6 +17,7 @@
 #include "core/res/text_format.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/port_pane.h"
 #include "gui/frame/progress_window.h"
 #include "gui/frame/recorder_failure.h"
 #include "gui/frame/threaded_progress_display.h"
@@ -110,13 +111,22 @@ void CMainFrame::OnConnect() {
         Poster(), Then([this](const Result& connected) {
             if (connected.Is(Result::Category::Cancelled) || m_bConnectCancelled) {
                 m_pRightView->ShowEmptyFolders();
+                m_wndPortPane->ShowPortOnly();
             } else if (connected) {
-                m_pRightView->RememberExpandedFolders();
-                m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
+                ShowRecorderDirectory();
             } else {
+                m_wndPortPane->ShowPortOnly();
                 ShowRecorderFailure(this, RecorderCommand::Connect, connected);
             }
         }));
+}
+
+void CMainFrame::ShowRecorderDirectory() {
+    m_pRightView->RememberExpandedFolders();
+    m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
+    int messages = 0;
+    for (int f = 0; f < kFolderCount; ++f) messages += m_link.Directory().Count(f);
+    m_wndPortPane->ShowConnected(m_link.Mode(), messages);
 }
 
 void CMainFrame::OpenMessageFile(const std::string& path) {
@@ -280,8 +290,7 @@ void CMainFrame::OnDeleteMessage() {
                             ShowRecorderFailure(this, RecorderCommand::Delete, deleted);
                             return;
                         }
-                        m_pRightView->RememberExpandedFolders();
-                        m_pRightView->ShowDirectory(m_link.Directory(), m_link.Mode());
+                        ShowRecorderDirectory();
                     }));
     UpdateCommandUI();
 }

@@ -17,6 +17,7 @@
 #include "core/res/strings.h"
 #include "emulator/recorder_emulator.h"
 #include "sonoret_version.h"
+#include "tests/ports/fake_serial_tree.h"
 #include "tests/support/emulator_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -340,6 +341,29 @@ TEST_F(CliTest, PortsMapThroughTheWindowProgramsSettings) {
     EXPECT_EQ(RunPlain({"set-time", "01:02"}), 0) << Err();  // the saved port, COM3
     EXPECT_EQ(RunPlain({"--port", "4", "set-time", "01:02"}), 5);
     EXPECT_NE(Err().find("/dev/no-such-recorder"), std::string::npos);
+}
+
+TEST_F(CliTest, ThePortTheWindowChoseByNameIsUsedUntilAPortIsGiven) {
+    FakeSerialTree tree;
+    tree.AddUsb(FakeSerialTree::Prolific());
+    tree.PointNodeAt("ttyUSB0", emulator->DevicePath());
+    context.portRoots = tree.Roots();
+    const std::string byId = tree.Dev("serial/by-id/" + FakeSerialTree::Prolific().byId);
+    // PORT is no matter while a device is chosen: not even a wrong one is worth a word.
+    std::ofstream(context.settingsPath)
+        << "[COMM]\nPORT=999\nDEVICE=" << byId << "\nDEVICE2=/dev/no-such-recorder\n";
+    EXPECT_EQ(RunPlain({"set-time", "01:02"}), 0) << Err();
+    EXPECT_EQ(Err(), "");
+    EXPECT_FALSE(Frames().empty());
+    EXPECT_EQ(RunPlain({"--port", "2", "set-time", "01:02"}), 5);
+    EXPECT_NE(Err().find("/dev/no-such-recorder"), std::string::npos) << Err();
+    // Written by hand as a bare name, it is a device of /dev.
+    std::ofstream(context.settingsPath) << "[COMM]\nDEVICE=ttyUSB0\n";
+    EXPECT_EQ(RunPlain({"set-time", "01:02"}), 0) << Err();
+    // Cleared, the saved port counts again.
+    std::ofstream(context.settingsPath)
+        << "[COMM]\nPORT=2\nDEVICE=\nDEVICE2=/dev/no-such-recorder\n";
+    EXPECT_EQ(RunPlain({"set-time", "01:02"}), 5);
 }
 
 TEST_F(CliTest, WrongSettingsAreNamedWithWhatIsUsedInstead) {

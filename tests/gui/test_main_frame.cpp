@@ -177,7 +177,7 @@ TEST(MainFrameTest, ToolBarButtonsPromptsAndTips) {
               QStringLiteral("Connect to Recorder "));
 }
 
-TEST(MainFrameTest, StatusBarHasItsFivePanes) {
+TEST(MainFrameTest, StatusBarHasItsPanes) {
     FrameHarness harness;
     QStatusBar* bar = harness.Frame().StatusBar();
     std::vector<int> ids;
@@ -187,9 +187,11 @@ TEST(MainFrameTest, StatusBarHasItsFivePanes) {
         ids.push_back(pane->property("paneId").toInt());
         texts.push_back(pane->text().toStdString());
     }
-    EXPECT_EQ(ids, (std::vector<int>{0, 101, 0xE701, 0xE702, 0xE703}));
+    // The port in use after the message pane.
+    EXPECT_EQ(ids, (std::vector<int>{0, 102, 101, 0xE701, 0xE702, 0xE703}));
     // The offscreen platform does not tell the lock keys, so their panes stay blank.
-    EXPECT_EQ(texts, (std::vector<std::string>{"Ready", "Message Date&Time", "", "", ""}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"Ready", "COM1 " + harness.Emulator().DevicePath(),
+                                               "Message Date&Time", "", "", ""}));
 }
 
 TEST(MainFrameTest, AcceleratorsReachTheirCommands) {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/messages/working_folder.h"
+#include "gui/app/manager_app.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace fs = std::filesystem;
@@ -135,4 +136,36 @@ TEST(WorkingFolderTest, RemovalDeletesOnlyTheProgramsOwnMessageFiles) {
     Touch(folder / "3_09.wav");
     RemoveWorkingFolder(folder.string() + "/");
     EXPECT_FALSE(fs::exists(folder));
+}
+
+// Regression: run as root, the installed program made /usr/bin/Source its working folder.
+TEST(WorkingFolderTest, AnInstalledProgramKeepsItsMessagesInTheCacheNotBesideItself) {
+    for (const char* installed : {"/usr/bin", "/usr/local/bin/", "/bin", "/sbin",
+                                  "/opt/sonoret/bin", "/lib/x86_64-linux-gnu", "/usr"}) {
+        EXPECT_TRUE(IsInstalledProgramFolder(installed)) << installed;
+    }
+    for (const char* built :
+         {"/usr2/bin", "/home/user/sonoret/build/default/bin", "/optional", "bin", ""}) {
+        EXPECT_FALSE(IsInstalledProgramFolder(built)) << built;
+    }
+    // Installed below a prefix of the user's own: its bin folder beside our lib/sonoret.
+    const fs::path prefix = Fresh("wf-prefix");
+    fs::create_directories(prefix / "bin");
+    EXPECT_FALSE(IsInstalledProgramFolder((prefix / "bin").string()));
+    fs::create_directories(prefix / "lib/sonoret");
+    EXPECT_TRUE(IsInstalledProgramFolder((prefix / "bin").string()));
+    // A link into a system folder counts as that folder.
+    fs::create_directory_symlink("/usr/bin", prefix / "tools");
+    EXPECT_TRUE(IsInstalledProgramFolder((prefix / "tools").string()));
+
+    CManagerApp& app = theApp();
+    const std::string program = app.m_strProgramFolder;
+    app.m_strProgramFolder = (prefix / "bin").string();
+    {
+        guitest::FrameHarness harness;
+        EXPECT_EQ(harness.WorkingFolder(),
+                  guitest::ScratchFolder() + "/cache/QP2400/QP2400/Source/");
+        EXPECT_FALSE(fs::exists(prefix / "bin/Source"));
+    }
+    app.m_strProgramFolder = program;
 }

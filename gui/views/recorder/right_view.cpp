@@ -1,5 +1,6 @@
 #include "gui/views/recorder/right_view.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -32,6 +33,10 @@ CRightView::CRightView(QWidget* parent) : QTreeWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setFrameShape(QFrame::StyledPanel);
     setIconSize(QSize(kPictureSize, kPictureSize));
+    // A label is never cut short: where the pane is narrower the tree scrolls sideways, and
+    // each item's tool tip shows its label whole.
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // Nothing may be dropped here.
     setAcceptDrops(false);
     // The context menu follows the right button's release, on messages only.
@@ -49,10 +54,14 @@ CRightView::CRightView(QWidget* parent) : QTreeWidget(parent) {
 
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { OnSelectionChanged(current); });
-    connect(this, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { OnItemExpanding(item); });
-    connect(this, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem* item) { OnItemExpanding(item); });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        FitLabels();
+        OnItemExpanding(item);
+    });
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        FitLabels();
+        OnItemExpanding(item);
+    });
 }
 
 int CRightView::ImageOf(const QTreeWidgetItem* item) {
@@ -80,6 +89,7 @@ QTreeWidgetItem* CRightView::AddFolderItem(int folder, const std::string& label)
     item->setData(0, kImageRole, kImageFolder);
     item->setData(0, kFolderRole, folder);
     item->setIcon(0, m_folderIcon);
+    item->setToolTip(0, item->text(0));
     return item;
 }
 
@@ -88,6 +98,7 @@ void CRightView::ShowEmptyFolders() {
     ClearTree();
     for (int f = 0; f < kFolderCount; ++f) AddFolderItem(f, FolderBaseName(f));
     m_expanded.fill(-1);
+    FitLabels();
     m_bRebuilding = false;
 }
 
@@ -120,14 +131,32 @@ void CRightView::ShowDirectory(const MessageDirectory& directory, int mode) {
             item->setData(0, kDateRole,
                           QString::fromStdString(MessageDateText(entry.header, recorded)));
             item->setIcon(0, m_messageIcon);
+            item->setToolTip(0, item->text(0));
         }
         if (m_expanded[f] == f) {
             folderItem->setExpanded(true);
             if (f == m_nCurrentFolder) scrollTo = folderItem;
         }
     }
+    FitLabels();
     if (scrollTo) scrollToItem(scrollTo, QAbstractItemView::PositionAtTop);
     m_bRebuilding = false;
+}
+
+void CRightView::FitLabels() {
+    // The one column fills the pane, as the selection's bar does, but never gets narrower than
+    // its widest label shown: beyond that the tree scrolls.
+    header()->setMinimumSectionSize(sizeHintForColumn(0));
+}
+
+int CRightView::LabelWidth() const {
+    // The widest a label gets: two-digit numbers everywhere, and a wide quality.
+    const int text = fontMetrics().horizontalAdvance(QStringLiteral("00: 00-00 00:00 (MP-00:00)"));
+    // A message sits one level in, after the folder's button, with its picture before it.
+    const int indent = 2 * indentation();
+    const int picture = iconSize().width() + 8;
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    return indent + picture + text + scrollBar + 2 * frameWidth() + 8;
 }
 
 bool CRightView::GetCurrentMessage(int& message, int& folder) {

@@ -43,6 +43,10 @@ public:
     // The document's way to say another pane took the selection.
     void ClearMessageSelection();
 
+    // The width the pane needs to show a message label whole ("01: 11-11 14:50 (MP-0:04)"),
+    // below its folder, with the vertical scroll bar beside it.
+    int LabelWidth() const;
+
     static int ImageOf(const QTreeWidgetItem* item);
     // The context menu (menu 138, pop-up 1), for the frame's tests.
     QMenu* ContextMenu() const { return m_contextMenu; }
@@ -79,6 +83,7 @@ private:
     void OnItemExpanding(QTreeWidgetItem* item);
     QTreeWidgetItem* AddFolderItem(int folder, const std::string& label);
     void ClearTree();
+    void FitLabels();
 
     QIcon m_folderIcon;
     QIcon m_messageIcon;
