@@ -67,6 +67,25 @@ private:
     int m_position = 0;
 };
 
+// A message the run is to fetch, and the name it is to get (without its extension).
+struct Planned {
+    LoadedRecording recording;
+    std::string stem;
+};
+
+// A message on the second thread: what it needs, taken on the link's thread, and what became
+// of it.
+struct Behind {
+    Planned item;
+    SyncReport report;
+    Clock::time_point start;  // of its download
+    Clock::time_point end;
+    std::function<ConvertResult()> convert;  // empty when its WAV is here already
+    RecordingFile file;
+    int rate = 0;  // of its WAV
+    bool converted = false;
+};
+
 class SyncRun {
 public:
     SyncRun(RecorderLink& link, MessageFiles& files, const SyncRequest& request)
@@ -80,11 +99,6 @@ public:
     }
 
 private:
-    struct Planned {
-        LoadedRecording recording;
-        std::string stem;  // the name without its extension
-    };
-
     bool Cancelled() const { return m_request.cancelled && m_request.cancelled(); }
 
     ProgressFactory Displays(const std::function<void()>& onBlock) const {
@@ -193,18 +207,6 @@ private:
                                           m_request.workingFolder, Displays(block));
         return report;
     }
-
-    // A message on the second thread: what it needs, taken here, and what became of it.
-    struct Behind {
-        Planned item;
-        SyncReport report;
-        Clock::time_point start;  // of its download
-        Clock::time_point end;
-        std::function<ConvertResult()> convert;  // empty when its WAV is here already
-        RecordingFile file;
-        int rate = 0;  // of its WAV
-        bool converted = false;
-    };
 
     // The message whose download ended, for the second thread: converted unless its WAV is
     // here already, saved into the folder and entered in its record. It is finished whole
