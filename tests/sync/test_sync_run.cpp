@@ -172,6 +172,25 @@ TEST_F(SyncRunTest, EachMessageIsSavedWhileTheNextIsOnTheLineAndToldInOrder) {
     EXPECT_FALSE(files->HasWav(0, 2, request.workingFolder));
 }
 
+TEST_F(SyncRunTest, AMessageTheWindowConvertedIsSavedFromItsWavWithoutTheLine) {
+    // The window played the second message: its copies are in the working folder.
+    ASSERT_TRUE(link->Connect({}));
+    ASSERT_TRUE(files->EnsureWav(0, 2, request.workingFolder, {}));
+    const std::string played = MessageFilePath(request.workingFolder, 0, 2, ".wav");
+    request.connect = false;
+    const SyncOutcome outcome = Sync();
+    ASSERT_TRUE(outcome) << outcome;
+    EXPECT_EQ(outcome.fetched, 3);
+    EXPECT_EQ(Downloads(), (std::vector<Frame>{frames::Download(0, 1), frames::Download(0, 3)}));
+    ASSERT_EQ(reports.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(reports[i].recording.message, i + 1);
+    const fs::path saved = fs::path(request.folder) / reports[1].name;
+    EXPECT_EQ(fs::file_size(saved), fs::file_size(played));
+    EXPECT_GT(reports[1].audioSeconds, 0.0);
+    EXPECT_EQ(progress.back().bytesDone, progress.back().bytesTotal);
+    EXPECT_TRUE(files->HasWav(0, 2, request.workingFolder));
+}
+
 TEST_F(SyncRunTest, ACancelWhileTheNextMessageIsOnTheLineKeepsTheOneBeforeWhole) {
     // A first message long enough to be still in its encoding when the cancel comes.
     emulator->WithModel([](emu::RecorderModel& model) { model.folders[0][0] = Recording(40, 1); });
