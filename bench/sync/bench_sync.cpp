@@ -28,8 +28,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kMessages = 4;
 constexpr int kBlocks = 250;  // per message: a few minutes of speech each
 constexpr int kRuns = 3;
-// At the real line rate: enough messages that the last one's encoding, which nothing overlaps,
-// is weighed as in a sync of a full recorder, and few enough blocks to take some seconds.
+// At the real line rate: a few messages, each converted and saved while the next is on the
+// line; only the last one's work comes after the line. Some seconds of line time each.
 constexpr int kPacedMessages = 6;
 constexpr int kPacedBlocks = 16;
 constexpr double kLineMsPerBlock = 528.0 * 1000.0 / 3840.0;  // 137.5 ms at 38400 baud
