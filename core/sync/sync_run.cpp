@@ -255,7 +255,7 @@ private:
     // The message behind, once the second thread is done with it: the directory's flags set
     // and its report made. Waits for it, or with ifDone takes it only when it is done already.
     void Catch(bool ifDone = false) {
-        if (!m_behind || (ifDone && !m_worker.Done())) return;
+        if (!m_behind || (ifDone && (!m_launched || !m_worker.Done()))) return;
         Launch();
         m_worker.Wait();
         Behind behind = std::move(*m_behind);
