@@ -17,7 +17,9 @@ class EmulatorProcess {
 public:
     // counts: messages per folder; blocks: the size of every message. With a voice, each
     // message is that voice's coded speech over and over; else the emulator's arbitrary bytes.
-    EmulatorProcess(std::array<int, 5> counts, int blocks, emu::VoiceSource voice = {}) {
+    // Paced, it sends at the real line rate.
+    EmulatorProcess(std::array<int, 5> counts, int blocks, emu::VoiceSource voice = {},
+                    bool paced = false) {
         int toParent[2];
         int toChild[2];
         if (::pipe(toParent) != 0 || ::pipe(toChild) != 0) return;
@@ -25,7 +27,7 @@ public:
         if (m_pid == 0) {
             ::close(toParent[0]);
             ::close(toChild[1]);
-            Serve(counts, blocks, voice, toParent[1], toChild[0]);
+            Serve(counts, blocks, voice, paced, toParent[1], toChild[0]);
             ::_exit(0);
         }
         ::close(toParent[1]);
@@ -62,9 +64,10 @@ private:
     }
 
     static void Serve(std::array<int, 5> counts, int blocks, const emu::VoiceSource& voice,
-                      int reply, int stop) {
+                      bool paced, int reply, int stop) {
         emu::Options options;
         options.counts = counts;
+        options.paced = paced;
         emu::RecorderEmulator emulator(options);
         if (!emulator.Start()) return;
         const std::size_t size = static_cast<std::size_t>(blocks) * emu::kBlockSize;

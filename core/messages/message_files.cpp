@@ -61,3 +61,21 @@ ConvertResult MessageFiles::ConvertToWav(int folder, int message, const std::str
     if (result && inWorkingFolder) m_link.Directory().Entry(folder, message).converted = 1;
     return result;
 }
+
+std::function<ConvertResult()> MessageFiles::ConversionTask(
+    int folder, int message, const std::string& workingFolder) const {
+    Result refused = CheckMessageFiles(folder, message, workingFolder);
+    if (refused) refused = m_decoder.Readiness();
+    if (!refused) return [refused] { return ConvertResult(refused); };
+    return [bin = MessageFilePath(workingFolder, folder, message, ".Bin"),
+            wav = MessageFilePath(workingFolder, folder, message, ".wav"), mode = m_link.Mode(),
+            decoder = DecoderEntries::From(m_decoder)] {
+        return ConvertBinToWav(bin, wav, mode, decoder, {});
+    };
+}
+
+void MessageFiles::MarkConverted(int folder, int message) {
+    if (MessageDirectory::InRange(folder, message)) {
+        m_link.Directory().Entry(folder, message).converted = 1;
+    }
+}

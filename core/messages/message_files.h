@@ -33,6 +33,16 @@ public:
     ConvertResult ConvertToWav(int folder, int message, const std::string& workingFolder,
                                const ProgressFactory& progress, const std::string& wavPath = {});
 
+    // The conversion of the message's ".Bin" that is here into its ".wav", as a task that needs
+    // nothing of the link or of this object: for a thread beside the link's, while the link
+    // receives the next message. It runs to the end (no interrupt query) and changes no flag:
+    // once it succeeded, the link's thread marks the message converted (MarkConverted).
+    std::function<ConvertResult()> ConversionTask(int folder, int message,
+                                                  const std::string& workingFolder) const;
+    void MarkConverted(int folder, int message);
+    // Ok when messages can be converted: the decoder library is loaded.
+    Result ConversionReadiness() const { return m_decoder.Readiness(); }
+
     // Whether the message's copy is there: its flag set and its file present.
     bool HasBin(int folder, int message, const std::string& workingFolder) const;
     bool HasWav(int folder, int message, const std::string& workingFolder) const;

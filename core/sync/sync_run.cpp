@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <vector>
 
 #include "core/base/folder_lock.h"
 #include "core/base/system_error_text.h"
+#include "core/base/trailing_worker.h"
 #include "core/convert/wav_converter.h"
 #include "core/link/message_label.h"
 #include "core/link/recorder_clock.h"
@@ -30,8 +32,10 @@ double Since(Clock::time_point start) {
 class CountingDisplay final : public ProgressDisplay {
 public:
     CountingDisplay(std::unique_ptr<ProgressDisplay> inner, std::function<void()> onBlock,
-                    const std::function<bool()>& cancelled)
-        : m_inner(std::move(inner)), m_onBlock(std::move(onBlock)), m_cancelled(cancelled) {}
+                    std::function<bool()> cancelled)
+        : m_inner(std::move(inner)),
+          m_onBlock(std::move(onBlock)),
+          m_cancelled(std::move(cancelled)) {}
 
     void SetRange(int lower, int upper, int step) override {
         if (m_inner) m_inner->SetRange(lower, upper, step);
@@ -59,8 +63,27 @@ public:
 private:
     std::unique_ptr<ProgressDisplay> m_inner;
     std::function<void()> m_onBlock;
-    const std::function<bool()>& m_cancelled;
+    std::function<bool()> m_cancelled;
     int m_position = 0;
+};
+
+// A message the run is to fetch, and the name it is to get (without its extension).
+struct Planned {
+    LoadedRecording recording;
+    std::string stem;
+};
+
+// A message on the second thread: what it needs, taken on the link's thread, and what became
+// of it.
+struct Behind {
+    Planned item;
+    SyncReport report;
+    Clock::time_point start;  // of its download
+    Clock::time_point end;
+    std::function<ConvertResult()> convert;  // empty when its WAV is here already
+    RecordingFile file;
+    int rate = 0;  // of its WAV
+    bool converted = false;
 };
 
 class SyncRun {
@@ -76,20 +99,16 @@ public:
     }
 
 private:
-    struct Planned {
-        LoadedRecording recording;
-        std::string stem;  // the name without its extension
-    };
-
     bool Cancelled() const { return m_request.cancelled && m_request.cancelled(); }
 
     ProgressFactory Displays(const std::function<void()>& onBlock) const {
         return [this, onBlock](const std::string& caption) -> std::unique_ptr<ProgressDisplay> {
             auto inner = m_request.progress ? m_request.progress(caption) : nullptr;
             const bool receiving = caption == text::kReceiveCaption;
+            // A run that stops for its folder stops the message on the line as well.
             return std::make_unique<CountingDisplay>(std::move(inner),
                                                      receiving ? onBlock : std::function<void()>{},
-                                                     m_request.cancelled);
+                                                     [this] { return Cancelled() || m_stopping; });
         };
     }
 
@@ -119,35 +138,154 @@ private:
         m_progress.total = outcome.planned;
         m_progress.bytesTotal = outcome.lineBytes;
         outcome.lineBytes = 0;
+        m_outcome = outcome;
         m_started = Clock::now();
-        Result first;
+        // Each message is received here, then converted, saved and entered in the folder's
+        // record on the second thread while the next one is on the line. Its report comes here
+        // once that is done, in the order of the messages.
         for (const Planned& item : plan) {
-            if (Cancelled()) return Tell(outcome, {Category::Cancelled, {}});
-            const SyncReport report = Fetch(item);
-            ++m_progress.done;
-            m_progress.bytesDone = m_bytesBefore += report.lineBytes;
-            Publish();
+            if (Cancelled()) return End(true);
+            const Clock::time_point start = Clock::now();
+            SyncReport report = Receive(item);
+            m_bytesBefore += report.lineBytes;
+            m_progress.bytesDone = m_bytesBefore;
+            Catch();
+            if (m_stopping) {
+                if (report.result && !m_request.keepWorkingCopies) {
+                    RemoveWorkingCopies(item.recording);
+                    ForgetWorkingCopies(item.recording);
+                }
+                return End(false);
+            }
             // A cancel ends the run; the message it stopped is not a fault of its own.
-            if (report.result.Is(Category::Cancelled)) return Tell(outcome, report.result);
-            if (m_request.onMessage) m_request.onMessage(report);
+            if (report.result.Is(Category::Cancelled)) return End(true);
             if (report.result) {
-                ++outcome.fetched;
-                outcome.lineBytes += report.lineBytes;
-                outcome.fileBytes += report.fileBytes;
+                Hand(item, std::move(report), start);
             } else {
-                ++outcome.failed;
-                if (first) first = report.result;
-                // A folder that cannot be written, or whose record cannot be, takes no more: and
-                // without its record it would take its files for strangers next time.
-                if (m_folderFailed) return Tell(outcome, first);
+                report.seconds = Since(start);
+                Report(report);
             }
         }
-        return Tell(outcome, first);
+        return End(false);
     }
 
     static SyncOutcome Tell(SyncOutcome outcome, const Result& result) {
         static_cast<Result&>(outcome) = result;
         return outcome;
+    }
+
+    // The end of the run, once the message behind is in: cancelled, or with its first fault.
+    SyncOutcome End(bool cancelled) {
+        Catch();
+        return Tell(m_outcome, cancelled ? Result{Category::Cancelled, {}} : m_first);
+    }
+
+    // The message on the line: received into the working folder unless its WAV is there
+    // already. Meanwhile the message behind is reported as soon as it is done.
+    SyncReport Receive(const Planned& item) {
+        const LoadedRecording& recording = item.recording;
+        SyncReport report;
+        report.recording = recording;
+        report.label = Label(recording);
+        report.lineBytes = LineBytes(recording.identity);
+        m_progress.folder = recording.folder;
+        m_progress.message = recording.message;
+        Publish();
+        if (m_files.HasWav(recording.folder, recording.message, m_request.workingFolder)) {
+            return report;
+        }
+        // Nothing is asked of the recorder for a message that could not be converted anyway.
+        report.result = m_files.ConversionReadiness();
+        if (!report.result) return report;
+        auto block = [this] {
+            m_progress.bytesDone += kDirectoryBlockSize;
+            Publish();
+            Launch();
+            Catch(true);
+        };
+        report.result = m_files.EnsureBin(recording.folder, recording.message,
+                                          m_request.workingFolder, Displays(block));
+        return report;
+    }
+
+    // The message whose download ended, for the second thread: converted unless its WAV is
+    // here already, saved into the folder and entered in its record. It is finished whole
+    // also when a cancel comes meanwhile: the cancel stops the line at once and then waits for
+    // it, which is a small part of the message's time on the line.
+    void Hand(const Planned& item, SyncReport report, Clock::time_point start) {
+        const LoadedRecording& recording = item.recording;
+        Behind& behind = m_behind.emplace();
+        behind.item = item;
+        behind.report = std::move(report);
+        behind.start = start;
+        if (!m_files.HasWav(recording.folder, recording.message, m_request.workingFolder)) {
+            behind.convert = m_files.ConversionTask(recording.folder, recording.message,
+                                                    m_request.workingFolder);
+        }
+        behind.file = DescribeRecording(recording, behind.report.label, m_request.format);
+        behind.rate = SampleRateForMode(m_link.Mode());
+        m_launched = false;
+    }
+
+    // The message behind goes to the second thread once the next one's transfer is under way:
+    // its request and the recorder's first reply, where the line waits on the program, come
+    // first.
+    void Launch() {
+        if (!m_behind || m_launched) return;
+        m_launched = true;
+        m_worker.Start([this, &behind = *m_behind] { Complete(behind); });
+    }
+
+    // On the second thread: what Hand asked for. It touches the folder, its lock and its record,
+    // which nothing else touches meanwhile, and the working copies' files; never the link.
+    void Complete(Behind& behind) {
+        const LoadedRecording& recording = behind.item.recording;
+        if (behind.convert) {
+            const ConvertResult converted = behind.convert();
+            behind.converted = static_cast<bool>(converted);
+            behind.report.result = converted;
+        }
+        if (behind.report.result) {
+            behind.report.result = Save(behind);
+            if (!m_request.keepWorkingCopies) RemoveWorkingCopies(recording);
+        }
+        behind.end = Clock::now();
+    }
+
+    // The message behind, once the second thread is done with it: the directory's flags set
+    // and its report made. Waits for it, or with ifDone takes it only when it is done already.
+    void Catch(bool ifDone = false) {
+        if (!m_behind || (ifDone && (!m_launched || !m_worker.Done()))) return;
+        Launch();
+        m_worker.Wait();
+        Behind behind = std::move(*m_behind);
+        m_behind.reset();
+        const LoadedRecording& recording = behind.item.recording;
+        if (!m_request.keepWorkingCopies && behind.report.result) {
+            ForgetWorkingCopies(recording);
+        } else if (behind.converted) {
+            m_files.MarkConverted(recording.folder, recording.message);
+        }
+        behind.report.seconds = std::chrono::duration<double>(behind.end - behind.start).count();
+        // A folder that cannot be written, or whose record cannot be, takes no more: and
+        // without its record it would take its files for strangers next time.
+        if (m_folderFailed) m_stopping = true;
+        Report(behind.report);
+    }
+
+    // One message done: counted, shown and told.
+    void Report(const SyncReport& report) {
+        ++m_progress.done;
+        Publish();
+        if (m_request.onMessage) m_request.onMessage(report);
+        if (report.result) {
+            ++m_outcome.fetched;
+            m_outcome.lineBytes += report.lineBytes;
+            m_outcome.fileBytes += report.fileBytes;
+        } else {
+            ++m_outcome.failed;
+            if (m_first) m_first = report.result;
+        }
     }
 
     Result LockFolder() {
@@ -246,55 +384,26 @@ private:
         m_request.onProgress(m_progress);
     }
 
-    SyncReport Fetch(const Planned& item) {
-        const Clock::time_point start = Clock::now();
-        const LoadedRecording& recording = item.recording;
-        SyncReport report;
-        report.recording = recording;
-        report.label = Label(recording);
-        report.lineBytes = LineBytes(recording.identity);
-        m_progress.folder = recording.folder;
-        m_progress.message = recording.message;
-        Publish();
-
-        auto block = [this] {
-            m_progress.bytesDone += kDirectoryBlockSize;
-            Publish();
-        };
-        const ConvertResult converted = m_files.EnsureWav(recording.folder, recording.message,
-                                                          m_request.workingFolder, Displays(block));
-        m_progress.bytesDone = m_bytesBefore;
-        if (!converted) {
-            report.result = converted;
-            report.seconds = Since(start);
-            return report;
-        }
+    // On the second thread.
+    Result Save(Behind& behind) {
+        const LoadedRecording& recording = behind.item.recording;
+        SyncReport& report = behind.report;
         const std::string wav =
             MessageFilePath(m_request.workingFolder, recording.folder, recording.message, ".wav");
-        report.result = Save(item, wav, report);
-        if (!m_request.keepWorkingCopies) DropWorkingCopies(recording);
-        report.seconds = Since(start);
-        return report;
-    }
-
-    Result Save(const Planned& item, const std::string& wav, SyncReport& report) {
-        const LoadedRecording& recording = item.recording;
         if (Result made = MakeFolder(); !made) {
             m_folderFailed = true;
             return made;
         }
-        const RecordingFile file = DescribeRecording(recording, report.label, m_request.format);
-        WrittenFile written = SaveRecordingAs(
-            wav, file, m_request.folder, item.stem,
-            [&](const std::string& name) { return Taken(name, recording); }, m_request.cancelled);
+        WrittenFile written =
+            SaveRecordingAs(wav, behind.file, m_request.folder, behind.item.stem,
+                            [&](const std::string& name) { return Taken(name, recording); });
         if (!written) return written;
         report.name = fs::path(written.path).filename().string();
         report.fileBytes = written.bytes;
         std::error_code ec;
         const auto wavBytes = fs::file_size(wav, ec);
         if (!ec && wavBytes > kWavHeaderBytes) {
-            report.audioSeconds = static_cast<double>(wavBytes - kWavHeaderBytes) / 2 /
-                                  SampleRateForMode(m_link.Mode());
+            report.audioSeconds = static_cast<double>(wavBytes - kWavHeaderBytes) / 2 / behind.rate;
         }
 
         SyncManifest::Entry entry;
@@ -317,13 +426,17 @@ private:
         return {};
     }
 
-    void DropWorkingCopies(const LoadedRecording& recording) {
+    // On the second thread: the files. The link's thread then forgets them.
+    void RemoveWorkingCopies(const LoadedRecording& recording) const {
         std::error_code ec;
         for (const char* extension : {".Bin", ".wav"}) {
             fs::remove(MessageFilePath(m_request.workingFolder, recording.folder, recording.message,
                                        extension),
                        ec);
         }
+    }
+
+    void ForgetWorkingCopies(const LoadedRecording& recording) {
         MessageEntry& entry = m_link.Directory().Entry(recording.folder, recording.message);
         entry.downloaded = 0;
         entry.converted = 0;
@@ -337,7 +450,13 @@ private:
     SyncProgress m_progress;
     std::uint64_t m_bytesBefore = 0;  // of the messages finished
     Clock::time_point m_started = Clock::now();
-    bool m_folderFailed = false;
+    SyncOutcome m_outcome;           // of the run under way, as its messages are reported
+    Result m_first;                  // its first fault
+    std::optional<Behind> m_behind;  // the message on the second thread
+    bool m_folderFailed = false;     // the second thread's: the folder or its record failed
+    bool m_launched = false;         // it is on the second thread
+    bool m_stopping = false;         // the run takes no more messages
+    TrailingWorker m_worker;         // last: it goes first, once its job is done
 };
 
 }  // namespace

@@ -78,5 +78,7 @@ struct SyncOutcome : Result {
 // on; the next sync fetches what is missing. A cancel keeps what is finished and leaves no
 // partial file. The caller has opened the link and ends the session (mode off) after. It runs
 // on the caller's thread, and so do its displays and callbacks: the window runs it on its
-// runner's worker and posts what it shows.
+// runner's worker and posts what it shows. Only each message's conversion, saving and entry in
+// the record run on a second thread, while the next message is on the line; a message whose
+// download has ended is finished whole, also when a cancel comes meanwhile.
 SyncOutcome RunSync(RecorderLink& link, MessageFiles& files, const SyncRequest& request);

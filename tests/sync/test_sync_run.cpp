@@ -1,6 +1,7 @@
 // The sync run as the window drives it, against the recorder emulator: its reports and
 // progress, a fault in the middle that keeps what is finished (and a second run that fetches
-// just what is missing), and a cancel between messages.
+// just what is missing), each message saved while the next is on the line, and a cancel then.
+#include <sndfile.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -132,14 +133,85 @@ TEST_F(SyncRunTest, AFaultInTheMiddleKeepsWhatIsFinishedAndTheNextRunFetchesTheR
     EXPECT_EQ(fs::last_write_time(fs::path(request.folder) / kept[1]), firstTime);
 }
 
-TEST_F(SyncRunTest, CancelBetweenMessagesKeepsTheFinishedOnesAndTheirRecord) {
+TEST_F(SyncRunTest, EachMessageIsSavedWhileTheNextIsOnTheLineAndToldInOrder) {
+    emulator->WithModel([](emu::RecorderModel& model) {
+        model.folders[0] = {Recording(1, 1), Recording(2, 2), Recording(2, 3), Recording(1, 4)};
+    });
+    // The second message's WAV cannot be written (a folder has its name): its conversion fails
+    // on the second thread while the third is on the line.
+    fs::create_directories(root / "work" / "0_02.wav" / "in the way");
+    request.format = AudioFormat::Flac;
+    std::vector<std::size_t> asked;  // downloads asked for when each message was told
+    request.onMessage = [&](const SyncReport& report) {
+        reports.push_back(report);
+        asked.push_back(Downloads().size());
+    };
+    const SyncOutcome outcome = Sync();
+    EXPECT_TRUE(outcome.Is(Category::FileNotWritten)) << outcome;
+    EXPECT_EQ(outcome.fetched, 3);
+    EXPECT_EQ(outcome.failed, 1);
+    ASSERT_EQ(reports.size(), 4u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(reports[i].recording.message, i + 1);
+    EXPECT_TRUE(reports[1].result.Is(Category::FileNotWritten)) << reports[1].result;
+    EXPECT_TRUE(reports[1].name.empty());
+    // The line never waited for a message to be saved: each was told once the next was asked.
+    EXPECT_EQ(asked, (std::vector<std::size_t>{2, 3, 4, 4}));
+    EXPECT_EQ(progress.back().done, 4);
+    EXPECT_EQ(outcome.fileBytes,
+              reports[0].fileBytes + reports[2].fileBytes + reports[3].fileBytes);
+
+    // The folder's record names the saved files in the order of the messages.
+    SyncManifest manifest;
+    ASSERT_TRUE(manifest.Load(request.folder));
+    std::vector<std::string> recorded;
+    for (const auto& entry : manifest.Entries()) recorded.push_back(entry.file);
+    EXPECT_EQ(recorded,
+              (std::vector<std::string>{reports[0].name, reports[2].name, reports[3].name}));
+    EXPECT_EQ(Names(request.folder).size(), 4u) << "the record and three files";
+    EXPECT_TRUE(files->HasWav(0, 3, request.workingFolder)) << "marked converted";
+    EXPECT_FALSE(files->HasWav(0, 2, request.workingFolder));
+}
+
+TEST_F(SyncRunTest, AMessageTheWindowConvertedIsSavedFromItsWavWithoutTheLine) {
+    // The window played the second message: its copies are in the working folder.
+    ASSERT_TRUE(link->Connect({}));
+    ASSERT_TRUE(files->EnsureWav(0, 2, request.workingFolder, {}));
+    const std::string played = MessageFilePath(request.workingFolder, 0, 2, ".wav");
+    request.connect = false;
+    const SyncOutcome outcome = Sync();
+    ASSERT_TRUE(outcome) << outcome;
+    EXPECT_EQ(outcome.fetched, 3);
+    EXPECT_EQ(Downloads(), (std::vector<Frame>{frames::Download(0, 1), frames::Download(0, 3)}));
+    ASSERT_EQ(reports.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(reports[i].recording.message, i + 1);
+    const fs::path saved = fs::path(request.folder) / reports[1].name;
+    EXPECT_EQ(fs::file_size(saved), fs::file_size(played));
+    EXPECT_GT(reports[1].audioSeconds, 0.0);
+    EXPECT_EQ(progress.back().bytesDone, progress.back().bytesTotal);
+    EXPECT_TRUE(files->HasWav(0, 2, request.workingFolder));
+}
+
+TEST_F(SyncRunTest, ACancelWhileTheNextMessageIsOnTheLineKeepsTheOneBeforeWhole) {
+    // A first message long enough to be still in its encoding when the cancel comes.
+    emulator->WithModel([](emu::RecorderModel& model) { model.folders[0][0] = Recording(40, 1); });
+    request.format = AudioFormat::Opus;
     request.keepWorkingCopies = false;
-    request.cancelled = [this] { return !reports.empty(); };
+    request.cancelled = [this] { return Downloads().size() >= 2; };
     const SyncOutcome cancelled = Sync();
     EXPECT_TRUE(cancelled.Is(Category::Cancelled)) << cancelled;
     EXPECT_EQ(cancelled.fetched, 1);
-    EXPECT_EQ(Downloads(), std::vector<Frame>{frames::Download(0, 1)});
-    EXPECT_EQ(Names(request.folder).size(), 2u);
+    EXPECT_EQ(Downloads(), (std::vector<Frame>{frames::Download(0, 1), frames::Download(0, 2)}));
+    ASSERT_EQ(reports.size(), 1u);
+    ASSERT_TRUE(reports[0].result) << reports[0].result;
+    EXPECT_EQ(Names(request.folder),
+              (std::vector<std::string>{".sonoret-sync.json", reports[0].name}));
+    SF_INFO info{};
+    SNDFILE* sound = sf_open((fs::path(request.folder) / reports[0].name).c_str(), SFM_READ, &info);
+    ASSERT_TRUE(sound) << sf_strerror(nullptr);
+    sf_close(sound);
+    EXPECT_NEAR(static_cast<double>(info.frames) / info.samplerate, reports[0].audioSeconds, 0.01);
+    EXPECT_GT(reports[0].audioSeconds, 10.0);
+    EXPECT_TRUE(Names(request.workingFolder).empty());
 
     // The window's way: its working copies stay for Play, marked as such.
     request.cancelled = {};
@@ -173,7 +245,8 @@ TEST_F(SyncRunTest, ARecordThatCannotBeWrittenStopsTheRunAndLeavesNoFileItDoesNo
     EXPECT_TRUE(stopped.Is(Category::FileNotWritten)) << stopped;
     EXPECT_EQ(stopped.fetched, 1);
     EXPECT_EQ(stopped.failed, 1);
-    EXPECT_EQ(Downloads().size(), 2u) << "the third message is not asked for";
+    // The third was on the line while the second was saved; it is neither saved nor told.
+    EXPECT_EQ(Downloads().size(), 3u);
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_TRUE(reports[1].name.empty());
     EXPECT_EQ(Names(request.folder),
