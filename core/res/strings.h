@@ -116,6 +116,8 @@ inline constexpr const char* kNamedPortReason = "%s, %s";
 // Main frame: what the recorder commands tell beyond their own texts (printf formats).
 // The deleted message is named under the question: "2 File - 03: 12-25 14:05 (SP-1:07)".
 inline constexpr const char* kDeleteMessageNaming = "%s\n\n%s - %s";
+// Several selected: each deleted message on a line of its own under the question.
+inline constexpr const char* kDeleteMessageMore = "\n%s - %s";
 inline constexpr const char* kNoWorkingFolder =
     "There is no folder on this PC for the recorder's messages:\n%s\n\n"
     "Play, Save to Wav File and Delete cannot be used.";

@@ -16,6 +16,7 @@
 #include "core/link/message_label.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
+#include "core/sync/save_messages.h"
 #include "gui/frame/batch_progress.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/main_frame.h"
@@ -265,25 +266,43 @@ void CMainFrame::OnDeleteMessage() {
     if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) return;
     // The PC's copies of the later messages are renumbered in the working folder.
     if (!RequireWorkingFolder()) return;
+    // Several selected, the current one among them: all of them go, and the question names
+    // each; else the current one alone.
+    std::vector<std::pair<int, int>> messages = m_pRightView->GetSelectedMessages();
+    if (messages.size() < 2 || std::find(messages.begin(), messages.end(),
+                                         std::make_pair(folder, message)) == messages.end()) {
+        messages = {{folder, message}};
+    }
     {
         CommandScope scope(*this);
-        const std::string question =
+        std::string question =
             text::Format(text::kDeleteMessageNaming, text::kDeleteQuestion, FolderBaseName(folder),
                          m_pRightView->GetCurrentItemText());
+        if (messages.size() > 1) {
+            question = text::kDeleteQuestion;
+            question += "\n";
+            for (const auto& [f, m] : messages) {
+                question += text::Format(text::kDeleteMessageMore, FolderBaseName(f),
+                                         LabelOfMessage(m_link, f, m));
+            }
+        }
         if (MessageBox::Show(this, question, text::kDeleteCaption, MessageBox::Question) !=
                 MessageBox::IdYes ||
             m_bCloseWhenIdle) {
             return;
         }
     }
-    m_runner.Delete(folder, message, m_workingFolder.Path(), Poster(),
-                    Then([this](const Result& deleted) {
+    const bool several = messages.size() > 1;
+    m_runner.Delete(std::move(messages), m_workingFolder.Path(), Poster(),
+                    Then([this, several](const Result& deleted) {
                         // FileNotWritten comes only from the renumbering: the recorder has deleted
                         // the message, and the directory followed whatever became of the PC's
                         // copies (a copy that could not be renumbered is no longer claimed by any
                         // entry).
                         if (!deleted && !deleted.Is(Result::Category::FileNotWritten)) {
                             ShowRecorderFailure(this, RecorderCommand::Delete, deleted);
+                            // Those deleted before the recorder refused one are gone.
+                            if (several) ShowRecorderDirectory();
                             return;
                         }
                         ShowRecorderDirectory();

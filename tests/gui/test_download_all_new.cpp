@@ -187,7 +187,7 @@ TEST(DownloadAllNewTest, CancelKeepsTheFinishedFilesAndTheNextRunFetchesTheRest)
     EXPECT_EQ(Names(folder).size(), 4u);
 }
 
-TEST(DownloadAllNewTest, SeveralSelectedAreSavedIntoAFolderUnderTheSyncsNamesNeverReplacing) {
+TEST(SeveralMessagesTest, SavedIntoAFolderUnderTheSyncsNamesNeverReplacing) {
     FrameHarness harness(Content({3, 0, 0, 0, 0}));
     CMainFrame& frame = harness.Frame();
     harness.Connect();
@@ -225,6 +225,35 @@ TEST(DownloadAllNewTest, SeveralSelectedAreSavedIntoAFolderUnderTheSyncsNamesNev
                         QStringLiteral("Receive 2 of 2 [100%]")),
               harness.captions.end());
     EXPECT_EQ(frame.GetLeftView()->SelectedFolderPath(), folder.string() + "/");
+}
+
+TEST(SeveralMessagesTest, DeletedFromTheHighestNumberDownAfterOneQuestionNamingEach) {
+    FrameHarness harness(Content({4, 0, 0, 0, 0}));
+    harness.Connect();
+    harness.SelectMessage(0, 2);
+    CRightView& tree = harness.Tree();
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      tree.visualItemRect(harness.MessageItem(0, 4)).center());
+    harness.Boxes().Answer(MessageBox::IdYes);
+    harness.Emulator().ClearLog();
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Delete);
+    ASSERT_TRUE(harness.WaitUntilIdle());
+
+    ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
+    EXPECT_EQ(harness.Boxes().Shown()[0].text,
+              "Do You Really Delete Message?\n\n1 File - 02: 12-25 14:06 (SP-0:00)\n"
+              "1 File - 04: 12-25 14:08 (SP-0:00)");
+    std::vector<std::array<std::uint8_t, 4>> deletes;
+    for (const auto& frame : harness.Frames()) {
+        if (frame[1] == 0xBE) deletes.push_back(frame);
+    }
+    // The fourth first: deleting the second first would renumber the fourth to the third.
+    EXPECT_EQ(deletes, (std::vector<std::array<std::uint8_t, 4>>{{0xAA, 0xBE, 0x00, 0x04},
+                                                                 {0xAA, 0xBE, 0x00, 0x02}}));
+    EXPECT_EQ(tree.topLevelItem(0)->text(0), QStringLiteral("1 File (2)"));
+    EXPECT_EQ(guitest::Texts(guitest::Children(tree.topLevelItem(0))),
+              (std::vector<std::string>{"01: 12-25 14:05 (SP-0:00)", "02: 12-25 14:07 (SP-0:00)"}));
 }
 
 TEST(DownloadAllNewTest, DialogOffersTheChoiceAndReadsTheFolderAsTheUserMeantIt) {
