@@ -187,6 +187,48 @@ TEST(DownloadAllNewTest, CancelKeepsTheFinishedFilesAndTheNextRunFetchesTheRest)
     EXPECT_EQ(Names(folder).size(), 4u);
 }
 
+TEST(DownloadAllNewTest, AMessageTheLineFailsIsNamedTheOthersComeAndTheNextRunGetsIt) {
+    FrameHarness harness([](emu::RecorderEmulator& emulator) {
+        emulator.WithModel([](emu::RecorderModel& model) {
+            for (auto& folder : model.folders) folder.clear();
+            model.folders[0] = {guitest::SilentMessage(2, 25350, 358),
+                                guitest::SilentMessage(6, 25380, 358),
+                                guitest::SilentMessage(2, 25410, 358)};
+        });
+    });
+    CMainFrame& frame = harness.Frame();
+    frame.Link().Channel().SetReplyTimeout(300);
+    harness.Connect();
+    const fs::path folder = fs::path(guitest::ScratchFolder()) / "faulty";
+    DialogScript dialog;
+    dialog.answer = DownloadChoice{QString::fromStdString(folder.string()), AudioFormat::Wav};
+    dialog.Install(frame);
+    // The long message's transfer stops half-way.
+    emu::FaultSwitches faults;
+    faults.stopAfterBlocks = 4;
+    harness.Emulator().SetFaults(faults);
+    harness.Command(res::ID_DOWNLOAD_ALL_NEW);
+    ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
+    const std::string said = harness.Boxes().Shown()[0].text;
+    EXPECT_EQ(said.substr(0, said.find('\n')),
+              "2 fetched into " + folder.string() + ", 0 already there.");
+    EXPECT_NE(said.find("\n\n1 failed:\n1 File - 02: 12-25 14:06 (SP-0:02): the recorder did not "
+                        "answer as it should (block 5 of 6 did not arrive)"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(harness.Boxes().Shown()[0].kind, MessageBox::Stop);
+    EXPECT_TRUE(CRightView::SyncedFileOf(harness.MessageItem(0, 2)).isEmpty());
+    EXPECT_FALSE(CRightView::SyncedFileOf(harness.MessageItem(0, 3)).isEmpty());
+
+    harness.Emulator().SetFaults({});
+    harness.Boxes().Clear();
+    harness.Command(res::ID_DOWNLOAD_ALL_NEW);
+    ASSERT_EQ(harness.Boxes().Shown().size(), 1u);
+    EXPECT_EQ(harness.Boxes().Shown()[0].text,
+              "1 fetched into " + folder.string() + ", 2 already there.");
+    EXPECT_FALSE(CRightView::SyncedFileOf(harness.MessageItem(0, 2)).isEmpty());
+}
+
 TEST(SeveralMessagesTest, SavedIntoAFolderUnderTheSyncsNamesNeverReplacing) {
     FrameHarness harness(Content({3, 0, 0, 0, 0}));
     CMainFrame& frame = harness.Frame();
