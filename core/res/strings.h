@@ -120,7 +120,7 @@ inline constexpr const char* kDeleteMessageNaming = "%s\n\n%s - %s";
 inline constexpr const char* kDeleteMessageMore = "\n%s - %s";
 inline constexpr const char* kNoWorkingFolder =
     "There is no folder on this PC for the recorder's messages:\n%s\n\n"
-    "Play, Save to Wav File and Delete cannot be used.";
+    "Play, Save to Wav File, Download All New and Delete cannot be used.";
 inline constexpr const char* kMessageFileWriteFailed =
     "The message could not be saved on this PC:\n%s";
 inline constexpr const char* kPlayOpenFailed =

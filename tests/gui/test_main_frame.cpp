@@ -428,10 +428,11 @@ TEST(MainFrameTest, WithoutAWorkingFolderTheCommandsThatNeedOneRefuseAndSaySo) {
         harness.Boxes().Clear();
         harness.Boxes().Answer(MessageBox::IdYes);
         harness.saveAsAnswer = QString::fromStdString((startedIn / "out.wav").string());
-        for (int id : {res::ID_PLAY, res::ID_SAVE_TO_WAV, res::ID_MESSAGE_DELETE}) {
+        for (int id : {res::ID_PLAY, res::ID_SAVE_TO_WAV, res::ID_MESSAGE_DELETE,
+                       res::ID_DOWNLOAD_ALL_NEW}) {
             harness.Frame().OnCommand(id);
         }
-        ASSERT_EQ(harness.Boxes().Shown().size(), 3u);
+        ASSERT_EQ(harness.Boxes().Shown().size(), 4u);
         for (const auto& shown : harness.Boxes().Shown()) EXPECT_EQ(shown.text, said);
         EXPECT_TRUE(harness.Frames().empty());
         EXPECT_TRUE(harness.proposedNames.empty());
