@@ -18,7 +18,7 @@ std::optional<long> ParseInteger(const std::string& text, long min, long max) {
 
 std::string ByteCount(std::uint64_t bytes) {
     char text[32];
-    if (bytes >= 1000 * 1000) {
+    if (bytes >= std::uint64_t{1000} * 1000) {
         std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
     } else if (bytes >= 1000) {
         std::snprintf(text, sizeof text, "%.0f kB", static_cast<double>(bytes) / 1e3);

@@ -25,6 +25,34 @@ std::optional<LoadedRecording> RecordingOf(const MessageDirectory& directory, in
     return std::nullopt;
 }
 
+// The message of the report downloaded, converted and saved; its recording, label, line bytes
+// and name filled in as they become known.
+Result SaveOne(RecorderLink& link, MessageFiles& files, const SaveMessagesRequest& request,
+               const ProgressFactory& displays, SyncReport& report) {
+    const int folder = report.recording.folder;
+    const int message = report.recording.message;
+    const auto recording = RecordingOf(link.Directory(), folder, message);
+    if (!recording) return {Category::BadRequest, {}};
+    report.recording = *recording;
+    report.label = LabelOfMessage(link, folder, message);
+    report.lineBytes = LineBytes(recording->identity);
+    if (Result wav = files.EnsureWav(folder, message, request.workingFolder, displays); !wav) {
+        return wav;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(request.folder, ec) && !fs::create_directories(request.folder, ec) &&
+        ec) {
+        return {Category::FileNotWritten,
+                "cannot write into " + request.folder + ": " + SystemErrorText(ec)};
+    }
+    WrittenFile written =
+        SaveRecordingAs(MessageFilePath(request.workingFolder, folder, message, ".wav"),
+                        DescribeRecording(*recording, report.label, request.format), request.folder,
+                        request.names.Expand(*recording), {}, request.cancelled);
+    if (written) report.name = fs::path(written.path).filename().string();
+    return written;
+}
+
 // Cancelled, with what was saved until then.
 SaveMessagesOutcome Stopped(SaveMessagesOutcome outcome) {
     static_cast<Result&>(outcome) = Result{Category::Cancelled, {}};
@@ -76,29 +104,9 @@ SaveMessagesOutcome SaveMessagesInto(RecorderLink& link, MessageFiles& files,
         progress.message = message;
         publish();
         SyncReport report;
-        report.result = [&]() -> Result {
-            const auto recording = RecordingOf(link.Directory(), folder, message);
-            if (!recording) return {Category::BadRequest, {}};
-            report.recording = *recording;
-            report.label = LabelOfMessage(link, folder, message);
-            report.lineBytes = LineBytes(recording->identity);
-            if (Result wav = files.EnsureWav(folder, message, request.workingFolder, displays);
-                !wav) {
-                return wav;
-            }
-            std::error_code ec;
-            if (!fs::is_directory(request.folder, ec) &&
-                !fs::create_directories(request.folder, ec) && ec) {
-                return {Category::FileNotWritten,
-                        "cannot write into " + request.folder + ": " + SystemErrorText(ec)};
-            }
-            const WrittenFile written = SaveRecordingAs(
-                MessageFilePath(request.workingFolder, folder, message, ".wav"),
-                DescribeRecording(*recording, report.label, request.format), request.folder,
-                request.names.Expand(*recording), {}, request.cancelled);
-            if (written) report.name = fs::path(written.path).filename().string();
-            return written;
-        }();
+        report.recording.folder = folder;
+        report.recording.message = message;
+        report.result = SaveOne(link, files, request, displays, report);
         bytesBefore += report.lineBytes;
         progress.bytesDone = bytesBefore;
         ++progress.done;
