@@ -16,6 +16,7 @@
 #include "core/base/json.h"
 #include "core/link/message_label.h"
 #include "core/res/strings.h"
+#include "core/sync/sync_fault_words.h"
 #include "core/sync/sync_manifest.h"
 #include "core/sync/sync_run.h"
 
@@ -49,23 +50,6 @@ const CommandSyntax kSyncSyntax{
         "3 (the recorder), 4 (conversion) or 6 (a file), and the next sync fetches what\n"
         "is missing. Ctrl-C keeps every finished file and leaves no partial one.",
 };
-
-// What failed, in a few words, by the kind of fault.
-const char* FaultWords(const Result& result) {
-    using C = Result::Category;
-    switch (result.GetCategory()) {
-        case C::FileNotWritten:
-            return "cannot write";
-        case C::FileNotRead:
-        case C::DecoderMissing:
-        case C::ConversionFailed:
-            return "cannot convert";
-        case C::BadRequest:
-            return "not on the recorder";
-        default:
-            return "the recorder did not answer as it should";
-    }
-}
 
 JsonValue IdentityJson(const LoadedRecording& recording) {
     JsonValue identity = JsonValue::Object();
@@ -155,7 +139,7 @@ private:
     void Report(const SyncReport& report, std::ostream& out, std::ostream& err) const {
         const std::string where = FolderBaseName(report.recording.folder) + " " + report.label;
         if (!report.result) {
-            err << "sonoret: " << where << " not synced: " << FaultWords(report.result);
+            err << "sonoret: " << where << " not synced: " << SyncFaultWords(report.result);
             if (!report.result.Detail().empty()) err << " (" << report.result.Detail() << ")";
             err << "\n";
         }
@@ -174,7 +158,7 @@ private:
                 item.Set("file_bytes", report.fileBytes)
                     .Set("audio_seconds", Tenths(report.audioSeconds));
             } else {
-                item.Set("error", std::string(FaultWords(report.result)) +
+                item.Set("error", std::string(SyncFaultWords(report.result)) +
                                       (report.result.Detail().empty()
                                            ? ""
                                            : " (" + report.result.Detail() + ")"));

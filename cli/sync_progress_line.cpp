@@ -1,31 +1,8 @@
 #include "cli/sync_progress_line.h"
 
-#include <cmath>
 #include <cstdio>
 
-std::string ByteCount(std::uint64_t bytes) {
-    char text[32];
-    if (bytes >= 1000 * 1000) {
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
-    } else if (bytes >= 1000) {
-        std::snprintf(text, sizeof text, "%.0f kB", static_cast<double>(bytes) / 1e3);
-    } else {
-        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
-    }
-    return text;
-}
-
-std::string Duration(double seconds) {
-    const long total = seconds > 0 ? std::lround(seconds) : 0;
-    char text[32];
-    if (total >= 3600) {
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,
-                      total % 60);
-    } else {
-        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
-    }
-    return text;
-}
+#include "core/base/number_text.h"
 
 std::string SyncProgressLine::Line(const SyncProgress& progress) {
     const int percent = progress.bytesTotal > 0

@@ -2,6 +2,7 @@
 #include <ostream>
 #include <string>
 
+#include "core/base/number_text.h"
 #include "core/sync/sync_run.h"
 
 // The sync's one line of progress on a terminal: messages done of all, bytes, time left.
@@ -22,8 +23,3 @@ private:
     std::ostream* m_terminal;
     std::string m_drawn;
 };
-
-// "1.2 MB", "640 kB", "528 bytes"
-std::string ByteCount(std::uint64_t bytes);
-// "0:42", "12:05", "1:02:03"
-std::string Duration(double seconds);

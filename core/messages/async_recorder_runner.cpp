@@ -1,5 +1,8 @@
 #include "core/messages/async_recorder_runner.h"
 
+#include <algorithm>
+#include <functional>
+
 AsyncRecorderRunner::~AsyncRecorderRunner() {
     GiveUp();
 }
@@ -62,10 +65,29 @@ bool AsyncRecorderRunner::SetDate(int year, int month, int day, const TaskPoster
 
 bool AsyncRecorderRunner::Delete(int folder, int message, std::string workingFolder,
                                  const TaskPoster& post, Completion complete) {
+    return Delete({{folder, message}}, std::move(workingFolder), post, std::move(complete));
+}
+
+bool AsyncRecorderRunner::Delete(std::vector<std::pair<int, int>> messages,
+                                 std::string workingFolder, const TaskPoster& post,
+                                 Completion complete) {
+    std::sort(messages.begin(), messages.end(), std::greater<>());
+    messages.erase(std::unique(messages.begin(), messages.end()), messages.end());
     return Run(
-        [this, folder, message, workingFolder = std::move(workingFolder)] {
-            if (Result deleted = m_link.DeleteMessage(folder, message); !deleted) return deleted;
-            return m_link.RemoveEntry(folder, message, workingFolder);
+        [this, messages = std::move(messages), workingFolder = std::move(workingFolder)] {
+            Result first;
+            for (const auto& [folder, message] : messages) {
+                if (Result deleted = m_link.DeleteMessage(folder, message); !deleted) {
+                    return deleted;
+                }
+                // A copy that could not be renumbered is no longer claimed by any entry: the
+                // directory followed, and the others can go on.
+                if (Result removed = m_link.RemoveEntry(folder, message, workingFolder);
+                    !removed && first) {
+                    first = removed;
+                }
+            }
+            return first;
         },
         post, std::move(complete));
 }

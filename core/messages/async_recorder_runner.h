@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/base/background_job.h"
 #include "core/base/progress_display.h"
@@ -43,6 +45,11 @@ public:
     // DeleteMessage, then (once the recorder confirmed it) RemoveEntry in workingFolder.
     bool Delete(int folder, int message, std::string workingFolder, const TaskPoster& post,
                 Completion complete);
+    // Several messages (folder and message each), from the highest number of each folder down
+    // so that the renumbering of one never moves another still to go; it stops at the first the
+    // recorder refuses.
+    bool Delete(std::vector<std::pair<int, int>> messages, std::string workingFolder,
+                const TaskPoster& post, Completion complete);
 
     // Asks the operation under way to stop as its Cancel does. Any thread.
     void Cancel() { m_link.Cancel(); }

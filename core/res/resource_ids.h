@@ -35,6 +35,8 @@ inline constexpr int ID_SET_TIME = 32790;
 inline constexpr int ID_CONNECT = 32791;
 inline constexpr int ID_SET_DATE = 32792;
 inline constexpr int ID_REFRESH = 32796;
+// Every recording not yet in the chosen folder, fetched into it.
+inline constexpr int ID_DOWNLOAD_ALL_NEW = 32804;
 inline constexpr int ID_APP_EXIT = 57665;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_FILE_NEW = 57600;

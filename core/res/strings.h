@@ -79,6 +79,7 @@ inline constexpr const char* kMenuExit = "Exit(&X)";
 inline constexpr const char* kMenuInformation = "Information";
 inline constexpr const char* kMenuAbout = "About(&A)...";
 inline constexpr const char* kMenuDelete = "Delete";
+inline constexpr const char* kMenuDownloadAllNew = "Download All New…";
 
 // Status-line prompts; the part after the line break is the tool tip.
 inline constexpr const char* kPromptSetTime = "Set RecorderTime On SystemTime  \nSet Time";
@@ -91,6 +92,8 @@ inline constexpr const char* kPromptList = "View Style On List  \nList";
 inline constexpr const char* kPromptReport = "View Style On Report  \nReport";
 inline constexpr const char* kPromptAbout = "Display Program Information\nAbout";
 inline constexpr const char* kPromptExit = "Exit \nExit";
+inline constexpr const char* kPromptDownloadAllNew =
+    "Download Every New Recording Into a Folder \nDownload All New";
 
 inline constexpr const char* kViewSmallIcon = "Small Icon";
 inline constexpr const char* kViewLargeIcon = "Large Icon";
@@ -113,9 +116,11 @@ inline constexpr const char* kNamedPortReason = "%s, %s";
 // Main frame: what the recorder commands tell beyond their own texts (printf formats).
 // The deleted message is named under the question: "2 File - 03: 12-25 14:05 (SP-1:07)".
 inline constexpr const char* kDeleteMessageNaming = "%s\n\n%s - %s";
+// Several selected: each deleted message on a line of its own under the question.
+inline constexpr const char* kDeleteMessageMore = "\n%s - %s";
 inline constexpr const char* kNoWorkingFolder =
     "There is no folder on this PC for the recorder's messages:\n%s\n\n"
-    "Play, Save to Wav File and Delete cannot be used.";
+    "Play, Save to Wav File, Download All New and Delete cannot be used.";
 inline constexpr const char* kMessageFileWriteFailed =
     "The message could not be saved on this PC:\n%s";
 inline constexpr const char* kPlayOpenFailed =
@@ -247,6 +252,38 @@ inline constexpr const char* kIndicatorCaps = "CAP";
 inline constexpr const char* kIndicatorNum = "NUM";
 inline constexpr const char* kIndicatorScroll = "SCRL";
 inline constexpr const char* kAboutLine2 = "QP2400 Voice Recorder Manager";
+
+// Download All New: the window's sync into a folder of the user's, and Save to Wav File with
+// several messages selected.
+inline constexpr const char* kSectionDownload = "Download";
+inline constexpr const char* kValueFolder = "Folder";
+inline constexpr const char* kValueFormat = "Format";
+inline constexpr const char* kDefaultDownloadFolder = "Recordings";  // in the user's music folder
+inline constexpr const char* kDownloadCaption = "Download All New";
+inline constexpr const char* kDownloadFolderLabel = "Folder :";
+inline constexpr const char* kDownloadFormatLabel = "Format :";
+inline constexpr const char* kDownloadBrowse = "Browse...";
+inline constexpr const char* kDownloadBrowseCaption = "Folder of the Recordings";
+inline constexpr const char* kSaveSeveralCaption = "Save to Wav File: Choose a Folder";
+// The formats as the dialog offers them, in the order of AudioFormat.
+inline constexpr const char* kFormatNames[5] = {"WAV", "FLAC", "Ogg Vorbis", "Opus", "MP3"};
+// The one progress window of a sync or of several messages saved: "Receive 3 of 12 [25%]",
+// its text line the message under way and the time left.
+inline constexpr const char* kBatchCaption = "%s %d of %d";    // kReceiveCaption, number, all
+inline constexpr const char* kBatchText = "%s - %s\n%s left";  // folder, label, time
+// What a sync did, and each message it could not get: "1 File - 03: ...: cannot write (...)".
+inline constexpr const char* kDownloadSummary = "%d fetched into %s, %d already there.";
+inline constexpr const char* kDownloadFailedHead = "\n\n%d failed:";
+inline constexpr const char* kDownloadFailedLine = "\n%s - %s: %s";
+inline constexpr const char* kSaveSeveralFailed = "%d of %d messages were not saved into %s:";
+inline constexpr const char* kDownloadFolderFailed = "Nothing was fetched into the folder:\n%s";
+// The recorder tree's tool tip of a message that is in the folder already.
+inline constexpr const char* kSyncedToolTip = "%s\nIn the folder as %s";
+// Why a message of a sync (or of a save into a folder) was not saved, by the kind of fault.
+inline constexpr const char* kFaultCannotWrite = "cannot write";
+inline constexpr const char* kFaultCannotConvert = "cannot convert";
+inline constexpr const char* kFaultNotOnRecorder = "not on the recorder";
+inline constexpr const char* kFaultLine = "the recorder did not answer as it should";
 
 // The device behind port n on this platform: "COMM"/"DEVICE<n>" ("DEVICE3=/dev/ttyUSB0").
 inline constexpr const char* kValueDevicePrefix = "DEVICE";

@@ -20,6 +20,7 @@
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
 #include "core/settings/settings_file.h"
+#include "gui/frame/batch_progress.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/lock_keys.h"
 #include "gui/frame/port_pane.h"
@@ -317,6 +318,9 @@ void CMainFrame::OnCommand(int commandId) {
         case res::ID_MESSAGE_SAVE_TO_WAV:
             OnSaveToWav();
             break;
+        case res::ID_DOWNLOAD_ALL_NEW:
+            OnDownloadAllNew();
+            break;
         case res::ID_MESSAGE_DELETE:
             OnDeleteMessage();
             break;
@@ -377,7 +381,7 @@ void CMainFrame::UpdateCommandUI() {
         }
     }
     m_pSerialPorts->Update(m_app.m_strDevice, !busy);
-    for (int id : {res::ID_CONNECT, res::ID_SET_TIME, res::ID_SET_DATE}) {
+    for (int id : {res::ID_CONNECT, res::ID_DOWNLOAD_ALL_NEW, res::ID_SET_TIME, res::ID_SET_DATE}) {
         if (QAction* action = Action(id)) action->setEnabled(!busy);
     }
     const bool messageSelected = m_pRightView && m_pRightView->m_bMessageSelected != 0;
@@ -483,6 +487,8 @@ void CMainFrame::CloseWhenIdle() {
 }
 
 void CMainFrame::RequestCancel() {
+    // A batch stops between its messages too, where the link has nothing to cancel.
+    if (m_pBatch) m_pBatch->Cancel();
     m_runner.Cancel();
     m_cancelTimer->start();
 }

@@ -6,18 +6,23 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/base/background_job.h"
 #include "core/base/progress_display.h"
 #include "core/convert/decoder_library.h"
+#include "core/encode/audio_format.h"
 #include "core/link/recorder_link.h"
 #include "core/messages/async_recorder_runner.h"
 #include "core/messages/message_files.h"
 #include "core/messages/working_folder.h"
 
+class BatchProgress;
+struct DownloadChoice;
 class FrameHost;
 enum class RecorderCommand;
 class CQPDoc;
@@ -71,6 +76,8 @@ public:
     void OnConnect();
     void OnPlay();
     void OnSaveToWav();
+    // Every recording of the recorder that the chosen folder does not hold yet, fetched into it.
+    void OnDownloadAllNew();
     void OnDeleteMessage();
     void OnSetTime();
     void OnSetDate();
@@ -120,6 +127,15 @@ public:
         std::function<QString(QWidget* parent, const QString& folder, const QString& proposedName,
                               const QStringList& filters, const QString& defaultSuffix)>;
     void SetSaveAsDialog(SaveAsDialog dialog) { m_saveAsDialog = std::move(dialog); }
+    // The dialog of Download All New: the folder and format chosen, or nothing when cancelled.
+    using DownloadDialogFn = std::function<std::optional<DownloadChoice>(
+        QWidget* parent, const DownloadChoice& proposed)>;
+    void SetDownloadDialog(DownloadDialogFn dialog);
+    // The folder dialog of Save to Wav File with several messages: the chosen folder, or empty
+    // when the user cancelled.
+    using FolderDialog =
+        std::function<QString(QWidget* parent, const QString& caption, const QString& folder)>;
+    void SetFolderDialog(FolderDialog dialog) { m_folderDialog = std::move(dialog); }
     // The PC's clock (SetTime, SetDate).
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
     // Sees every progress window the frame makes, on the GUI thread.
@@ -162,6 +178,22 @@ private:
     void ShowRecorderDirectory();
     // Says no to a recorder command while another runs.
     bool RefuseWhileBusy();
+    // The start Play and Save to Wav File share: refused while busy, only on a message of the
+    // tree as it is now, and only with a working folder. Its folder and number, or nothing.
+    std::optional<std::pair<int, int>> MessageToProvide();
+    // Save to Wav File with several messages selected: each into a folder the user chooses,
+    // named as a sync names them, under one progress window.
+    void SaveSeveral(const std::vector<std::pair<int, int>>& messages);
+    // Download All New's folder and format as last chosen (the defaults the first time), and
+    // remembering them.
+    DownloadChoice LastDownloadChoice() const;
+    void RememberDownloadChoice(const DownloadChoice& choice);
+    // The folder tree and the file list show folder, and the recorder tree marks what it holds.
+    void ShowDownloadFolder(const std::string& folder);
+    // Marks the recorder tree's messages that the chosen folder holds already.
+    void ShowSyncedMessages();
+    // The one window of a batch of messages, Cancel reaching the runner.
+    void StartBatchProgress();
     // Plays a converted message; says so when the desktop has no program to open it.
     void OpenMessageFile(const std::string& path);
     // The working folder, made again if it has gone; when there is none the user is told and
@@ -208,6 +240,9 @@ private:
     // The message Play or Save to Wav File is making ready: the one each step goes on with,
     // whatever the tree shows by then.
     std::optional<std::pair<int, int>> m_pendingMessage;
+    // A connect has read this port's recorder: Download All New need not read it again.
+    bool m_bDirectoryRead = false;
+    std::unique_ptr<BatchProgress> m_pBatch;
     int m_nCommandDepth = 0;
     bool m_bCloseWhenIdle = false;
     // A connect's window is up before the connect itself could make one; the user's cancel in
@@ -226,6 +261,8 @@ private:
 
     FileOpener m_openFile;
     SaveAsDialog m_saveAsDialog;
+    DownloadDialogFn m_downloadDialog;
+    FolderDialog m_folderDialog;
     std::function<std::time_t()> m_clock;
     std::function<void(ProgressWindow*)> m_progressObserver;
 };

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -15,8 +16,11 @@
 #include "core/link/message_label.h"
 #include "core/res/strings.h"
 #include "core/res/text_format.h"
+#include "core/sync/save_messages.h"
+#include "gui/frame/batch_progress.h"
 #include "gui/frame/frame_host.h"
 #include "gui/frame/main_frame.h"
+#include "gui/frame/main_frame_command_scope.h"
 #include "gui/frame/port_pane.h"
 #include "gui/frame/progress_window.h"
 #include "gui/frame/recorder_failure.h"
@@ -27,27 +31,6 @@
 #include "gui/widgets/wait_cursor.h"
 
 namespace fs = std::filesystem;
-
-// Marks a recorder command as waiting on the GUI thread for its question's answer (the box runs
-// an event loop, so the user could start another): the other recorder commands are refused
-// meanwhile, and a close asked for meanwhile happens once it is over.
-class CMainFrame::CommandScope {
-public:
-    explicit CommandScope(CMainFrame& frame) : m_frame(frame) {
-        ++m_frame.m_nCommandDepth;
-        m_frame.UpdateCommandUI();
-    }
-    ~CommandScope() {
-        if (--m_frame.m_nCommandDepth > 0) return;
-        m_frame.UpdateCommandUI();
-        if (m_frame.m_bCloseWhenIdle) m_frame.CloseWhenIdle();
-    }
-    CommandScope(const CommandScope&) = delete;
-    CommandScope& operator=(const CommandScope&) = delete;
-
-private:
-    CMainFrame& m_frame;
-};
 
 namespace {
 
@@ -79,6 +62,7 @@ AsyncRecorderRunner::Completion CMainFrame::Then(std::function<void(const Result
         m_cancelTimer->stop();
         m_pWaitCursor.reset();
         delete m_pConnectWindow.data();  // when the connect ended before it took it over
+        m_pBatch.reset();
         if (m_bCloseWhenIdle) {
             // The user is leaving: nothing more is shown, played or asked of the recorder.
             m_pendingMessage.reset();
@@ -109,6 +93,7 @@ void CMainFrame::OnConnect() {
             return std::make_unique<ThreadedProgressDisplay>(this, shown);
         },
         Poster(), Then([this](const Result& connected) {
+            m_bDirectoryRead = connected && !m_bConnectCancelled;
             if (connected.Is(Result::Category::Cancelled) || m_bConnectCancelled) {
                 m_pRightView->ShowEmptyFolders();
                 m_wndPortPane->ShowPortOnly();
@@ -127,6 +112,7 @@ void CMainFrame::ShowRecorderDirectory() {
     int messages = 0;
     for (int f = 0; f < kFolderCount; ++f) messages += m_link.Directory().Count(f);
     m_wndPortPane->ShowConnected(m_link.Mode(), messages);
+    ShowSyncedMessages();
 }
 
 void CMainFrame::OpenMessageFile(const std::string& path) {
@@ -158,15 +144,23 @@ std::string CMainFrame::SaveAsFolder() const {
     return path;
 }
 
-void CMainFrame::OnPlay() {
-    if (RefuseWhileBusy()) return;
+std::optional<std::pair<int, int>> CMainFrame::MessageToProvide() {
+    if (RefuseWhileBusy()) return std::nullopt;
     int message = 0, folder = 0;
     // Only ever on a message of the tree as it is now.
     if (!m_pRightView || !m_pRightView->m_bMessageSelected ||
         !m_pRightView->GetCurrentMessage(message, folder)) {
-        return;
+        return std::nullopt;
     }
-    if (!RequireWorkingFolder()) return;
+    if (!RequireWorkingFolder()) return std::nullopt;
+    return std::make_pair(folder, message);
+}
+
+void CMainFrame::OnPlay() {
+    // With several selected, the current one plays.
+    const auto chosen = MessageToProvide();
+    if (!chosen) return;
+    const auto [folder, message] = *chosen;
     m_strTargetPath = MessageFilePath(m_workingFolder.Path(), folder, message, ".wav");
     m_bPlayAfterDownload = 1;
     // The flags say what this run made; the files may have gone since (the file list can
@@ -179,23 +173,26 @@ void CMainFrame::OnPlay() {
 }
 
 void CMainFrame::OnSaveToWav() {
-    if (RefuseWhileBusy()) return;
-    int message = 0, folder = 0;
-    if (!m_pRightView || !m_pRightView->m_bMessageSelected ||
-        !m_pRightView->GetCurrentMessage(message, folder)) {
+    const auto chosen = MessageToProvide();
+    if (!chosen) return;
+    // Several selected, the current one among them: each goes into a folder the user chooses.
+    const std::vector<std::pair<int, int>> selected = m_pRightView->GetSelectedMessages();
+    if (selected.size() > 1 &&
+        std::find(selected.begin(), selected.end(), *chosen) != selected.end()) {
+        SaveSeveral(selected);
         return;
     }
-    if (!RequireWorkingFolder()) return;
+    const auto [folder, message] = *chosen;
     std::string proposed = m_pRightView->GetCurrentItemText();
     std::replace(proposed.begin(), proposed.end(), ':', '_');
 
     const SaveAsDialog& dialog =
         m_saveAsDialog ? m_saveAsDialog : SaveAsDialog(DefaultSaveAsDialog);
-    const QString chosen =
+    const QString chosenPath =
         dialog(this, QString::fromStdString(SaveAsFolder()), QString::fromStdString(proposed),
                NameFilters(text::kSaveFilter), QString::fromLatin1(text::kWavExtension));
-    if (chosen.isEmpty() || m_bCloseWhenIdle) return;
-    m_strTargetPath = QDir::toNativeSeparators(chosen).toStdString();
+    if (chosenPath.isEmpty() || m_bCloseWhenIdle) return;
+    m_strTargetPath = QDir::toNativeSeparators(chosenPath).toStdString();
     m_bPlayAfterDownload = 0;
     ProvideMessage(folder, message);
 }
@@ -269,25 +266,43 @@ void CMainFrame::OnDeleteMessage() {
     if (!m_pRightView || !m_pRightView->GetCurrentMessage(message, folder)) return;
     // The PC's copies of the later messages are renumbered in the working folder.
     if (!RequireWorkingFolder()) return;
+    // Several selected, the current one among them: all of them go, and the question names
+    // each; else the current one alone.
+    std::vector<std::pair<int, int>> messages = m_pRightView->GetSelectedMessages();
+    if (messages.size() < 2 || std::find(messages.begin(), messages.end(),
+                                         std::make_pair(folder, message)) == messages.end()) {
+        messages = {{folder, message}};
+    }
     {
         CommandScope scope(*this);
-        const std::string question =
+        std::string question =
             text::Format(text::kDeleteMessageNaming, text::kDeleteQuestion, FolderBaseName(folder),
                          m_pRightView->GetCurrentItemText());
+        if (messages.size() > 1) {
+            question = text::kDeleteQuestion;
+            question += "\n";
+            for (const auto& [f, m] : messages) {
+                question += text::Format(text::kDeleteMessageMore, FolderBaseName(f),
+                                         LabelOfMessage(m_link, f, m));
+            }
+        }
         if (MessageBox::Show(this, question, text::kDeleteCaption, MessageBox::Question) !=
                 MessageBox::IdYes ||
             m_bCloseWhenIdle) {
             return;
         }
     }
-    m_runner.Delete(folder, message, m_workingFolder.Path(), Poster(),
-                    Then([this](const Result& deleted) {
+    const bool several = messages.size() > 1;
+    m_runner.Delete(std::move(messages), m_workingFolder.Path(), Poster(),
+                    Then([this, several](const Result& deleted) {
                         // FileNotWritten comes only from the renumbering: the recorder has deleted
                         // the message, and the directory followed whatever became of the PC's
                         // copies (a copy that could not be renumbered is no longer claimed by any
                         // entry).
                         if (!deleted && !deleted.Is(Result::Category::FileNotWritten)) {
                             ShowRecorderFailure(this, RecorderCommand::Delete, deleted);
+                            // Those deleted before the recorder refused one are gone.
+                            if (several) ShowRecorderDirectory();
                             return;
                         }
                         ShowRecorderDirectory();

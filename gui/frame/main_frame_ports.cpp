@@ -15,6 +15,8 @@
 int CMainFrame::StartRecorder() {
     const PortInUse port = CurrentPort();
     const Result opened = m_link.Initialise(port.device);
+    // Whatever the tree shows, this port's recorder has not been read yet.
+    m_bDirectoryRead = false;
     m_wndPortPane->ShowOpened(port.name, port.device, opened);
     if (!opened && !m_app.m_strDevice.empty() && !port.name.empty()) {
         // The port as the menu showed it: a device name alone may not tell which adapter it was.

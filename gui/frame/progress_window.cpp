@@ -177,6 +177,12 @@ int ProgressWindow::SetPos(int pos) {
     return m_nPos;
 }
 
+void ProgressWindow::SetTitle(const QString& title) {
+    if (title == m_strTitle) return;
+    m_strTitle = title;
+    setWindowTitle(QStringLiteral("%1 [%2%]").arg(m_strTitle).arg(m_nPrevPercent));
+}
+
 void ProgressWindow::UpdateBar() {
     // An empty range would make the bar a busy indicator; it stays an empty bar instead.
     const int upper = m_nUpper > m_nLower ? m_nUpper : m_nLower + 1;

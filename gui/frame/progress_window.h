@@ -27,6 +27,9 @@ public:
     void SetText(const char* format, ...);
     int StepIt();
     int SetPos(int pos);
+    // A new caption before the percentage, shown at once with the percentage reached: a batch
+    // of messages names the one under way ("Receive 3 of 12 [25%]").
+    void SetTitle(const QString& title);
     // Runs the pending events of the GUI thread; with cancelOnEscape, an Escape typed in this
     // window (a click on it gives it the keys) counts as Cancel. Returns at once once
     // cancelled.

@@ -28,6 +28,13 @@ std::string RecorderFailureText(RecorderCommand command, const Result& result) {
             return text::kDeleteFailed;
         case RecorderCommand::SetTime:
             return text::kCommErrorNoStop;
+        case RecorderCommand::Sync:
+            // The folder: its record is not ours, it cannot be written, or another sync into it
+            // is under way.
+            if (result.Is(Result::Category::FileNotWritten) || result.Is(Result::Category::Busy)) {
+                return text::Format(text::kDownloadFolderFailed, result.Detail());
+            }
+            return text::kCommError;
         case RecorderCommand::Connect:
         case RecorderCommand::SetDate:
             return text::kCommError;
@@ -39,7 +46,9 @@ bool ShowRecorderFailure(QWidget* parent, RecorderCommand command, const Result&
     const std::string text = RecorderFailureText(command, result);
     if (text.empty()) return false;
     const bool fileFault =
-        command == RecorderCommand::Download && result.Is(Result::Category::FileNotWritten);
+        (command == RecorderCommand::Download && result.Is(Result::Category::FileNotWritten)) ||
+        (command == RecorderCommand::Sync &&
+         (result.Is(Result::Category::FileNotWritten) || result.Is(Result::Category::Busy)));
     MessageBox::Show(parent, text, {}, fileFault ? MessageBox::Stop : MessageBox::Plain);
     return true;
 }

@@ -6,7 +6,8 @@
 class QWidget;
 
 // The recorder commands whose failures the window reports, each in its own words.
-enum class RecorderCommand { OpenPort, Connect, Download, Convert, Delete, SetTime, SetDate };
+// Sync: Download All New before it reached the recorder (its folder's record or lock).
+enum class RecorderCommand { OpenPort, Connect, Download, Convert, Delete, SetTime, SetDate, Sync };
 
 // The one place where the window turns how a recorder command ended into a message box: the
 // text by the command and the category (Set Time's text has always lacked the final full

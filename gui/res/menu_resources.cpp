@@ -39,6 +39,7 @@ constexpr CommandText kCommands[] = {
     {ID_CONNECT, "ID_CONNECT", text::kPromptConnect},
     {ID_SET_DATE, "ID_SET_DATE", text::kPromptSetDate},
     {ID_REFRESH, "ID_REFRESH", text::kPromptRefresh},
+    {ID_DOWNLOAD_ALL_NEW, "ID_DOWNLOAD_ALL_NEW", text::kPromptDownloadAllNew},
     {ID_APP_EXIT, "ID_APP_EXIT", text::kPromptExit},
     {ID_APP_ABOUT, "ID_APP_ABOUT", text::kPromptAbout},
     {ID_VIEW_SMALLICON, "ID_VIEW_SMALLICON", text::kPromptSmallIcon},
@@ -74,6 +75,8 @@ const std::vector<MenuItem>& MainMenu() {
              kSeparator,
              {ID_PLAY, text::kMenuPlay, {}},
              {ID_SAVE_TO_WAV, text::kMenuSaveToWav, {}},
+             kSeparator,
+             {ID_DOWNLOAD_ALL_NEW, text::kMenuDownloadAllNew, {}},
              kSeparator,
              {ID_SET_TIME, text::kMenuSetTime, {}},
              {ID_SET_DATE, text::kMenuSetDate, {}},
@@ -143,6 +146,7 @@ int PortOfCommand(int id) {
 const std::vector<int>& ToolBarButtons() {
     static const std::vector<int> buttons = {
         ID_CONNECT,
+        ID_DOWNLOAD_ALL_NEW,
         0,
         ID_SET_TIME,
         ID_SET_DATE,

@@ -40,6 +40,32 @@ void DrawConnect(Painter& p) {
     p.drawLine(12, 13, 14, 13);
 }
 
+void DrawDownloadAllNew(Painter& p) {
+    // An arrow going down into an open tray: everything new comes down to the PC.
+    p.setPen(kInk);
+    p.setBrush(kLightBlue);
+    p.drawRect(1, 10, 13, 4);  // tray
+    p.fillRect(3, 10, 9, 2, kPaper);
+    QPolygonF arrow;
+    arrow << QPointF(5.5, 0.5) << QPointF(9.5, 0.5) << QPointF(9.5, 5.5) << QPointF(12.5, 5.5)
+          << QPointF(7.5, 10.5) << QPointF(2.5, 5.5) << QPointF(5.5, 5.5);
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(kGreen);
+    p.drawPolygon(arrow);
+}
+
+void DrawCheck(Painter& p) {
+    // A tick in the lower right corner, over the picture it marks.
+    p.setRenderHint(QPainter::Antialiasing);
+    QPolygonF tick;
+    tick << QPointF(8.0, 11.0) << QPointF(11.0, 14.5) << QPointF(15.5, 7.5);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kPaper, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(tick);
+    p.setPen(QPen(kGreen, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(tick);
+}
+
 void DrawClock(Painter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(kInk, 1));
@@ -177,6 +203,9 @@ QPixmap ToolBarStrip() {
                                case ID_CONNECT:
                                    DrawConnect(p);
                                    break;
+                               case ID_DOWNLOAD_ALL_NEW:
+                                   DrawDownloadAllNew(p);
+                                   break;
                                case ID_SET_TIME:
                                    DrawClock(p);
                                    break;
@@ -205,7 +234,7 @@ QPixmap ToolBarStrip() {
 }
 
 QPixmap RecorderTreeStrip() {
-    return MaskedStrip(3, 16, 16, [](Painter& p, int i) {
+    return MaskedStrip(4, 16, 16, [](Painter& p, int i) {
         switch (i) {
             case 0:
                 DrawCabinet(p, false);
@@ -213,8 +242,13 @@ QPixmap RecorderTreeStrip() {
             case 1:
                 DrawCabinet(p, true);
                 break;
-            default:
+            case 2:
                 DrawLoudspeaker(p);
+                break;
+            default:
+                // A message whose recording the chosen folder holds already.
+                DrawLoudspeaker(p);
+                DrawCheck(p);
                 break;
         }
     });

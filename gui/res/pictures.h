@@ -4,9 +4,10 @@
 #include <QPixmap>
 
 // The program's pictures, drawn here rather than shipped as files: the tool bar strip
-// (bitmap 128, eight 16 x 15 buttons) and the recorder tree strip (bitmap 135, three 16 x 16
-// pictures). The application icon (icon 128) is the installed icon's drawing, built in. Strips are
-// painted on the mask colour, which becomes transparent, as the image lists have always used them.
+// (bitmap 128, nine 16 x 15 buttons) and the recorder tree strip (bitmap 135, four 16 x 16
+// pictures: folder, open folder, message, message already in the chosen folder). The application
+// icon (icon 128) is the installed icon's drawing, built in. Strips are painted on the mask colour,
+// which becomes transparent, as the image lists have always used them.
 namespace res {
 
 inline const QColor kMaskColour{255, 0, 255};

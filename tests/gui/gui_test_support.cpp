@@ -51,6 +51,19 @@ emu::StoredMessage SilentMessage(int blocks, int timeValue, int dateValue) {
     return message;
 }
 
+std::function<void(emu::RecorderEmulator&)> Content(std::array<int, 5> counts, int blocks) {
+    return [counts, blocks](emu::RecorderEmulator& emulator) {
+        emulator.WithModel([&](emu::RecorderModel& model) {
+            for (int f = 0; f < 5; ++f) {
+                model.folders[f].clear();
+                for (int i = 0; i < counts[f]; ++i) {
+                    model.folders[f].push_back(SilentMessage(blocks, 25350 + 30 * i, 358));
+                }
+            }
+        });
+    };
+}
+
 std::vector<std::string> Texts(const std::vector<QTreeWidgetItem*>& items) {
     std::vector<std::string> texts;
     for (auto* item : items) texts.push_back(item->text(0).toStdString());

@@ -45,6 +45,10 @@ bool WaitFor(const std::function<bool()>& pred,
 // A message of `blocks` 528-byte blocks of coded silence (it converts to a valid WAV).
 emu::StoredMessage SilentMessage(int blocks, int timeValue = 25350, int dateValue = 0);
 
+// Folders of silent messages of `blocks` blocks, recorded on 25 December 2001 at 14:05, 14:06,
+// ...: the emulator's content for FrameHarness.
+std::function<void(emu::RecorderEmulator&)> Content(std::array<int, 5> counts, int blocks = 2);
+
 std::vector<std::string> Texts(const std::vector<QTreeWidgetItem*>& items);
 std::vector<QTreeWidgetItem*> Children(QTreeWidgetItem* item);
 

@@ -118,6 +118,8 @@ TEST(MainFrameTest, MainMenuHasEveryItemWithItsId) {
         "Play=32788",
         "Save to Wav File=32789",
         "-",
+        "Download All New…=32804",
+        "-",
         "SetTime(&T)=32790",
         "SetDate(&D)=32792",
         "Refresh(F5)=32796",
@@ -141,8 +143,8 @@ TEST(MainFrameTest, ToolBarButtonsPromptsAndTips) {
     std::vector<int> ids;
     for (QAction* action : bar->actions())
         ids.push_back(action->isSeparator() ? 0 : action->data().toInt());
-    EXPECT_EQ(ids,
-              (std::vector<int>{32791, 0, 32790, 32792, 0, 59409, 59408, 59410, 59411, 0, 32796}));
+    EXPECT_EQ(ids, (std::vector<int>{32791, 32804, 0, 32790, 32792, 0, 59409, 59408, 59410, 59411,
+                                     0, 32796}));
     for (QAction* action : bar->actions()) {
         if (!action->isSeparator()) {
             EXPECT_FALSE(action->icon().isNull()) << action->data().toInt();
@@ -158,6 +160,7 @@ TEST(MainFrameTest, ToolBarButtonsPromptsAndTips) {
         {32791, "Connect to Recorder ", "Connect"},
         {32792, "Set RecorderDate On SystemDate ", "Set Date"},
         {32796, "Refresh on file list ", "Refresh"},
+        {32804, "Download Every New Recording Into a Folder ", "Download All New"},
         {59408, "View Style On Small Icon  ", "Small Icon"},
         {59409, "View Style On Large Icon  ", "Large Icon"},
         {59410, "View Style On List  ", "List"},
@@ -425,10 +428,11 @@ TEST(MainFrameTest, WithoutAWorkingFolderTheCommandsThatNeedOneRefuseAndSaySo) {
         harness.Boxes().Clear();
         harness.Boxes().Answer(MessageBox::IdYes);
         harness.saveAsAnswer = QString::fromStdString((startedIn / "out.wav").string());
-        for (int id : {res::ID_PLAY, res::ID_SAVE_TO_WAV, res::ID_MESSAGE_DELETE}) {
+        for (int id : {res::ID_PLAY, res::ID_SAVE_TO_WAV, res::ID_MESSAGE_DELETE,
+                       res::ID_DOWNLOAD_ALL_NEW}) {
             harness.Frame().OnCommand(id);
         }
-        ASSERT_EQ(harness.Boxes().Shown().size(), 3u);
+        ASSERT_EQ(harness.Boxes().Shown().size(), 4u);
         for (const auto& shown : harness.Boxes().Shown()) EXPECT_EQ(shown.text, said);
         EXPECT_TRUE(harness.Frames().empty());
         EXPECT_TRUE(harness.proposedNames.empty());

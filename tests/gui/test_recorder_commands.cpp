@@ -32,25 +32,12 @@
 namespace fs = std::filesystem;
 using guitest::Children;
 using guitest::ClickItem;
+using guitest::Content;
 using guitest::FrameHarness;
 using guitest::Texts;
 using Frame4 = std::array<std::uint8_t, 4>;
 
 namespace {
-
-// Folders of silent messages of `blocks` blocks, recorded on 25 December at 14:05, 14:06, ...
-std::function<void(emu::RecorderEmulator&)> Content(std::array<int, 5> counts, int blocks = 2) {
-    return [counts, blocks](emu::RecorderEmulator& emulator) {
-        emulator.WithModel([&](emu::RecorderModel& model) {
-            for (int f = 0; f < 5; ++f) {
-                model.folders[f].clear();
-                for (int i = 0; i < counts[f]; ++i) {
-                    model.folders[f].push_back(guitest::SilentMessage(blocks, 25350 + 30 * i, 358));
-                }
-            }
-        });
-    };
-}
 
 emu::Options Paced() {
     emu::Options options;

@@ -129,7 +129,7 @@ void CLeftView::FillDrives(const std::vector<DriveInfo>& drives) {
             case kDriveRamDisk: {
                 QTreeWidgetItem* item = InsertDriveItem(drive);
                 InsertChildItem(text::kPlaceholderItem, item);
-                if (static_cast<int>(i) == home) ReopenRememberedFolder(item, drive);
+                if (static_cast<int>(i) == home) ReopenRememberedFolder(item, drive.designator);
                 break;
             }
             default:
@@ -140,13 +140,18 @@ void CLeftView::FillDrives(const std::vector<DriveInfo>& drives) {
 
 // Selects and opens the drive, then each folder named in the remembered path; every level
 // selected fills the file list in turn, and a name no longer there ends the walk.
-void CLeftView::ReopenRememberedFolder(QTreeWidgetItem* drive, const DriveInfo& info) {
-    const std::vector<std::string> names = FoldersToReopen(info.designator, m_strLeftPath);
+void CLeftView::ReopenRememberedFolder(QTreeWidgetItem* drive, const std::string& designator) {
+    const std::vector<std::string> names = FoldersToReopen(designator, m_strLeftPath);
     setCurrentItem(drive);
     drive->setExpanded(true);
     QTreeWidgetItem* parent = drive;
     for (const std::string& name : names) {
         QTreeWidgetItem* found = ChildNamed(parent, name);
+        if (!found) {
+            // A folder made since its parent was read (a download's folder) is read in now.
+            OnItemExpanding(parent);
+            found = ChildNamed(parent, name);
+        }
         if (!found) break;
         setCurrentItem(found);
         found->setExpanded(true);
@@ -158,6 +163,23 @@ void CLeftView::ReopenRememberedFolder(QTreeWidgetItem* drive, const DriveInfo& 
         m_strLeftPath = GetItemPath(shown);
         scrollToItem(shown);
     }
+}
+
+void CLeftView::ShowFolder(const std::string& path) {
+    if (path.empty()) return;
+    std::string folder = path;
+    if (folder.back() != local_path::kSeparator) folder += local_path::kSeparator;
+    std::vector<std::string> designators;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        designators.push_back(BytesOf(topLevelItem(i), kDesignatorRole));
+    }
+    const int drive = DriveIndexForPath(designators, folder);
+    if (drive < 0) return;
+    QTreeWidgetItem* before = currentItem();
+    m_strLeftPath = folder;
+    ReopenRememberedFolder(topLevelItem(drive), designators[static_cast<std::size_t>(drive)]);
+    // Already the folder shown: its files may have changed all the same.
+    if (currentItem() == before) RefreshFileList();
 }
 
 QTreeWidgetItem* CLeftView::InsertDriveItem(const DriveInfo& drive) {

@@ -32,6 +32,9 @@ public:
     // expanded), ending with the separator; remembered like any folder path. Empty while the
     // tree shows no folder at all.
     std::string SelectedFolderPath();
+    // Opens the tree down to path and selects it, so the file list shows its files (read again
+    // when it was shown already); as far as it goes where a folder of the path is not there.
+    void ShowFolder(const std::string& path);
     // Reads the selected folder's files into the file list again (Refresh).
     void RefreshFileList();
     // The file list is still being read for the folder last chosen.
@@ -73,7 +76,7 @@ protected:
 
 private:
     void FillDrives(const std::vector<DriveInfo>& drives);
-    void ReopenRememberedFolder(QTreeWidgetItem* drive, const DriveInfo& info);
+    void ReopenRememberedFolder(QTreeWidgetItem* drive, const std::string& designator);
     void OnItemExpanding(QTreeWidgetItem* item);
     void OnSelChanged(QTreeWidgetItem* current);
     void OnEndLabelEdit(QTreeWidgetItem* item, const QString& newText);

@@ -11,6 +11,8 @@
 #include "core/link/message_label.h"
 #include "core/link/recorder_clock.h"
 #include "core/res/resource_ids.h"
+#include "core/res/strings.h"
+#include "core/res/text_format.h"
 #include "gui/res/menu_builder.h"
 #include "gui/res/pictures.h"
 
@@ -21,6 +23,7 @@ constexpr int kImageRole = Qt::UserRole + 1;
 constexpr int kFolderRole = Qt::UserRole + 2;   // 0..4, on folders and messages
 constexpr int kMessageRole = Qt::UserRole + 3;  // 1..100, on messages
 constexpr int kDateRole = Qt::UserRole + 4;     // the recording date text, on messages
+constexpr int kSyncedRole = Qt::UserRole + 5;   // its file in the chosen folder, when there
 constexpr int kPictureSize = 16;
 
 }  // namespace
@@ -30,7 +33,9 @@ CRightView::CRightView(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several messages may be saved at once; the current item is still the one that Play,
+    // Delete and the date pane follow.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setFrameShape(QFrame::StyledPanel);
     setIconSize(QSize(kPictureSize, kPictureSize));
     // A label is never cut short: where the pane is narrower the tree scrolls sideways, and
@@ -47,6 +52,7 @@ CRightView::CRightView(QWidget* parent) : QTreeWidget(parent) {
     m_folderIcon.addPixmap(res::StripPicture(strip, kImageOpenFolder, kPictureSize),
                            QIcon::Selected);
     m_messageIcon.addPixmap(res::StripPicture(strip, kImageMessage, kPictureSize));
+    m_syncedIcon.addPixmap(res::StripPicture(strip, kImageSynced, kPictureSize));
 
     m_contextMenu = res::LoadContextMenu(res::POPUP_CONTEXT2_FILE, this);
     connect(m_contextMenu, &QMenu::triggered, this,
@@ -166,6 +172,46 @@ bool CRightView::GetCurrentMessage(int& message, int& folder) {
     folder = item->data(0, kFolderRole).toInt();
     m_nCurrentFolder = folder;
     return true;
+}
+
+std::vector<std::pair<int, int>> CRightView::GetSelectedMessages() const {
+    std::vector<std::pair<int, int>> messages;
+    for (int f = 0; f < topLevelItemCount(); ++f) {
+        const QTreeWidgetItem* folder = topLevelItem(f);
+        for (int i = 0; i < folder->childCount(); ++i) {
+            const QTreeWidgetItem* item = folder->child(i);
+            if (!item->isSelected() || ImageOf(item) != kImageMessage) continue;
+            messages.emplace_back(item->data(0, kFolderRole).toInt(),
+                                  item->data(0, kMessageRole).toInt());
+        }
+    }
+    return messages;
+}
+
+void CRightView::ShowSyncedMessages(const std::vector<SyncedMessage>& synced) {
+    for (int top = 0; top < topLevelItemCount(); ++top) {
+        QTreeWidgetItem* folderItem = topLevelItem(top);
+        for (int i = 0; i < folderItem->childCount(); ++i) {
+            QTreeWidgetItem* item = folderItem->child(i);
+            if (ImageOf(item) != kImageMessage) continue;
+            const int folder = item->data(0, kFolderRole).toInt();
+            const int message = item->data(0, kMessageRole).toInt();
+            std::string file;
+            for (const SyncedMessage& one : synced) {
+                if (one.folder == folder && one.message == message) file = one.file;
+            }
+            const std::string label = item->text(0).toStdString();
+            item->setData(0, kSyncedRole, QString::fromStdString(file));
+            item->setIcon(0, file.empty() ? m_messageIcon : m_syncedIcon);
+            item->setToolTip(
+                0, QString::fromStdString(
+                       file.empty() ? label : text::Format(text::kSyncedToolTip, label, file)));
+        }
+    }
+}
+
+QString CRightView::SyncedFileOf(const QTreeWidgetItem* item) {
+    return item ? item->data(0, kSyncedRole).toString() : QString();
 }
 
 std::string CRightView::GetCurrentItemText() const {

@@ -4,6 +4,10 @@
 #include <QTreeWidget>
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "core/sync/synced_messages.h"
 
 class QMenu;
 class MessageDirectory;
@@ -20,8 +24,9 @@ class MessageDirectory;
 class CRightView : public QTreeWidget {
     Q_OBJECT
 public:
-    // Pictures of bitmap 135.
-    enum Image { kImageFolder = 0, kImageOpenFolder = 1, kImageMessage = 2 };
+    // Pictures of bitmap 135; the fourth is a message's picture with the mark of one already
+    // in the chosen folder (its kind stays kImageMessage).
+    enum Image { kImageFolder = 0, kImageOpenFolder = 1, kImageMessage = 2, kImageSynced = 3 };
 
     explicit CRightView(QWidget* parent = nullptr);
 
@@ -40,6 +45,14 @@ public:
     // "2001-12-25 14:05": the recording date and time of the current message, as the
     // directory gave it when the tree was built; empty when no message is current.
     std::string GetCurrentMessageDate() const;
+    // The messages selected (Ctrl and Shift clicks select several), folder 0..4 and message
+    // 1..100, in folder and message order.
+    std::vector<std::pair<int, int>> GetSelectedMessages() const;
+    // Marks the messages whose recordings the chosen folder holds, their files named in their
+    // tool tips; every other message loses its mark.
+    void ShowSyncedMessages(const std::vector<SyncedMessage>& synced);
+    // The file of the chosen folder an item's message is in; empty when it is not marked.
+    static QString SyncedFileOf(const QTreeWidgetItem* item);
     // The document's way to say another pane took the selection.
     void ClearMessageSelection();
 
@@ -87,6 +100,7 @@ private:
 
     QIcon m_folderIcon;
     QIcon m_messageIcon;
+    QIcon m_syncedIcon;
     QMenu* m_contextMenu = nullptr;
     bool m_bRebuilding = false;
 };
