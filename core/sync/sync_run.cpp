@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/base/counting_progress_display.h"
 #include "core/base/folder_lock.h"
 #include "core/base/system_error_text.h"
 #include "core/base/trailing_worker.h"
@@ -26,46 +27,6 @@ using Clock = std::chrono::steady_clock;
 double Since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-// The link's own progress display, passed through to the caller's, that counts the blocks of
-// a download as they come and adds the sync's cancel to its own.
-class CountingDisplay final : public ProgressDisplay {
-public:
-    CountingDisplay(std::unique_ptr<ProgressDisplay> inner, std::function<void()> onBlock,
-                    std::function<bool()> cancelled)
-        : m_inner(std::move(inner)),
-          m_onBlock(std::move(onBlock)),
-          m_cancelled(std::move(cancelled)) {}
-
-    void SetRange(int lower, int upper, int step) override {
-        if (m_inner) m_inner->SetRange(lower, upper, step);
-    }
-    void SetText(const std::string& text) override {
-        if (m_inner) m_inner->SetText(text);
-    }
-    int StepIt() override {
-        if (m_onBlock) m_onBlock();
-        return m_inner ? m_inner->StepIt() : ++m_position;
-    }
-    void PeekAndPump(bool cancelOnEscape) override {
-        if (m_inner) m_inner->PeekAndPump(cancelOnEscape);
-    }
-    bool CancelPressed() const override {
-        return (m_cancelled && m_cancelled()) || (m_inner && m_inner->CancelPressed());
-    }
-    void Hide() override {
-        if (m_inner) m_inner->Hide();
-    }
-    void SetCancelHook(std::function<void()> hook) override {
-        if (m_inner) m_inner->SetCancelHook(std::move(hook));
-    }
-
-private:
-    std::unique_ptr<ProgressDisplay> m_inner;
-    std::function<void()> m_onBlock;
-    std::function<bool()> m_cancelled;
-    int m_position = 0;
-};
 
 // A message the run is to fetch, and the name it is to get (without its extension).
 struct Planned {
@@ -106,9 +67,9 @@ private:
             auto inner = m_request.progress ? m_request.progress(caption) : nullptr;
             const bool receiving = caption == text::kReceiveCaption;
             // A run that stops for its folder stops the message on the line as well.
-            return std::make_unique<CountingDisplay>(std::move(inner),
-                                                     receiving ? onBlock : std::function<void()>{},
-                                                     [this] { return Cancelled() || m_stopping; });
+            return std::make_unique<CountingProgressDisplay>(
+                std::move(inner), receiving ? onBlock : std::function<void()>{},
+                [this] { return Cancelled() || m_stopping; });
         };
     }
 
