@@ -132,6 +132,9 @@ public:
             // A file named x.flac is a FLAC file, unless --format says otherwise.
             const auto named = AudioFormatFromPath(given);
             if (!m_options.formatGiven && named) m_options.format = *named;
+            if (!AudioFormatAvailable(m_options.format)) {
+                return UsageError(*this, err, AudioFormatUnavailable(m_options.format));
+            }
         }
         return ExportOne(folder, message, destination, out, err);
     }

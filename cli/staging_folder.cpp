@@ -1,10 +1,5 @@
 #include "cli/staging_folder.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 
 #include "core/base/owned_temporary.h"
@@ -25,15 +20,13 @@ bool StagingFolder::Create(const std::string& outputPath) {
     fs::path parent = fs::path(outputPath).parent_path();
     if (parent.empty()) parent = ".";
     owned_temporary::SweepLitter(parent.string() + "/");
-    std::string pattern =
-        (parent / owned_temporary::StagingFolderPattern(static_cast<long>(::getpid()))).string();
-    if (!::mkdtemp(pattern.data())) {
-        m_error = WithSystemReason("cannot write " + outputPath, errno);
+    std::string reason;
+    const std::string made = owned_temporary::MakeStagingFolder(parent.string(), &m_lock, &reason);
+    if (made.empty()) {
+        m_error = "cannot write " + outputPath + ": " + reason;
         return false;
     }
-    m_path = pattern + "/";
-    m_lock.Reset(::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    owned_temporary::Hold(m_lock.Get());
+    m_path = made + "/";
     return true;
 }
 
