@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
-
 // Folder part (with its separator) and file part of a path; either separator counts.
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const auto slash = path.find_last_of("/\\");
@@ -49,10 +47,6 @@ FILETIME FileTimeOf(std::time_t when) {
 }
 
 }  // namespace
-
-StagedOutputFile::~StagedOutputFile() {
-    Discard();
-}
 
 bool StagedOutputFile::Fail(const std::string& what, int err) {
     if (m_error.empty()) {
@@ -135,18 +129,6 @@ bool StagedOutputFile::Flush() {
     return true;
 }
 
-bool StagedOutputFile::Write(const std::uint8_t* data, std::size_t size) {
-    if (!m_fd.Valid()) return Fail("cannot write", ERROR_INVALID_HANDLE);
-    if (!m_error.empty()) return false;
-    if (m_buffer.size() + size > kBufferBytes && !Flush()) return false;
-    if (size >= kBufferBytes) {
-        m_buffer.assign(data, data + size);
-        return Flush();
-    }
-    m_buffer.insert(m_buffer.end(), data, data + size);
-    return true;
-}
-
 bool StagedOutputFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
     if (!m_fd.Valid()) return Fail("cannot write", ERROR_INVALID_HANDLE);
     if (!m_error.empty() || !Flush()) return false;
@@ -175,11 +157,6 @@ bool StagedOutputFile::Retarget(const std::string& targetPath) {
     m_targetPath = targetPath;
     m_targetExists = false;
     return true;
-}
-
-int StagedOutputFile::Descriptor() {
-    if (!m_fd.Valid() || !m_error.empty() || !Flush()) return -1;
-    return m_fd.Get();
 }
 
 bool StagedOutputFile::Commit() {

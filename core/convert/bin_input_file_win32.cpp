@@ -32,14 +32,6 @@ bool IdentityOf(HANDLE file, std::uint64_t* volume, std::uint64_t* index) {
 
 }  // namespace
 
-BinInputFile::~BinInputFile() {
-    Close();
-}
-
-void BinInputFile::Close() {
-    m_fd.Reset();
-}
-
 bool BinInputFile::Open(const std::string& path) {
     Close();
     m_path = path;
@@ -114,16 +106,4 @@ bool BinInputFile::Fill() {
     }
     m_end = got;
     return got > 0;
-}
-
-std::size_t BinInputFile::Read(std::uint8_t* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        if (m_pos == m_end && !Fill()) break;
-        const std::size_t n = std::min(size - done, m_end - m_pos);
-        std::memcpy(data + done, m_buffer.data() + m_pos, n);
-        m_pos += n;
-        done += n;
-    }
-    return done;
 }

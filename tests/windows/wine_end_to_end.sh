@@ -84,7 +84,6 @@ win --port 5 sync -o all --format flac >/dev/null 2>"$work/win.err" && fail "fla
         fail "flac refused without the reason: $(cat "$work/win.err")"; }
 
 # The clock: both frames reach the recorder.
-: >"$work/quick.log.mark"
 lines_before=$(wc -l <"$work/quick.log")
 win --port 5 set-clock >/dev/null 2>&1 || fail "set-clock under Wine"
 sleep 0.2
@@ -111,22 +110,26 @@ fi
 # Ctrl-C in the middle of a download at the line's real speed: the recorder is told to stop
 # (the 256-byte filler, then mode off), nothing partial is left, the status is 130.
 start_emulator paced 6 --paced
-win --trace --port 6 fetch 1 1 -o cut.Bin >/dev/null 2>"$work/cut.trace" &
+(cd "$work/win" && exec wine "$windows_bin/sonoret.exe" --trace --port 6 fetch 5 3 -o cut.Bin) \
+    >/dev/null 2>"$work/cut.trace" </dev/null &
 fetcher=$!
-for i in $(seq 200); do
-    grep -q "download 1/1" "$work/paced.log" 2>/dev/null && break
-    sleep 0.05
+# Wine hands the program's console a Ctrl-C for a SIGINT of its process.
+for i in $(seq 400); do
+    grep -q "< 528 bytes" "$work/cut.trace" 2>/dev/null && break
+    sleep 0.02
 done
-sleep 0.5
-pkill -INT -f "sonoret.exe --trace --port 6" || kill -INT "$fetcher"
+kill -INT "$fetcher"
 status=0
 wait "$fetcher" || status=$?
-sleep 0.3
-if [ "$status" = 130 ] && [ ! -e "$work/win/cut.Bin" ] &&
-    grep -q "stopped by the PC" "$work/paced.log" && grep -q "256" "$work/cut.trace"; then
-    pass "Ctrl-C stops the download with the filler (status 130)"
+for i in $(seq 100); do
+    tail -n 1 "$work/paced.log" | grep -q "mode off" && break
+    sleep 0.02
+done
+if [ "$status" = 130 ] && [ ! -e "$work/win/cut.Bin" ] && grep -q "> 256 bytes" "$work/cut.trace" &&
+    grep -q "stopped by the PC" "$work/paced.log" && tail -n 1 "$work/paced.log" | grep -q "mode off"; then
+    pass "Ctrl-C stops the download: the filler and mode off go out, no file is left (status 130)"
 else
-    fail "Ctrl-C: status $status; emulator: $(tail -n 3 "$work/paced.log" | tr '\n' '|')"
+    fail "Ctrl-C: status $status; emulator: $(tr '\n' '|' <"$work/paced.log"); $(tail -n 4 "$work/cut.trace" | tr '\n' '|')"
 fi
 
 echo "exclusive open: not checked under Wine, which lets a second program open a port in use"
