@@ -114,9 +114,15 @@ inline double Log10(double x) {
     return Log(x) / detail::kLn10;
 }
 
-// 10 to the power y.
+// 10 to the power y: 10^n * 10^f with n the nearest whole number, so that the rounding of
+// y * ln 10 costs no more than the last bit. Powers of ten up to 10^22 are exact doubles.
 inline double Pow10(double y) {
-    return Exp(y * detail::kLn10);
+    if (!(std::fabs(y) <= 300.0)) return y > 0.0 ? HUGE_VAL : (y < 0.0 ? 0.0 : NAN);
+    const double n = std::nearbyint(y);
+    const double fraction = Exp((y - n) * detail::kLn10);  // y - n is exact
+    double power = 1.0;
+    for (int i = 0; i < static_cast<int>(std::fabs(n)); ++i) power *= 10.0;
+    return n >= 0.0 ? fraction * power : fraction / power;
 }
 
 }  // namespace vocodec::portable
