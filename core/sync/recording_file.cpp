@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/base/staged_output_file.h"
+#include "core/base/utf8_path.h"
 #include "core/link/message_label.h"
 #include "core/sync/file_naming.h"
 
@@ -22,7 +23,7 @@ WrittenFile Written(const std::string& path) {
     WrittenFile written;
     written.path = path;
     std::error_code ec;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    const std::uintmax_t bytes = std::filesystem::file_size(PathFromUtf8(path), ec);
     if (!ec) written.bytes = static_cast<std::uint64_t>(bytes);
     return written;
 }
@@ -50,7 +51,7 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
 bool PathTaken(const std::string& path) {
     // A link counts as taken, whatever it leads to (or whether it leads anywhere).
     std::error_code ec;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+    return std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(path), ec));
 }
 
 WrittenFile SaveRecordingAs(const std::string& wavPath, const RecordingFile& recording,

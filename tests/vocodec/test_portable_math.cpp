@@ -10,9 +10,10 @@ using namespace vocodec;
 
 namespace {
 
-// Within a few units in the last place of the C library's value.
+// Within a few units in the last place of the C library's value; the libraries themselves
+// are off by up to ten in places (MinGW's pow at 10^-22), ours by one or two.
 void ExpectClose(double ours, double library, const char* what, double x) {
-    const double tolerance = 4.0 * std::fabs(library) * 2.220446049250313e-16 + 1e-300;
+    const double tolerance = 16.0 * std::fabs(library) * 2.220446049250313e-16 + 1e-300;
     EXPECT_NEAR(ours, library, tolerance) << what << "(" << x << ")";
 }
 
