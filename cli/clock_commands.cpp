@@ -6,6 +6,7 @@
 #include "cli/arguments.h"
 #include "cli/command.h"
 #include "cli/recorder_session.h"
+#include "core/base/calendar_time.h"
 #include "core/link/recorder_clock.h"
 #include "core/res/strings.h"
 
@@ -21,7 +22,7 @@ struct CalendarDate {
 std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
-    localtime_r(&now, &tm);
+    LocalCalendarTime(now, &tm);
     return tm;
 }
 

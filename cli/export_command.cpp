@@ -15,6 +15,7 @@
 #include "cli/staging_folder.h"
 #include "cli/terminal_progress.h"
 #include "core/base/system_error_text.h"
+#include "core/base/utf8_path.h"
 #include "core/convert/frame_table.h"
 #include "core/link/message_label.h"
 #include "core/link/recorder_clock.h"
@@ -125,13 +126,16 @@ public:
         if (const auto end = FolderAndMessage(parsed, err, &folder, &message)) return *end;
         std::error_code ec;
         Destination destination;
-        if (given.empty() || fs::is_directory(given, ec)) {
+        if (given.empty() || fs::is_directory(PathFromUtf8(given), ec)) {
             destination.folder = given;  // empty: the current folder
         } else {
             destination.file = given;
             // A file named x.flac is a FLAC file, unless --format says otherwise.
             const auto named = AudioFormatFromPath(given);
             if (!m_options.formatGiven && named) m_options.format = *named;
+            if (!AudioFormatAvailable(m_options.format)) {
+                return UsageError(*this, err, AudioFormatUnavailable(m_options.format));
+            }
         }
         return ExportOne(folder, message, destination, out, err);
     }
@@ -201,18 +205,18 @@ private:
     int ExportAll(const std::string& given, std::ostream& out, std::ostream& err) {
         RecorderSession session(m_context, err);
         if (!LoadDecoderForCli(session.Decoder(), err)) return kExitConversion;
-        const fs::path folder = given.empty() ? fs::path(".") : fs::path(given);
+        const fs::path folder = given.empty() ? fs::path(".") : PathFromUtf8(given);
         // The folder is made only once there is something to write into it, so that a
         // recorder that cannot be reached leaves nothing behind; meanwhile the messages are
         // received in the nearest folder that is there.
-        const fs::path existing = NearestExistingFolder(folder.string());
+        const fs::path existing = PathFromUtf8(NearestExistingFolder(Utf8FromPath(folder)));
         std::error_code ec;
         if (!fs::is_directory(existing, ec)) {
-            err << "sonoret: cannot write into " << folder.string() << ": not a folder\n";
+            err << "sonoret: cannot write into " << Utf8FromPath(folder) << ": not a folder\n";
             return kExitOutput;
         }
         StagingFolder staging;
-        if (!staging.Create((existing / "x").string())) {
+        if (!staging.Create(Utf8FromPath(existing / "x"))) {
             err << "sonoret: " << staging.Error() << "\n";
             return kExitOutput;
         }
@@ -229,9 +233,9 @@ private:
                 const std::string subject = FolderBaseName(f) + " " + Label(link, f, message);
                 const Result fetched =
                     files.EnsureBin(f, message, staging.Path(), session.Progress());
-                if (!fetched) return session.DownloadFailure(fetched, folder.string());
+                if (!fetched) return session.DownloadFailure(fetched, Utf8FromPath(folder));
                 if (!fs::is_directory(folder, ec) && !fs::create_directories(folder, ec)) {
-                    err << "sonoret: cannot write into " << folder.string() << ": "
+                    err << "sonoret: cannot write into " << Utf8FromPath(folder) << ": "
                         << SystemErrorText(ec) << "\n";
                     return kExitOutput;
                 }
@@ -244,7 +248,8 @@ private:
                              destination);
                 }
                 for (const char* extension : {".Bin", ".wav"})
-                    fs::remove(MessageFilePath(staging.Path(), f, message, extension), ec);
+                    fs::remove(PathFromUtf8(MessageFilePath(staging.Path(), f, message, extension)),
+                               ec);
                 const ConvertResult ended = result ? ConvertResult(written) : result;
                 const int end = ConversionExitStatus(ended, subject, err);
                 if (end == kExitConversion) {

@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "cli/recorder_session.h"
 #include "cli/staging_folder.h"
+#include "core/base/utf8_path.h"
 #include "core/res/strings.h"
 
 namespace {
@@ -57,7 +58,7 @@ public:
             return kExitOutput;
         }
         std::error_code ec;
-        out << target << ": " << std::filesystem::file_size(target, ec) << " bytes\n";
+        out << target << ": " << std::filesystem::file_size(PathFromUtf8(target), ec) << " bytes\n";
         return kExitOk;
     }
 

@@ -29,6 +29,9 @@ std::optional<int> ReadRecordingOptions(const Command& command, const ParsedArgs
                 command, err,
                 "unknown format '" + *format + "' (known: " + AudioFormatNames() + ")");
         }
+        if (!AudioFormatAvailable(*known)) {
+            return UsageError(command, err, AudioFormatUnavailable(*known));
+        }
         options->format = *known;
         options->formatGiven = true;
     }

@@ -5,6 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/command.h"
+#include "core/encode/audio_encoder.h"
 #include "core/encode/audio_format.h"
 #include "core/sync/file_naming.h"
 

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <utility>
 
+#include "core/base/calendar_time.h"
 #include "core/link/message_directory.h"
 #include "emulator/recorder_emulator.h"
 #include "emulator/seeded_random.h"
@@ -36,7 +37,7 @@ void PadToWholeBlocks(std::vector<std::uint8_t>& data) {
 std::uint16_t TodayValue() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    LocalCalendarTime(now, &local);
     const std::chrono::sys_days today{std::chrono::year{local.tm_year + 1900} /
                                       static_cast<unsigned>(local.tm_mon + 1) /
                                       static_cast<unsigned>(local.tm_mday)};

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "vocodec/portable_math.h"
+
 namespace vocodec {
 namespace {
 
@@ -23,8 +25,8 @@ struct InterpolationTable {
                 double h = 0.0;
                 if (std::fabs(u) < kInterpolationTaps) {
                     const double x = kPi * kCutoff * u;
-                    const double sinc = (u == 0.0) ? 1.0 : std::sin(x) / x;
-                    const double w = 0.54 + 0.46 * std::cos(kPi * u / kInterpolationTaps);
+                    const double sinc = (u == 0.0) ? 1.0 : portable::Sin(x) / x;
+                    const double w = 0.54 + 0.46 * portable::Cos(kPi * u / kInterpolationTaps);
                     h = sinc * w;
                 }
                 taps[phase][j + kInterpolationTaps] = static_cast<float>(h);

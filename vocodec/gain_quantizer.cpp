@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "vocodec/portable_math.h"
+
 namespace vocodec {
 namespace {
 
@@ -30,7 +32,7 @@ float CodeGainCorrectionDb(int bits, int index) {
 float VectorEnergyDb(const float* c, int length) {
     double sum = 0.0;
     for (int i = 0; i < length; ++i) sum += static_cast<double>(c[i]) * c[i];
-    return static_cast<float>(10.0 * std::log10(sum / length + 1e-6));
+    return static_cast<float>(10.0 * portable::Log10(sum / length + 1e-6));
 }
 
 void GainPredictor::Reset() {
@@ -40,7 +42,7 @@ void GainPredictor::Reset() {
 float GainPredictor::PredictedGain(float vectorEnergyDb) const {
     float predicted = kMeanEnergyDb;
     for (int i = 0; i < 4; ++i) predicted += kPredictorWeights[i] * m_past[i];
-    return std::pow(10.0f, (predicted - vectorEnergyDb) / 20.0f);
+    return static_cast<float>(portable::Pow10((predicted - vectorEnergyDb) / 20.0f));
 }
 
 void GainPredictor::Push(float correctionDb) {

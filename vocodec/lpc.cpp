@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "vocodec/portable_math.h"
+
 namespace vocodec {
 namespace {
 
@@ -122,8 +124,8 @@ void LsfToLpc(const LsfVector& lsf, LpcCoefficients& a) {
     double p[6] = {1.0}, q[6] = {1.0};
     for (int i = 1; i < 6; ++i) p[i] = q[i] = 0.0;
     for (int k = 0; k < 5; ++k) {
-        const double cp = -2.0 * std::cos(static_cast<double>(lsf[2 * k]));
-        const double cq = -2.0 * std::cos(static_cast<double>(lsf[2 * k + 1]));
+        const double cp = -2.0 * portable::Cos(static_cast<double>(lsf[2 * k]));
+        const double cq = -2.0 * portable::Cos(static_cast<double>(lsf[2 * k + 1]));
         for (int i = 5; i >= 1; --i) {
             p[i] += cp * p[i - 1] + (i >= 2 ? p[i - 2] : 0.0);
             q[i] += cq * q[i - 1] + (i >= 2 ? q[i - 2] : 0.0);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "vocodec/portable_math.h"
+
 namespace vocodec {
 namespace {
 
@@ -24,7 +26,7 @@ LsfVector Interpolate(const LsfVector& from, const LsfVector& to, float w) {
 float NoiseGainOfIndex(int index) {
     index = std::clamp(index, 0, (1 << kNoiseEnergyBits) - 1);
     if (index == 0) return 0.0f;
-    return std::pow(10.0f, kNoiseStepDb * static_cast<float>(index) / 20.0f);
+    return static_cast<float>(portable::Pow10(kNoiseStepDb * static_cast<float>(index) / 20.0f));
 }
 
 int NoiseIndexOfGain(float rms) {
@@ -70,8 +72,8 @@ void SpeechSynthesizer::Subframe(const CodecLayout& layout, const LpcCoefficient
 
     const float pitchGain = PitchGainLevel(layout.pitchGainBits, params.pitchGainIndex);
     const float correctionDb = CodeGainCorrectionDb(layout.codeGainBits, params.codeGainIndex);
-    const float codeGain =
-        m_gains.PredictedGain(VectorEnergyDb(code, length)) * std::pow(10.0f, correctionDb / 20.0f);
+    const float codeGain = m_gains.PredictedGain(VectorEnergyDb(code, length)) *
+                           static_cast<float>(portable::Pow10(correctionDb / 20.0f));
     m_gains.Push(correctionDb);
 
     for (int n = 0; n < length; ++n)

@@ -64,8 +64,12 @@ public:
     const std::string& Reason() const { return m_reason; }
 
 private:
+    static constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
+
     bool Flush();
+    // err is the system's code: errno, or GetLastError on Windows.
     bool Fail(const std::string& what, int err);
+    bool FailNotOpen();
 
     UniqueFd m_fd;
     std::string m_targetPath;

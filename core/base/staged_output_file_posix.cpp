@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
-
 // Folder part (with its separator) and file part of a path.
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const auto slash = path.find_last_of('/');
@@ -40,10 +38,6 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
-
-StagedOutputFile::~StagedOutputFile() {
-    Discard();
-}
 
 bool StagedOutputFile::Fail(const std::string& what, int err) {
     if (m_error.empty()) {
@@ -113,18 +107,6 @@ bool StagedOutputFile::Flush() {
     return true;
 }
 
-bool StagedOutputFile::Write(const std::uint8_t* data, std::size_t size) {
-    if (!m_fd.Valid()) return Fail("cannot write", EBADF);
-    if (!m_error.empty()) return false;
-    if (m_buffer.size() + size > kBufferBytes && !Flush()) return false;
-    if (size >= kBufferBytes) {
-        m_buffer.assign(data, data + size);
-        return Flush();
-    }
-    m_buffer.insert(m_buffer.end(), data, data + size);
-    return true;
-}
-
 bool StagedOutputFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
     if (!m_fd.Valid()) return Fail("cannot write", EBADF);
     if (!m_error.empty() || !Flush()) return false;
@@ -149,11 +131,6 @@ bool StagedOutputFile::Retarget(const std::string& targetPath) {
     m_targetPath = targetPath;
     m_targetExists = false;
     return true;
-}
-
-int StagedOutputFile::Descriptor() {
-    if (!m_fd.Valid() || !m_error.empty() || !Flush()) return -1;
-    return m_fd.Get();
 }
 
 bool StagedOutputFile::Commit() {

@@ -1,7 +1,9 @@
 #pragma once
-#include <unistd.h>
-
 #include <utility>
+
+// close(), or its counterpart where descriptors are the C runtime's (Windows): 0 when it went
+// well.
+int CloseDescriptor(int fd);
 
 // Owns one file descriptor and closes it on every path out, also on the early failures of
 // whatever is opening it. The serial channel, the file system and the emulator's
@@ -25,12 +27,12 @@ public:
     int Release() { return std::exchange(m_fd, -1); }
     // Closes the descriptor held, if any, and holds fd instead.
     void Reset(int fd = -1) {
-        if (m_fd >= 0) ::close(m_fd);
+        if (m_fd >= 0) CloseDescriptor(m_fd);
         m_fd = fd;
     }
     // Closes it now and tells whether the close went well: a file's last write error may only
     // show here.
-    bool Close() { return m_fd < 0 || ::close(std::exchange(m_fd, -1)) == 0; }
+    bool Close() { return m_fd < 0 || CloseDescriptor(std::exchange(m_fd, -1)) == 0; }
 
 private:
     int m_fd = -1;

@@ -31,14 +31,6 @@ std::string NotAFile(mode_t mode) {
 
 }  // namespace
 
-BinInputFile::~BinInputFile() {
-    Close();
-}
-
-void BinInputFile::Close() {
-    m_fd.Reset();
-}
-
 bool BinInputFile::Open(const std::string& path) {
     Close();
     m_path = path;
@@ -107,16 +99,4 @@ bool BinInputFile::Fill() {
             return false;
         }
     }
-}
-
-std::size_t BinInputFile::Read(std::uint8_t* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        if (m_pos == m_end && !Fill()) break;
-        const std::size_t n = std::min(size - done, m_end - m_pos);
-        std::memcpy(data + done, m_buffer.data() + m_pos, n);
-        m_pos += n;
-        done += n;
-    }
-    return done;
 }

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/convert/convert_result.h"
 #include "core/convert/decoder_library.h"
 
 namespace {
@@ -36,10 +35,6 @@ std::vector<std::string> ProgramSearchPath() {
 
 const char* DecoderLibrary::DefaultName() {
     return "libvocodec.so";
-}
-
-DecoderLibrary::~DecoderLibrary() {
-    Release();
 }
 
 DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
@@ -89,11 +84,4 @@ void DecoderLibrary::Release() {
     m_init = nullptr;
     m_decode = nullptr;
     m_status = Status::NotLoaded;
-}
-
-Result DecoderLibrary::Readiness() const {
-    if (IsReady()) return {};
-    std::string detail = kDecoderMissingDetail;
-    if (!m_error.empty()) detail += ": " + m_error;
-    return {Result::Category::DecoderMissing, detail};
 }

@@ -23,3 +23,9 @@ struct AudioTags {
 // (asked between blocks of audio) returns true.
 Result EncodeRecording(const std::string& wavPath, AudioFormat format, const AudioTags& tags,
                        StagedOutputFile& out, const std::function<bool()>& interrupted = {});
+
+// Whether this build writes format: one without the compressed formats' encoders (the Windows
+// build) writes WAV alone.
+bool AudioFormatAvailable(AudioFormat format);
+// What a command says when asked for a format this build does not write.
+std::string AudioFormatUnavailable(AudioFormat format);

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <limits>
 
+#include "core/base/calendar_time.h"
 #include "core/res/strings.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 bool LocalTime(std::int64_t seconds, std::tm& parts) {
     const std::time_t time = static_cast<std::time_t>(seconds);
     if (static_cast<std::int64_t>(time) != seconds) return false;
-    return localtime_r(&time, &parts) != nullptr;
+    return LocalCalendarTime(time, &parts);
 }
 
 std::string DateText(std::int64_t seconds, char separator) {

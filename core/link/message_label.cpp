@@ -2,13 +2,14 @@
 
 #include <cstdio>
 
+#include "core/base/calendar_time.h"
 #include "core/res/strings.h"
 
 namespace {
 
 std::tm LocalTime(std::time_t t) {
     std::tm tm{};
-    localtime_r(&t, &tm);
+    LocalCalendarTime(t, &tm);
     return tm;
 }
 

@@ -145,6 +145,9 @@ inline constexpr const char* kCliSettingsUnreadable = "the settings file %s cann
 // highest port.
 inline constexpr const char* kCliSettingsBadPort =
     "%s=%s in [%s] of %s is not a port number from 1 to %d";
+// A --format (or -o extension) this build cannot write: the format's word.
+inline constexpr const char* kFormatNotInThisBuild =
+    "%s is not available in this build, which writes WAV only";
 // `sonoret ports` where the system shows none.
 inline constexpr const char* kCliNoSerialPorts = "No serial ports found.";
 

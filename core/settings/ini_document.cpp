@@ -351,6 +351,14 @@ std::optional<std::string> IniDocument::Value(const std::string& section,
     return value;
 }
 
+std::vector<std::string> IniDocument::Sections() const {
+    std::vector<std::string> sections;
+    for (const auto& [section, keys] : m_sections) {
+        if (!keys.empty()) sections.push_back(section);
+    }
+    return sections;
+}
+
 std::vector<std::string> IniDocument::Keys(const std::string& section) const {
     std::vector<std::string> keys;
     if (const auto s = m_sections.find(section); s != m_sections.end()) {

@@ -22,6 +22,8 @@ public:
     // The value of key in section ("" is [General]), unescaped: nothing when absent (or
     // written as QSettings' invalid value).
     std::optional<std::string> Value(const std::string& section, const std::string& key) const;
+    // The sections that hold keys, sorted ("" for [General]).
+    std::vector<std::string> Sections() const;
     // The keys of section, sorted.
     std::vector<std::string> Keys(const std::string& section) const;
     // Sets a string value, escaped as QSettings escapes it.

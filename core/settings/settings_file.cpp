@@ -26,19 +26,11 @@ int DevicePort(const std::string& key) {
 }  // namespace
 
 std::string StandardDeviceForPort(int port) {
-    return "/dev/ttyS" + std::to_string(port - 1);
+    return settings_io::StandardDevice(port);
 }
 
 std::string SettingsFile::DefaultPath() {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        base = std::string(home) + "/.config";
-    } else {
-        return {};
-    }
-    return base + "/" + text::kProfileOrganisation + "/" + text::kProfileApplication + ".conf";
+    return settings_io::DefaultLocation();
 }
 
 bool SettingsFile::Load(const std::string& path) {

@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "core/base/staged_output_file.h"
 #include "core/base/system_error_text.h"
 #include "core/base/unique_fd.h"
+#include "core/res/strings.h"
 #include "core/settings/settings_file_io.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +45,22 @@ int ReadUpTo(int fd, std::uintmax_t limit, std::string* text) {
 }  // namespace
 
 namespace settings_io {
+
+std::string DefaultLocation() {
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::string(home) + "/.config";
+    } else {
+        return {};
+    }
+    return base + "/" + text::kProfileOrganisation + "/" + text::kProfileApplication + ".conf";
+}
+
+std::string StandardDevice(int port) {
+    return "/dev/ttyS" + std::to_string(port - 1);
+}
 
 std::optional<std::string> ReadText(const std::string& path, std::uintmax_t limit,
                                     SettingsFileProblem* problem) {

@@ -1,8 +1,10 @@
 #include "core/sync/recording_file.h"
 
-#include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
 
 #include "core/base/staged_output_file.h"
+#include "core/base/utf8_path.h"
 #include "core/link/message_label.h"
 #include "core/sync/file_naming.h"
 
@@ -20,8 +22,9 @@ Result Encode(const std::string& wavPath, const RecordingFile& recording, Staged
 WrittenFile Written(const std::string& path) {
     WrittenFile written;
     written.path = path;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) written.bytes = static_cast<std::uint64_t>(st.st_size);
+    std::error_code ec;
+    const std::uintmax_t bytes = std::filesystem::file_size(PathFromUtf8(path), ec);
+    if (!ec) written.bytes = static_cast<std::uint64_t>(bytes);
     return written;
 }
 
@@ -46,8 +49,9 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
 }
 
 bool PathTaken(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+    // A link counts as taken, whatever it leads to (or whether it leads anywhere).
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(path), ec));
 }
 
 WrittenFile SaveRecordingAs(const std::string& wavPath, const RecordingFile& recording,

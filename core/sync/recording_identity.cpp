@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/base/calendar_time.h"
 #include "core/link/recorder_clock.h"
 #include "core/link/recorder_link.h"
 
@@ -54,7 +55,7 @@ std::string RecordingTime::Iso() const {
 RecordingTime RecordingTimeOf(const RecordingIdentity& identity) {
     const std::time_t midnight = DateFromValue(identity.date);
     std::tm day{};
-    localtime_r(&midnight, &day);
+    LocalCalendarTime(midnight, &day);
     RecordingTime when;
     when.year = day.tm_year + 1900;
     when.month = day.tm_mon + 1;

@@ -1,33 +1,17 @@
 #include "core/sync/sync_manifest.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
+#include "core/base/calendar_time.h"
 #include "core/base/json.h"
+#include "core/base/small_file.h"
 #include "core/base/staged_output_file.h"
-#include "core/base/system_error_text.h"
-#include "core/base/unique_fd.h"
 #include "core/sync/recording_file.h"
 
 namespace {
 
 using Category = Result::Category;
-
-bool ReadAll(int fd, std::string& text, std::uint64_t size) {
-    text.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t got = ::read(fd, text.data() + done, text.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        done += static_cast<std::size_t>(got);
-    }
-    return true;
-}
 
 // The number member key of an object within [lowest, highest].
 bool Whole(const JsonValue& object, const char* key, int lowest, int highest, int& value) {
@@ -90,21 +74,22 @@ Result SyncManifest::Load(const std::string& folder) {
     m_path = PathInFolder(folder, kFileName);
 
     // Not followed through a link, and never a pipe or a device to wait on.
-    UniqueFd fd(::open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.Valid()) {
-        if (errno == ENOENT || errno == ENOTDIR) return {};
-        if (errno == ELOOP) return Refuse("is a symbolic link, not the folder's own record");
-        return Refuse("cannot be read: " + SystemErrorText(errno));
+    SmallFile file = ReadSmallFile(m_path, kMaxBytes, false);
+    switch (file.kind) {
+        case SmallFile::Kind::Regular:
+            break;
+        case SmallFile::Kind::Missing:
+            return {};
+        case SmallFile::Kind::Link:
+            return Refuse("is a symbolic link, not the folder's own record");
+        case SmallFile::Kind::TooLarge:
+            return Refuse("is too large to be ours");
+        case SmallFile::Kind::Unreadable:
+            return Refuse("cannot be read: " + file.reason);
+        default:
+            return Refuse("is not a regular file");
     }
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0) return Refuse("cannot be read: " + SystemErrorText(errno));
-    if (!S_ISREG(st.st_mode)) return Refuse("is not a regular file");
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxBytes)
-        return Refuse("is too large to be ours");
-    std::string text;
-    if (!ReadAll(fd.Get(), text, static_cast<std::uint64_t>(st.st_size))) {
-        return Refuse("cannot be read: " + SystemErrorText(errno ? errno : EIO));
-    }
+    const std::string& text = file.text;
 
     std::string error;
     const std::optional<JsonValue> document = ParseJson(text, &error);
@@ -175,7 +160,7 @@ bool SyncManifest::ClaimedByAnother(const std::string& file, const RecordingIden
 std::string UtcTimestampNow() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
-    gmtime_r(&now, &tm);
+    UtcCalendarTime(now, &tm);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
     return text;

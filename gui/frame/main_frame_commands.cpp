@@ -11,6 +11,7 @@
 #include <system_error>
 #include <utility>
 
+#include "core/base/calendar_time.h"
 #include "core/files/cqp_doc.h"
 #include "core/files/file_copy.h"
 #include "core/link/message_label.h"
@@ -36,7 +37,7 @@ namespace {
 
 std::tm LocalTime(std::time_t t) {
     std::tm tm{};
-    localtime_r(&t, &tm);
+    LocalCalendarTime(t, &tm);
     return tm;
 }
 

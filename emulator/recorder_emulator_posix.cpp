@@ -1,5 +1,3 @@
-#include "emulator/recorder_emulator.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 
 #include "core/base/system_error_text.h"
 #include "emulator/pseudo_terminal.h"
+#include "emulator/recorder_emulator.h"
 #include "emulator/reply_faults.h"
 #include "emulator/request_frames.h"
 #include "emulator/seeded_random.h"
