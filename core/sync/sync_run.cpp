@@ -11,6 +11,7 @@
 #include "core/base/folder_lock.h"
 #include "core/base/system_error_text.h"
 #include "core/base/trailing_worker.h"
+#include "core/base/utf8_path.h"
 #include "core/convert/wav_converter.h"
 #include "core/link/message_label.h"
 #include "core/link/recorder_clock.h"
@@ -79,7 +80,8 @@ private:
         // nothing is asked of the recorder.
         if (Result loaded = m_manifest.Load(m_request.folder); !loaded) return loaded;
         std::error_code ec;
-        if (fs::exists(m_request.folder, ec) && !fs::is_directory(m_request.folder, ec)) {
+        if (fs::exists(PathFromUtf8(m_request.folder), ec) &&
+            !fs::is_directory(PathFromUtf8(m_request.folder), ec)) {
             return Result{Category::FileNotWritten,
                           "cannot write into " + m_request.folder + ": not a folder"};
         }
@@ -251,7 +253,8 @@ private:
 
     Result LockFolder() {
         std::error_code ec;
-        if (!fs::is_directory(m_request.folder, ec)) return {};  // locked once it is made
+        if (!fs::is_directory(PathFromUtf8(m_request.folder), ec))
+            return {};  // locked once it is made
         std::string error;
         switch (m_lock.Lock(m_request.folder, &error)) {
             case FolderLock::Result::Locked:
@@ -266,8 +269,8 @@ private:
 
     Result MakeFolder() {
         std::error_code ec;
-        if (!fs::is_directory(m_request.folder, ec) &&
-            !fs::create_directories(m_request.folder, ec) && ec) {
+        if (!fs::is_directory(PathFromUtf8(m_request.folder), ec) &&
+            !fs::create_directories(PathFromUtf8(m_request.folder), ec) && ec) {
             return {Category::FileNotWritten,
                     "cannot write into " + m_request.folder + ": " + SystemErrorText(ec)};
         }
@@ -359,10 +362,10 @@ private:
             SaveRecordingAs(wav, behind.file, m_request.folder, behind.item.stem,
                             [&](const std::string& name) { return Taken(name, recording); });
         if (!written) return written;
-        report.name = fs::path(written.path).filename().string();
+        report.name = Utf8FromPath(PathFromUtf8(written.path).filename());
         report.fileBytes = written.bytes;
         std::error_code ec;
-        const auto wavBytes = fs::file_size(wav, ec);
+        const auto wavBytes = fs::file_size(PathFromUtf8(wav), ec);
         if (!ec && wavBytes > kWavHeaderBytes) {
             report.audioSeconds = static_cast<double>(wavBytes - kWavHeaderBytes) / 2 / behind.rate;
         }
@@ -378,7 +381,7 @@ private:
         if (Result saved = m_manifest.Save(); !saved) {
             // A file the record does not name would be taken for a stranger's next time and
             // fetched again beside itself: it goes, and the next sync fetches it afresh.
-            fs::remove(written.path, ec);
+            fs::remove(PathFromUtf8(written.path), ec);
             report.name.clear();
             report.fileBytes = 0;
             m_folderFailed = true;
@@ -391,8 +394,8 @@ private:
     void RemoveWorkingCopies(const LoadedRecording& recording) const {
         std::error_code ec;
         for (const char* extension : {".Bin", ".wav"}) {
-            fs::remove(MessageFilePath(m_request.workingFolder, recording.folder, recording.message,
-                                       extension),
+            fs::remove(PathFromUtf8(MessageFilePath(m_request.workingFolder, recording.folder,
+                                                    recording.message, extension)),
                        ec);
         }
     }
