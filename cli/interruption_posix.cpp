@@ -1,3 +1,4 @@
+// The interruption on POSIX systems: signal handlers that raise it, and a pipe that Wait polls.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -8,15 +9,12 @@
 #include <mutex>
 
 #include "cli/interruption.h"
-#include "core/link/serial_channel.h"
+#include "cli/interruption_wake.h"
 
 namespace interruption {
 
 namespace {
 
-std::atomic<bool> g_raised{false};
-std::atomic<int> g_signal{0};  // the first signal raised
-std::atomic<SerialChannel*> g_channel{nullptr};
 // Raise writes a byte here so Wait can sleep in poll; made before any handler is installed.
 std::atomic<int> g_wakeRead{-1};
 std::atomic<int> g_wakeWrite{-1};
@@ -44,12 +42,8 @@ struct sigaction g_oldActions[kHandledCount];
 
 }  // namespace
 
-void Raise(int signal) {
-    const int saved = errno;
-    int none = 0;
-    g_signal.compare_exchange_strong(none, signal);
-    g_raised.store(true);
-    if (SerialChannel* channel = g_channel.load()) channel->InterruptUntilClosed();
+void WakeWaiters() {
+    const int saved = errno;  // runs in the signal handler
     const int fd = g_wakeWrite.load();
     if (fd >= 0) {
         const char byte = 1;
@@ -58,39 +52,22 @@ void Raise(int signal) {
     errno = saved;
 }
 
-bool Raised() {
-    return g_raised.load();
-}
-
-int ExitStatus() {
-    const int signal = g_signal.load();
-    return 128 + (signal > 0 ? signal : SIGINT);
-}
-
-void Reset() {
+void ClearWake() {
     EnsurePipe();
-    g_raised.store(false);
-    g_signal.store(0);
     char sink[64];
     while (::read(g_wakeRead.load(), sink, sizeof sink) > 0) {
     }
 }
 
-void WatchChannel(SerialChannel* channel) {
-    g_channel.store(channel);
-    // A signal that came before the channel was watched still ends its waits.
-    if (channel && g_raised.load()) channel->InterruptUntilClosed();
-}
-
 bool Wait(int timeoutMs) {
     EnsurePipe();
-    while (!g_raised.load()) {
+    while (!Raised()) {
         pollfd pfd{g_wakeRead.load(), POLLIN, 0};
         const int ready = ::poll(&pfd, 1, timeoutMs);
         if (ready == 0) break;
         if (ready < 0 && errno != EINTR) break;
     }
-    return g_raised.load();
+    return Raised();
 }
 
 SignalScope::SignalScope() {

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "cli/interruption.h"
-#include "core/link/serial_channel.h"
+#include "cli/interruption_wake.h"
 
 namespace interruption {
 
@@ -16,9 +16,6 @@ namespace {
 
 constexpr int kHangUp = 1;  // the console went away, as SIGHUP tells elsewhere
 
-std::atomic<bool> g_raised{false};
-std::atomic<int> g_signal{0};
-std::atomic<SerialChannel*> g_channel{nullptr};
 std::atomic<HANDLE> g_wake{nullptr};
 // How long a closing console waits for the command to end (the system allows about 5 s).
 constexpr DWORD kCloseGraceMs = 4000;
@@ -51,39 +48,19 @@ BOOL WINAPI OnControl(DWORD event) {
 
 }  // namespace
 
-void Raise(int signal) {
-    int none = 0;
-    g_signal.compare_exchange_strong(none, signal);
-    g_raised.store(true);
-    if (SerialChannel* channel = g_channel.load()) channel->InterruptUntilClosed();
+void WakeWaiters() {
     if (HANDLE wake = g_wake.load()) ::SetEvent(wake);
 }
 
-bool Raised() {
-    return g_raised.load();
-}
-
-int ExitStatus() {
-    const int signal = g_signal.load();
-    return 128 + (signal > 0 ? signal : SIGINT);
-}
-
-void Reset() {
-    g_raised.store(false);
-    g_signal.store(0);
+void ClearWake() {
     ::ResetEvent(Wake());
 }
 
-void WatchChannel(SerialChannel* channel) {
-    g_channel.store(channel);
-    if (channel && g_raised.load()) channel->InterruptUntilClosed();
-}
-
 bool Wait(int timeoutMs) {
-    if (!g_raised.load()) {
+    if (!Raised()) {
         ::WaitForSingleObject(Wake(), timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
     }
-    return g_raised.load();
+    return Raised();
 }
 
 SignalScope::SignalScope() {

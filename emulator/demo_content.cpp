@@ -93,4 +93,14 @@ std::array<std::vector<StoredMessage>, 5> DemoContent(const Options& options, st
     return folders;
 }
 
+RecorderModel NewRecorder(const Options& options) {
+    const std::uint16_t today = options.today < 0
+                                    ? TodayValue()
+                                    : static_cast<std::uint16_t>(std::min(options.today, 0xFFFF));
+    RecorderModel model;
+    model.modeVariant = options.modeVariant;
+    model.folders = DemoContent(options, today);
+    return model;
+}
+
 }  // namespace emu

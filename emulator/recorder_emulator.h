@@ -106,6 +106,10 @@ std::uint16_t TodayValue();
 // options, seed and day give the same content, byte for byte.
 std::array<std::vector<StoredMessage>, 5> DemoContent(const Options& options, std::uint16_t today);
 
+// The recorder a new emulator starts as: options' variant, holding the DemoContent up to
+// options.today (the PC's date today when negative).
+RecorderModel NewRecorder(const Options& options);
+
 // "directory", "header 0/3", "download 2/7", "set time 13:45", ... for logs; "?" for a frame
 // that is no request.
 std::string DescribeFrame(const Frame& frame);

@@ -66,17 +66,11 @@ struct Outgoing {
     std::string what;
 };
 
-std::uint16_t ContentDay(const Options& options) {
-    if (options.today < 0) return TodayValue();
-    return static_cast<std::uint16_t>(std::min(options.today, 0xFFFF));
-}
-
 }  // namespace
 
 struct RecorderEmulator::Impl {
-    explicit Impl(Options opts) : options(std::move(opts)), noise(options.seed ^ 0x5EED5EEDu) {
-        model.modeVariant = options.modeVariant;
-        model.folders = DemoContent(options, ContentDay(options));
+    explicit Impl(Options opts)
+        : options(std::move(opts)), model(NewRecorder(options)), noise(options.seed ^ 0x5EED5EEDu) {
         // Made once, so callers on other threads may wake the server at any time.
         wakeReady = wake.Open(&wakeError);
     }

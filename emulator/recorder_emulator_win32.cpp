@@ -1,7 +1,6 @@
 // The emulator where the system has no pseudo-terminal (Windows): it keeps its recorder model,
 // so its content can be looked at and changed, but it cannot serve a line. `sonoret simulate`
 // on Linux serves the Windows programs instead, through a serial port linked to its terminal.
-#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
@@ -9,20 +8,8 @@
 
 namespace emu {
 
-namespace {
-
-std::uint16_t ContentDay(const Options& options) {
-    if (options.today < 0) return TodayValue();
-    return static_cast<std::uint16_t>(std::min(options.today, 0xFFFF));
-}
-
-}  // namespace
-
 struct RecorderEmulator::Impl {
-    explicit Impl(Options opts) : options(std::move(opts)) {
-        model.modeVariant = options.modeVariant;
-        model.folders = DemoContent(options, ContentDay(options));
-    }
+    explicit Impl(Options opts) : options(std::move(opts)), model(NewRecorder(options)) {}
 
     const Options options;
     mutable std::mutex mutex;

@@ -71,6 +71,31 @@ private:
     bool Fail(const std::string& what, int err);
     bool FailNotOpen();
 
+    // The platform's parts; staged_output_file.cpp does the rest alike.
+    // The system's codes for a file that is not open, a target that is a folder and names that
+    // are all taken.
+    static const int kErrorNotOpen;
+    static const int kErrorIsFolder;
+    static const int kErrorNameTaken;
+    // What CreateFresh and MoveIntoPlace give back for a name that something holds already.
+    static constexpr int kTaken = -1;
+    // The system's reason for err.
+    static std::string ReasonFor(int err);
+    // Folder part (with its separator) and file part of a path.
+    static void SplitPath(const std::string& path, std::string& folder, std::string& name);
+    static bool IsFolder(const std::string& path);
+    static long ProcessId();
+    // Creates a file at path that was not there and keeps it open in m_fd: 0, kTaken when the
+    // name is taken (another is tried), or the system's code.
+    int CreateFresh(const std::string& path);
+    // Gives the open file its modification time (when one was set), syncs it to the disk and
+    // closes it; false (through Fail) when any of that failed. It is closed either way.
+    bool Seal();
+    // Renames the temporary file to the target: 0, kTaken when told not to replace a file
+    // there, or the system's code.
+    int MoveIntoPlace();
+    static void RemoveFile(const std::string& path);
+
     UniqueFd m_fd;
     std::string m_targetPath;
     std::string m_tempPath;

@@ -4,20 +4,10 @@
 #include <io.h>
 #include <windows.h>
 
-#include <atomic>
-
-#include "core/base/owned_temporary.h"
 #include "core/base/staged_output_file.h"
 #include "core/base/win32_text.h"
 
 namespace {
-
-// Folder part (with its separator) and file part of a path; either separator counts.
-void SplitPath(const std::string& path, std::string& folder, std::string& name) {
-    const auto slash = path.find_last_of("/\\");
-    folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 HANDLE HandleOf(const UniqueFd& fd) {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(fd.Get()));
@@ -48,65 +38,55 @@ FILETIME FileTimeOf(std::time_t when) {
 
 }  // namespace
 
-bool StagedOutputFile::Fail(const std::string& what, int err) {
-    if (m_error.empty()) {
-        m_reason = WindowsErrorText(static_cast<DWORD>(err));
-        m_error = what + " " + m_targetPath + ": " + m_reason;
-    }
-    return false;
+const int StagedOutputFile::kErrorNotOpen = ERROR_INVALID_HANDLE;
+const int StagedOutputFile::kErrorIsFolder = ERROR_DIRECTORY;
+const int StagedOutputFile::kErrorNameTaken = ERROR_FILE_EXISTS;
+
+std::string StagedOutputFile::ReasonFor(int err) {
+    return WindowsErrorText(static_cast<DWORD>(err));
 }
 
-bool StagedOutputFile::Create(const std::string& targetPath) {
-    Discard();
-    m_targetPath = targetPath;
-    m_error.clear();
-    m_reason.clear();
-    m_targetExists = false;
-    m_buffer.clear();
-    m_buffer.reserve(kBufferBytes);
+// Either separator counts.
+void StagedOutputFile::SplitPath(const std::string& path, std::string& folder, std::string& name) {
+    const auto slash = path.find_last_of("/\\");
+    folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
-    std::string folder, name;
-    SplitPath(targetPath, folder, name);
-    if (name.empty()) return Fail("cannot create", ERROR_DIRECTORY);
-    const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(targetPath).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return Fail("cannot create", ERROR_DIRECTORY);
+bool StagedOutputFile::IsFolder(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+long StagedOutputFile::ProcessId() {
+    return static_cast<long>(::GetCurrentProcessId());
+}
+
+int StagedOutputFile::CreateFresh(const std::string& path) {
+    // Others may look, and remove it; nobody may write it but us. CREATE_NEW never reuses a
+    // leftover.
+    HANDLE file = ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD err = ::GetLastError();
+        if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return kTaken;
+        return static_cast<int>(err);
     }
-    owned_temporary::SweepLitter(folder);
-    static std::atomic<unsigned> counter{0};
-    const std::string stem = name.size() <= 200 ? name : std::string("sonoret");
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate =
-            folder + owned_temporary::PartFileName(stem, static_cast<long>(::GetCurrentProcessId()),
-                                                   counter.fetch_add(1));
-        // Others may look, and remove it; nobody may write it but us. CREATE_NEW never reuses
-        // a leftover.
-        HANDLE file = ::CreateFileW(WideFromUtf8(candidate).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            const DWORD err = ::GetLastError();
-            if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) continue;
-            return Fail("cannot create", static_cast<int>(err));
-        }
-        const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), 0);
-        if (fd < 0) {
-            ::CloseHandle(file);
-            ::DeleteFileW(WideFromUtf8(candidate).c_str());
-            return Fail("cannot create", ERROR_TOO_MANY_OPEN_FILES);
-        }
-        m_fd.Reset(fd);
-        owned_temporary::Hold(m_fd.Get());
-        m_tempPath = candidate;
-        return true;
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), 0);
+    if (fd < 0) {
+        ::CloseHandle(file);
+        ::DeleteFileW(WideFromUtf8(path).c_str());
+        return ERROR_TOO_MANY_OPEN_FILES;
     }
-    return Fail("cannot create", ERROR_FILE_EXISTS);
+    m_fd.Reset(fd);
+    return 0;
 }
 
 bool StagedOutputFile::KeepModeOf(const std::string& path) {
     // A file replaced by another keeps no permissions of its own here: the new one takes its
     // folder's, as the old one did. Only a read-only mark is carried over.
-    if (!m_fd.Valid()) return Fail("cannot write", ERROR_INVALID_HANDLE);
+    if (!m_fd.Valid()) return Fail("cannot write", kErrorNotOpen);
     const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
         return true;
@@ -130,7 +110,7 @@ bool StagedOutputFile::Flush() {
 }
 
 bool StagedOutputFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
-    if (!m_fd.Valid()) return Fail("cannot write", ERROR_INVALID_HANDLE);
+    if (!m_fd.Valid()) return Fail("cannot write", kErrorNotOpen);
     if (!m_error.empty() || !Flush()) return false;
     const HANDLE file = HandleOf(m_fd);
     // Written where asked, and the next Write goes on where the last one ended.
@@ -149,57 +129,32 @@ bool StagedOutputFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, s
     return written || Fail("cannot write", static_cast<int>(err));
 }
 
-bool StagedOutputFile::Retarget(const std::string& targetPath) {
-    std::string folder, name, newFolder, newName;
-    SplitPath(m_targetPath, folder, name);
-    SplitPath(targetPath, newFolder, newName);
-    if (newFolder != folder || newName.empty()) return false;
-    m_targetPath = targetPath;
-    m_targetExists = false;
-    return true;
-}
-
-bool StagedOutputFile::Commit() {
-    if (m_tempPath.empty()) return Fail("cannot write", ERROR_INVALID_HANDLE);
-    m_targetExists = false;
-    bool ok = m_error.empty();
-    if (ok && m_fd.Valid()) {
-        ok = Flush();
-        if (ok && m_hasModificationTime) {
-            const FILETIME written = FileTimeOf(m_modificationTime);
-            if (!::SetFileTime(HandleOf(m_fd), nullptr, nullptr, &written)) {
-                ok = Fail("cannot write", static_cast<int>(::GetLastError()));
-            }
-        }
-        // A crash after the move must not leave a file that is only named whole.
-        if (ok && !::FlushFileBuffers(HandleOf(m_fd))) {
+bool StagedOutputFile::Seal() {
+    bool ok = true;
+    if (m_hasModificationTime) {
+        const FILETIME written = FileTimeOf(m_modificationTime);
+        if (!::SetFileTime(HandleOf(m_fd), nullptr, nullptr, &written)) {
             ok = Fail("cannot write", static_cast<int>(::GetLastError()));
         }
-        if (!m_fd.Close() && ok) ok = Fail("cannot write", ERROR_WRITE_FAULT);
     }
-    if (ok) {
-        const DWORD flags = MOVEFILE_WRITE_THROUGH | (m_noReplace ? 0 : MOVEFILE_REPLACE_EXISTING);
-        if (!::MoveFileExW(WideFromUtf8(m_tempPath).c_str(), WideFromUtf8(m_targetPath).c_str(),
-                           flags)) {
-            const DWORD err = ::GetLastError();
-            if (m_noReplace && (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS)) {
-                m_targetExists = true;
-                return false;
-            }
-            ok = Fail("cannot create", static_cast<int>(err));
-        }
+    if (ok && !::FlushFileBuffers(HandleOf(m_fd))) {
+        ok = Fail("cannot write", static_cast<int>(::GetLastError()));
     }
-    if (!ok) {
-        Discard();
-        return false;
-    }
-    m_tempPath.clear();
-    return true;
+    if (!m_fd.Close() && ok) ok = Fail("cannot write", ERROR_WRITE_FAULT);
+    return ok;
 }
 
-void StagedOutputFile::Discard() {
-    m_fd.Reset();
-    if (!m_tempPath.empty()) ::DeleteFileW(WideFromUtf8(m_tempPath).c_str());
-    m_tempPath.clear();
-    m_buffer.clear();
+int StagedOutputFile::MoveIntoPlace() {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (m_noReplace ? 0 : MOVEFILE_REPLACE_EXISTING);
+    if (::MoveFileExW(WideFromUtf8(m_tempPath).c_str(), WideFromUtf8(m_targetPath).c_str(),
+                      flags)) {
+        return 0;
+    }
+    const DWORD err = ::GetLastError();
+    if (m_noReplace && (err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS)) return kTaken;
+    return static_cast<int>(err);
+}
+
+void StagedOutputFile::RemoveFile(const std::string& path) {
+    ::DeleteFileW(WideFromUtf8(path).c_str());
 }

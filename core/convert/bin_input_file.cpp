@@ -8,6 +8,17 @@ BinInputFile::~BinInputFile() {
     Close();
 }
 
+bool BinInputFile::Open(const std::string& path) {
+    Close();
+    m_path = path;
+    m_error.clear();
+    m_pos = m_end = 0;
+    m_size = 0;
+    if (!OpenFile(path)) return false;
+    m_buffer.resize(kBufferBytes);
+    return true;
+}
+
 void BinInputFile::Close() {
     m_fd.Reset();
 }

@@ -30,7 +30,12 @@ public:
     std::string Error() const override { return m_error; }
 
 private:
+    static constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
+
     void Close();
+    // The platform's part of Open: the file opened into m_fd with its size and identity, or
+    // false with m_error set.
+    bool OpenFile(const std::string& path);
     bool Fill();
 
     UniqueFd m_fd;

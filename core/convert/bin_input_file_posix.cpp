@@ -5,16 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "core/base/system_error_text.h"
 #include "core/convert/bin_input_file.h"
 
 namespace {
-
-constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
 
 std::string FileError(const std::string& what, const std::string& path, int err) {
     return WithSystemReason(what + " " + path, err);
@@ -31,12 +27,7 @@ std::string NotAFile(mode_t mode) {
 
 }  // namespace
 
-bool BinInputFile::Open(const std::string& path) {
-    Close();
-    m_path = path;
-    m_error.clear();
-    m_pos = m_end = 0;
-    m_size = 0;
+bool BinInputFile::OpenFile(const std::string& path) {
     // Without O_NONBLOCK a named pipe would hold the open until some writer came, deaf to
     // Ctrl-C; only a regular file is read, and for it the flag changes nothing.
     UniqueFd fd;
@@ -67,7 +58,6 @@ bool BinInputFile::Open(const std::string& path) {
     m_size = static_cast<std::uint64_t>(st.st_size);
     m_device = static_cast<std::uint64_t>(st.st_dev);
     m_inode = static_cast<std::uint64_t>(st.st_ino);
-    m_buffer.resize(kBufferBytes);
     return true;
 }
 

@@ -3,15 +3,10 @@
 #include <io.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <cstring>
-
 #include "core/base/win32_text.h"
 #include "core/convert/bin_input_file.h"
 
 namespace {
-
-constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
 
 std::string FileError(const std::string& what, const std::string& path, DWORD err) {
     return what + " " + path + ": " + WindowsErrorText(err);
@@ -32,12 +27,7 @@ bool IdentityOf(HANDLE file, std::uint64_t* volume, std::uint64_t* index) {
 
 }  // namespace
 
-bool BinInputFile::Open(const std::string& path) {
-    Close();
-    m_path = path;
-    m_error.clear();
-    m_pos = m_end = 0;
-    m_size = 0;
+bool BinInputFile::OpenFile(const std::string& path) {
     const std::wstring wide = WideFromUtf8(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -68,7 +58,6 @@ bool BinInputFile::Open(const std::string& path) {
     }
     m_fd = std::move(held);
     m_size = static_cast<std::uint64_t>(size.QuadPart);
-    m_buffer.resize(kBufferBytes);
     return true;
 }
 

@@ -43,6 +43,11 @@ public:
     DecodeFn Decode() const { return m_decode; }          // null unless Ready
 
 private:
+    // The platform's part of Load: the library loaded and both entries resolved into m_handle,
+    // m_init and m_decode (Ready), or NotFound / MissingEntry with m_error set and nothing held.
+    Status Bind(const std::string& name);
+    static void Unload(void* handle);
+
     void* m_handle = nullptr;
     InitDecoderFn m_init = nullptr;
     DecodeFn m_decode = nullptr;

@@ -37,8 +37,7 @@ const char* DecoderLibrary::DefaultName() {
     return "libvocodec.so";
 }
 
-DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
-    Release();
+DecoderLibrary::Status DecoderLibrary::Bind(const std::string& name) {
     // A bare name: the loader searches LD_LIBRARY_PATH, then the program's run path ($ORIGIN).
     m_handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!m_handle) {
@@ -55,10 +54,7 @@ DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
                 if (m_handle) break;
             }
         }
-        if (!m_handle) {
-            m_status = Status::NotFound;
-            return m_status;
-        }
+        if (!m_handle) return Status::NotFound;
     }
     dlerror();
     auto init = reinterpret_cast<InitDecoderFn>(dlsym(m_handle, "vInitDecoder"));
@@ -68,20 +64,13 @@ DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
         m_error = why ? why : name + ": entry point missing";
         dlclose(m_handle);
         m_handle = nullptr;
-        m_status = Status::MissingEntry;
-        return m_status;
+        return Status::MissingEntry;
     }
     m_init = init;
     m_decode = decode;
-    m_error.clear();
-    m_status = Status::Ready;
-    return m_status;
+    return Status::Ready;
 }
 
-void DecoderLibrary::Release() {
-    if (m_handle) dlclose(m_handle);
-    m_handle = nullptr;
-    m_init = nullptr;
-    m_decode = nullptr;
-    m_status = Status::NotLoaded;
+void DecoderLibrary::Unload(void* handle) {
+    dlclose(handle);
 }

@@ -11,8 +11,7 @@ const char* DecoderLibrary::DefaultName() {
     return "vocodec.dll";
 }
 
-DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
-    Release();
+DecoderLibrary::Status DecoderLibrary::Bind(const std::string& name) {
     // No box of the system's about a library it cannot load: the caller tells the user.
     const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE module = ::LoadLibraryA(name.c_str());
@@ -20,8 +19,7 @@ DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
     ::SetErrorMode(oldMode);
     if (!module) {
         m_error = name + ": " + WindowsErrorText(loadError);
-        m_status = Status::NotFound;
-        return m_status;
+        return Status::NotFound;
     }
     auto init = reinterpret_cast<InitDecoderFn>(
         reinterpret_cast<void*>(::GetProcAddress(module, "vInitDecoder")));
@@ -33,21 +31,14 @@ DecoderLibrary::Status DecoderLibrary::Load(const std::string& name) {
         const char* missing = !init ? "vInitDecoder" : "vDecode";
         m_error = name + ": " + missing + ": " + WindowsErrorText(!init ? initError : decodeError);
         ::FreeLibrary(module);
-        m_status = Status::MissingEntry;
-        return m_status;
+        return Status::MissingEntry;
     }
     m_handle = module;
     m_init = init;
     m_decode = decode;
-    m_error.clear();
-    m_status = Status::Ready;
-    return m_status;
+    return Status::Ready;
 }
 
-void DecoderLibrary::Release() {
-    if (m_handle) ::FreeLibrary(static_cast<HMODULE>(m_handle));
-    m_handle = nullptr;
-    m_init = nullptr;
-    m_decode = nullptr;
-    m_status = Status::NotLoaded;
+void DecoderLibrary::Unload(void* handle) {
+    ::FreeLibrary(static_cast<HMODULE>(handle));
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -67,7 +68,24 @@ public:
     bool LastReceiveGotNothing() const;
 
 private:
-    struct Port;  // the platform's part (serial_channel_posix.cpp)
+    using Clock = std::chrono::steady_clock;
+    struct State;  // what every platform keeps alike (serial_channel_state.h)
+    struct Port;   // the platform's part (serial_channel_posix.cpp, serial_channel_win32.cpp)
+
+    // The platform's parts of the operations; serial_channel.cpp does the rest alike.
+    // OpenPort sets up the device and keeps it in m_port, ClosePort lets it go again.
+    Result OpenPort(const std::string& device, int baud, int byteSize, int stopBits, int parity);
+    void ClosePort();
+    // Writes the bytes as Send tells; *sent counts those that went out.
+    Result SendBytes(const std::uint8_t* bytes, int count, int* sent);
+    // Reads count bytes until deadline as Receive tells; *received counts those that came.
+    Result ReceiveBytes(std::uint8_t* buffer, int count, Clock::time_point deadline, int* received);
+    // Makes a waiting Send or Receive look at the interrupt flags. Async-signal-safe.
+    void Wake();
+    // Takes back a wake-up that an interrupt now ended left behind.
+    void ClearWake();
+
+    std::unique_ptr<State> m_state;
     std::unique_ptr<Port> m_port;
     bool m_bOpen = false;
 };

@@ -7,17 +7,15 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 
 #include "core/base/system_error_text.h"
 #include "core/base/unique_fd.h"
 #include "core/link/serial_channel.h"
+#include "core/link/serial_channel_state.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Every operating-system failure the user may read goes through here, so the wording is the
 // same wherever the failure happened.
@@ -70,11 +68,13 @@ speed_t SpeedFor(int baud) {
     }
 }
 
-// Milliseconds left until deadline, never negative; rounded up, so a wait never ends short
-// of its deadline.
-int MsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
+// A failure of the line itself, with the device and the system's reason.
+Result LineFailed(const std::string& device, int err) {
+    return {Result::Category::LineSilent, OsError(device, err)};
+}
+
+Result NotOpened(const std::string& what, int err) {
+    return {Result::Category::PortNotOpened, OsError(what, err)};
 }
 
 }  // namespace
@@ -84,40 +84,13 @@ struct SerialChannel::Port {
     // Interrupt writes a byte here; a waiting Receive polls the read end beside the device.
     UniqueFd wakeRead;
     UniqueFd wakeWrite;
-    // What the interrupts ask for; the byte in the pipe only wakes a wait to look at them.
-    std::atomic<bool> interrupted{false};
-    std::atomic<bool> interruptedUntilClosed{false};
-    std::atomic<bool> lastReceiveGotNothing{false};
-    std::string device;
-    int replyTimeoutMs = SerialChannel::kDefaultReplyTimeoutMs;
-    WireTrace trace;
 
-    bool Interrupted() const { return interrupted.load() || interruptedUntilClosed.load(); }
-
-    // Async-signal-safe.
-    void Wake() {
-        const int wakeFd = wakeWrite.Get();
-        if (wakeFd < 0) return;
-        const char byte = 1;
-        // A full pipe already holds a wake-up; nothing is lost.
-        [[maybe_unused]] const ssize_t n = ::write(wakeFd, &byte, 1);
-    }
-
-    // A failure of the line itself, with the device and the system's reason.
-    Result LineFailed(int err) const {
-        return {Result::Category::LineSilent, OsError(device, err)};
-    }
-
-    void Trace(WireEvent::Direction direction, const std::uint8_t* bytes, int count,
-               int requested) const {
-        if (!trace) return;
-        WireEvent event;
-        event.direction = direction;
-        event.time = Clock::now();
-        event.bytes = bytes;
-        event.count = count;
-        event.requested = requested;
-        trace(event);
+    Port() {
+        int pipeFds[2];
+        if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) == 0) {
+            wakeRead.Reset(pipeFds[0]);
+            wakeWrite.Reset(pipeFds[1]);
+        }
     }
 
     // Empties the wake-up pipe; true when it held anything.
@@ -145,41 +118,27 @@ struct SerialChannel::Port {
     }
 };
 
-SerialChannel::SerialChannel() : m_port(std::make_unique<Port>()) {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) == 0) {
-        m_port->wakeRead.Reset(pipeFds[0]);
-        m_port->wakeWrite.Reset(pipeFds[1]);
-    }
-}
+SerialChannel::SerialChannel()
+    : m_state(std::make_unique<State>()), m_port(std::make_unique<Port>()) {}
 
 SerialChannel::~SerialChannel() {
     Close();
 }
 
-Result SerialChannel::Open(const std::string& device, int baud, int byteSize, int stopBits,
-                           int parity) {
-    Close();
-    Port& port = *m_port;
-    port.device = device;
-    port.interruptedUntilClosed.store(false);
-    port.lastReceiveGotNothing.store(false);
-    auto failed = [](const std::string& what, int err) {
-        return Result(Result::Category::PortNotOpened, OsError(what, err));
-    };
-
+Result SerialChannel::OpenPort(const std::string& device, int baud, int byteSize, int stopBits,
+                               int parity) {
     UniqueFd fd(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.Valid()) return failed(device, errno);
+    if (!fd.Valid()) return NotOpened(device, errno);
     // flock tells us (even as root) that another program of ours holds the port; TIOCEXCL then
     // keeps programs that do not lock out.
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-        return failed(device, errno == EWOULDBLOCK ? EBUSY : errno);
+        return NotOpened(device, errno == EWOULDBLOCK ? EBUSY : errno);
     }
-    if (::ioctl(fd.Get(), TIOCEXCL) != 0) return failed(device, errno);
+    if (::ioctl(fd.Get(), TIOCEXCL) != 0) return NotOpened(device, errno);
     // From here on a failure must clear the exclusive flag again before the descriptor closes.
     auto fail = [&](const std::string& what, int err) {
         ::ioctl(fd.Get(), TIOCNXCL);
-        return failed(what, err);
+        return NotOpened(what, err);
     };
 
     termios tio{};
@@ -233,24 +192,17 @@ Result SerialChannel::Open(const std::string& device, int baud, int byteSize, in
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd.Get(), TIOCMBIC, &lines);
 
-    port.fd = std::move(fd);
-    m_bOpen = true;
+    m_port->fd = std::move(fd);
     return Result::Ok();
 }
 
-void SerialChannel::Close() {
-    if (!m_bOpen) return;
+void SerialChannel::ClosePort() {
     m_port->Release();
-    m_bOpen = false;
 }
 
-bool SerialChannel::IsOpen() const {
-    return m_bOpen;
-}
-
-Result SerialChannel::Send(const std::uint8_t* bytes, int count) {
-    if (!m_bOpen) return {Result::Category::NotConnected, {}};
+Result SerialChannel::SendBytes(const std::uint8_t* bytes, int count, int* sent) {
     Port& port = *m_port;
+    const State& state = *m_state;
     const int fd = port.fd.Get();
     // Only the input side: a real port's output is already drained after every byte, and
     // flushing the output of a pseudo-terminal throws away bytes its other end has not read
@@ -263,30 +215,30 @@ Result SerialChannel::Send(const std::uint8_t* bytes, int count) {
     // for at all: what the line takes at once still goes out (the cancel filler, the mode-off
     // frame), the rest is given up.
     Result result;
-    int sent = 0;
-    while (sent < count && result) {
+    while (*sent < count && result) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
         for (;;) {
-            const ssize_t n = ::write(fd, bytes + sent, 1);
+            const ssize_t n = ::write(fd, bytes + *sent, 1);
             if (n == 1) {
                 while (::tcdrain(fd) != 0 && errno == EINTR) {
                 }
-                ++sent;
+                ++*sent;
                 break;
             }
             if (n < 0 && errno == EINTR) continue;
             if (n < 0 && errno != EAGAIN) {
                 // The device is gone or refuses output.
-                result = port.LineFailed(errno);
+                result = LineFailed(state.device, errno);
                 break;
             }
-            if (port.Interrupted()) {
+            if (state.Interrupted()) {
                 result = {Result::Category::Cancelled, {}};
                 break;
             }
-            const int left = MsLeft(deadline);
+            const int left = State::MsLeft(deadline);
             if (left == 0) {
-                result = {Result::Category::LineSilent, port.device + ": the line takes no output"};
+                result = {Result::Category::LineSilent,
+                          state.device + ": the line takes no output"};
                 break;
             }
             pollfd pfds[2] = {{fd, POLLOUT, 0}, {port.wakeRead.Get(), POLLIN, 0}};
@@ -296,7 +248,6 @@ Result SerialChannel::Send(const std::uint8_t* bytes, int count) {
             if (ready > 0 && (pfds[1].revents & POLLIN)) port.DrainWake();
         }
     }
-    port.Trace(WireEvent::Direction::Sent, bytes, sent, count);
     return result;
 }
 
@@ -307,13 +258,11 @@ int SerialChannel::BytesAvailable() {
     return queued;
 }
 
-Result SerialChannel::Receive(std::uint8_t* buffer, int count, int* received) {
-    if (received) *received = 0;
-    if (!m_bOpen) return {Result::Category::NotConnected, {}};
-    if (count <= 0) return {};
+Result SerialChannel::ReceiveBytes(std::uint8_t* buffer, int count, Clock::time_point deadline,
+                                   int* received) {
     Port& port = *m_port;
+    const State& state = *m_state;
     const int fd = port.fd.Get();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(port.replyTimeoutMs);
     int got = 0;
     Result failure;
 
@@ -327,71 +276,41 @@ Result SerialChannel::Receive(std::uint8_t* buffer, int count, int* received) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) {
             // EIO: the other side of the line is gone (a pseudo-terminal's master closed).
-            failure = port.LineFailed(errno);
+            failure = LineFailed(state.device, errno);
             break;
         }
-        if (port.Interrupted()) {
-            failure = {Result::Category::Cancelled, {}};
-            break;
-        }
-        const int left = MsLeft(deadline);
-        if (left == 0) {
-            failure = {got > 0 ? Result::Category::ReplyWrong : Result::Category::LineSilent, {}};
-            break;
-        }
+        failure = state.ReceiveEnds(deadline, got);
+        if (!failure) break;
+        const int left = State::MsLeft(deadline);
         pollfd pfds[2] = {{fd, POLLIN, 0}, {port.wakeRead.Get(), POLLIN, 0}};
         const int ready = ::poll(pfds, port.wakeRead.Valid() ? 2 : 1, left);
         if (ready < 0 && errno != EINTR) {
-            failure = port.LineFailed(errno);
+            failure = LineFailed(state.device, errno);
             break;
         }
         // A wake-up left over from an interrupt already cleared only costs a look at the flags.
         if (ready > 0 && (pfds[1].revents & POLLIN)) port.DrainWake();
         if (ready > 0 && (pfds[0].revents & (POLLERR | POLLNVAL))) {
-            failure = port.LineFailed(EIO);
+            failure = LineFailed(state.device, EIO);
             break;
         }
         // POLLHUP with data still queued: the read above collects it, then reports EIO.
     }
-    port.lastReceiveGotNothing.store(got == 0);
-    port.Trace(WireEvent::Direction::Received, buffer, got, count);
-    if (received) *received = got;
-    return got == count ? Result::Ok() : failure;
+    *received = got;
+    return failure;
 }
 
-void SerialChannel::SetReplyTimeout(int milliseconds) {
-    m_port->replyTimeoutMs = milliseconds;
-}
-
-int SerialChannel::ReplyTimeout() const {
-    return m_port->replyTimeoutMs;
-}
-
-void SerialChannel::SetWireTrace(WireTrace trace) {
-    m_port->trace = std::move(trace);
-}
-
-void SerialChannel::Interrupt() {
-    if (!m_port) return;
+void SerialChannel::Wake() {
     const int saved = errno;  // may run in a signal handler
-    m_port->interrupted.store(true);
-    m_port->Wake();
+    const int wakeFd = m_port->wakeWrite.Get();
+    if (wakeFd >= 0) {
+        const char byte = 1;
+        // A full pipe already holds a wake-up; nothing is lost.
+        [[maybe_unused]] const ssize_t n = ::write(wakeFd, &byte, 1);
+    }
     errno = saved;
 }
 
-void SerialChannel::InterruptUntilClosed() {
-    if (!m_port) return;
-    const int saved = errno;
-    m_port->interruptedUntilClosed.store(true);
-    m_port->Wake();
-    errno = saved;
-}
-
-void SerialChannel::ClearInterrupt() {
-    m_port->interrupted.store(false);
+void SerialChannel::ClearWake() {
     if (m_port->wakeRead.Valid()) m_port->DrainWake();
-}
-
-bool SerialChannel::LastReceiveGotNothing() const {
-    return m_port->lastReceiveGotNothing.load();
 }

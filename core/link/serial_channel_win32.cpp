@@ -3,15 +3,11 @@
 // interrupt (Cancel, Ctrl-C) ends a wait at once instead of when the driver's time-out runs out.
 #include <windows.h>
 
-#include <atomic>
-#include <chrono>
-
 #include "core/base/win32_text.h"
 #include "core/link/serial_channel.h"
+#include "core/link/serial_channel_state.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // How long a byte written under an interrupt (the cancel filler, the mode-off frame) may take
 // the driver: a line that takes bytes at all takes one within this.
@@ -44,9 +40,12 @@ std::string OsError(const std::string& what, DWORD err) {
     return what + ": " + reason;
 }
 
-int MsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
+Result NotOpened(const std::string& what, DWORD err) {
+    return {Result::Category::PortNotOpened, OsError(what, err)};
+}
+
+Result LineFailed(const std::string& device, DWORD err) {
+    return {Result::Category::LineSilent, OsError(device, err)};
 }
 
 // "COM7" as "\\.\COM7"; a name already in the device namespace ("\\.\COM12") as given.
@@ -89,30 +88,6 @@ struct SerialChannel::Port {
     Handle wake{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     // One event per direction, reused by every overlapped operation.
     Handle ioDone{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    std::atomic<bool> interrupted{false};
-    std::atomic<bool> interruptedUntilClosed{false};
-    std::atomic<bool> lastReceiveGotNothing{false};
-    std::string device;
-    int replyTimeoutMs = SerialChannel::kDefaultReplyTimeoutMs;
-    WireTrace trace;
-
-    bool Interrupted() const { return interrupted.load() || interruptedUntilClosed.load(); }
-
-    Result LineFailed(DWORD err) const {
-        return {Result::Category::LineSilent, OsError(device, err)};
-    }
-
-    void Trace(WireEvent::Direction direction, const std::uint8_t* bytes, int count,
-               int requested) const {
-        if (!trace) return;
-        WireEvent event;
-        event.direction = direction;
-        event.time = Clock::now();
-        event.bytes = bytes;
-        event.count = count;
-        event.requested = requested;
-        trace(event);
-    }
 
     // Waits for the overlapped operation until it ends, timeoutMs passes, or (with
     // wakeOnInterrupt) an interrupt comes; an operation still running then is cancelled. What
@@ -154,40 +129,35 @@ struct SerialChannel::Port {
     }
 };
 
-SerialChannel::SerialChannel() : m_port(std::make_unique<Port>()) {}
+SerialChannel::SerialChannel()
+    : m_state(std::make_unique<State>()), m_port(std::make_unique<Port>()) {}
 
 SerialChannel::~SerialChannel() {
     Close();
 }
 
-Result SerialChannel::Open(const std::string& device, int baud, int byteSize, int stopBits,
-                           int parity) {
-    Close();
+Result SerialChannel::OpenPort(const std::string& device, int baud, int byteSize, int stopBits,
+                               int parity) {
     Port& port = *m_port;
-    port.device = device;
-    port.interruptedUntilClosed.store(false);
-    port.lastReceiveGotNothing.store(false);
-    if (!port.interrupted.load()) ::ResetEvent(port.wake.Get());
-    auto failed = [](const std::string& what, DWORD err) {
-        return Result(Result::Category::PortNotOpened, OsError(what, err));
-    };
-    if (!port.wake.Valid() || !port.ioDone.Valid()) return failed(device, ::GetLastError());
+    if (!m_state->interrupted.load()) ::ResetEvent(port.wake.Get());
+    if (!port.wake.Valid() || !port.ioDone.Valid()) return NotOpened(device, ::GetLastError());
 
     // No sharing: a port is one program's at a time.
     Handle handle(::CreateFileW(WideFromUtf8(DeviceNamespaceName(device)).c_str(),
                                 GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr));
-    if (!handle.Valid()) return failed(device, ::GetLastError());
+    if (!handle.Valid()) return NotOpened(device, ::GetLastError());
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!::GetCommState(handle.Get(), &dcb)) return failed(device, ::GetLastError());
+    if (!::GetCommState(handle.Get(), &dcb)) return NotOpened(device, ::GetLastError());
     if (byteSize < 5 || byteSize > 8) {
-        return failed(device + " (" + std::to_string(byteSize) + " data bits)",
-                      ERROR_INVALID_PARAMETER);
+        return NotOpened(device + " (" + std::to_string(byteSize) + " data bits)",
+                         ERROR_INVALID_PARAMETER);
     }
     if (parity < 0 || parity > 2) {
-        return failed(device + " (parity " + std::to_string(parity) + ")", ERROR_INVALID_PARAMETER);
+        return NotOpened(device + " (parity " + std::to_string(parity) + ")",
+                         ERROR_INVALID_PARAMETER);
     }
     dcb.BaudRate = static_cast<DWORD>(baud);
     dcb.ByteSize = static_cast<BYTE>(byteSize);
@@ -210,7 +180,7 @@ Result SerialChannel::Open(const std::string& device, int baud, int byteSize, in
     dcb.fDtrControl = DTR_CONTROL_DISABLE;
     dcb.fRtsControl = RTS_CONTROL_DISABLE;
     if (!::SetCommState(handle.Get(), &dcb)) {
-        return failed(device + " (" + std::to_string(baud) + " baud)", ::GetLastError());
+        return NotOpened(device + " (" + std::to_string(baud) + " baud)", ::GetLastError());
     }
     // A read returns as soon as anything came, or after the reply wait with nothing; a write
     // of one byte gets the per-byte wait. Receive and Send bound their waits themselves too.
@@ -220,55 +190,46 @@ Result SerialChannel::Open(const std::string& device, int baud, int byteSize, in
     timeouts.ReadTotalTimeoutConstant = kDefaultReplyTimeoutMs;
     timeouts.WriteTotalTimeoutMultiplier = 0;
     timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
-    if (!::SetCommTimeouts(handle.Get(), &timeouts)) return failed(device, ::GetLastError());
+    if (!::SetCommTimeouts(handle.Get(), &timeouts)) return NotOpened(device, ::GetLastError());
     ::PurgeComm(handle.Get(), PURGE_RXCLEAR | PURGE_RXABORT);
 
     port.port = std::move(handle);
-    m_bOpen = true;
     return Result::Ok();
 }
 
-void SerialChannel::Close() {
-    if (!m_bOpen) return;
+void SerialChannel::ClosePort() {
     m_port->port.Reset();
-    m_bOpen = false;
 }
 
-bool SerialChannel::IsOpen() const {
-    return m_bOpen;
-}
-
-Result SerialChannel::Send(const std::uint8_t* bytes, int count) {
-    if (!m_bOpen) return {Result::Category::NotConnected, {}};
+Result SerialChannel::SendBytes(const std::uint8_t* bytes, int count, int* sent) {
     Port& port = *m_port;
+    const State& state = *m_state;
     ::PurgeComm(port.port.Get(), PURGE_RXCLEAR);
 
     // As on every platform: a line that took no byte for a whole wait takes no more, and under
     // an interrupt only what the line takes at once goes out.
     Result result;
-    int sent = 0;
-    while (sent < count && result) {
+    while (*sent < count && result) {
         OVERLAPPED overlapped = port.Fresh();
         DWORD moved = 0;
         bool pending = false;
-        const BOOL done = ::WriteFile(port.port.Get(), bytes + sent, 1, &moved, &overlapped);
+        const BOOL done = ::WriteFile(port.port.Get(), bytes + *sent, 1, &moved, &overlapped);
         DWORD err = port.Started(done, &moved, overlapped, &pending);
         if (pending) {
-            const bool interrupted = port.Interrupted();
+            const bool interrupted = state.Interrupted();
             err = port.Await(overlapped, interrupted ? kInterruptedWriteGraceMs : kWriteTimeoutMs,
                              !interrupted, &moved);
         }
         if (err != 0) {
-            result = port.LineFailed(err);
+            result = LineFailed(state.device, err);
         } else if (moved == 1) {
-            ++sent;
-        } else if (port.Interrupted()) {
+            ++*sent;
+        } else if (state.Interrupted()) {
             result = {Result::Category::Cancelled, {}};
         } else {
-            result = {Result::Category::LineSilent, port.device + ": the line takes no output"};
+            result = {Result::Category::LineSilent, state.device + ": the line takes no output"};
         }
     }
-    port.Trace(WireEvent::Direction::Sent, bytes, sent, count);
     return result;
 }
 
@@ -280,19 +241,17 @@ int SerialChannel::BytesAvailable() {
     return static_cast<int>(status.cbInQue);
 }
 
-Result SerialChannel::Receive(std::uint8_t* buffer, int count, int* received) {
-    if (received) *received = 0;
-    if (!m_bOpen) return {Result::Category::NotConnected, {}};
-    if (count <= 0) return {};
+Result SerialChannel::ReceiveBytes(std::uint8_t* buffer, int count, Clock::time_point deadline,
+                                   int* received) {
     Port& port = *m_port;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(port.replyTimeoutMs);
+    const State& state = *m_state;
     int got = 0;
     Result failure;
 
     // Under an interrupt the loop only collects what has already come.
     while (got < count) {
-        const bool interrupted = port.Interrupted();
-        const int left = MsLeft(deadline);
+        const bool interrupted = state.Interrupted();
+        const int left = State::MsLeft(deadline);
         OVERLAPPED overlapped = port.Fresh();
         DWORD moved = 0;
         bool pending = false;
@@ -304,57 +263,24 @@ Result SerialChannel::Receive(std::uint8_t* buffer, int count, int* received) {
         }
         got += static_cast<int>(moved);
         if (err != 0) {
-            failure = port.LineFailed(err);
+            failure = LineFailed(state.device, err);
             break;
         }
         if (moved > 0) continue;
-        if (port.Interrupted()) {
-            failure = {Result::Category::Cancelled, {}};
-            break;
-        }
-        if (MsLeft(deadline) == 0) {
-            failure = {got > 0 ? Result::Category::ReplyWrong : Result::Category::LineSilent, {}};
-            break;
-        }
+        failure = state.ReceiveEnds(deadline, got);
+        if (!failure) break;
         // A read that ended at once with nothing (a driver that does not wait): wait a moment
         // for the line, or an interrupt, before asking again.
         if (!pending) ::WaitForSingleObject(port.wake.Get(), 1);
     }
-    port.lastReceiveGotNothing.store(got == 0);
-    port.Trace(WireEvent::Direction::Received, buffer, got, count);
-    if (received) *received = got;
-    return got == count ? Result::Ok() : failure;
+    *received = got;
+    return failure;
 }
 
-void SerialChannel::SetReplyTimeout(int milliseconds) {
-    m_port->replyTimeoutMs = milliseconds;
-}
-
-int SerialChannel::ReplyTimeout() const {
-    return m_port->replyTimeoutMs;
-}
-
-void SerialChannel::SetWireTrace(WireTrace trace) {
-    m_port->trace = std::move(trace);
-}
-
-void SerialChannel::Interrupt() {
-    if (!m_port) return;
-    m_port->interrupted.store(true);
+void SerialChannel::Wake() {
     ::SetEvent(m_port->wake.Get());
 }
 
-void SerialChannel::InterruptUntilClosed() {
-    if (!m_port) return;
-    m_port->interruptedUntilClosed.store(true);
-    ::SetEvent(m_port->wake.Get());
-}
-
-void SerialChannel::ClearInterrupt() {
-    m_port->interrupted.store(false);
-    if (!m_port->interruptedUntilClosed.load()) ::ResetEvent(m_port->wake.Get());
-}
-
-bool SerialChannel::LastReceiveGotNothing() const {
-    return m_port->lastReceiveGotNothing.load();
+void SerialChannel::ClearWake() {
+    if (!m_state->interruptedUntilClosed.load()) ::ResetEvent(m_port->wake.Get());
 }

@@ -143,6 +143,30 @@ TEST(StagedOutputFile, NeverReplacesWhenToldAndKeepsTheRecordingTime) {
     EXPECT_EQ(Read(folder / "taken.wav"), "new");
 }
 
+TEST(StagedOutputFile, RefusesAFolderKeepsTheFirstFailureAndLeavesNoTemporary) {
+    Folder folder;
+    StagedOutputFile onFolder;
+    EXPECT_FALSE(onFolder.Create(folder.Path()));
+    EXPECT_EQ(onFolder.Error(), "cannot create " + folder.Path() + ": Is a directory");
+    StagedOutputFile noName;
+    EXPECT_FALSE(noName.Create(folder.Path() + "/"));
+    EXPECT_EQ(noName.Reason(), "Is a directory");
+    EXPECT_FALSE(noName.Commit());
+    EXPECT_EQ(noName.Error(), "cannot create " + folder.Path() + "/: Is a directory");
+
+    StagedOutputFile never;
+    EXPECT_FALSE(never.Commit());
+    EXPECT_EQ(never.Error(), "cannot write : Bad file descriptor");
+
+    StagedOutputFile dropped;
+    ASSERT_TRUE(dropped.Create(folder / "x.wav"));
+    const std::uint8_t bytes[] = {'x'};
+    ASSERT_TRUE(dropped.Write(bytes, 1));
+    dropped.Discard();
+    EXPECT_FALSE(dropped.Commit());
+    EXPECT_TRUE(folder.Names().empty());
+}
+
 TEST(SyncManifest, KeepsWhatWasSyncedAndRefusesAFileThatIsNotItsOwn) {
     Folder folder;
     SyncManifest manifest;
