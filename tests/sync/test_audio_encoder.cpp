@@ -3,7 +3,6 @@
 // format holds, with its tags.
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -12,6 +11,7 @@
 
 #include "core/convert/wav_header.h"
 #include "core/encode/audio_encoder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -55,15 +55,6 @@ Decoded Decode(const std::string& path) {
 
 class AudioEncoder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = fs::path(::testing::TempDir()) /
-                   ("encoder-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     // A WAV file as the conversion writes it: a 400 Hz tone of the given length.
     std::string Wav(int rate, int samples) {
         const WavHeader header = MakeWavHeader(rate, static_cast<std::uint32_t>(samples * 2));
@@ -87,7 +78,8 @@ protected:
         return result;
     }
 
-    fs::path m_folder;
+    TempFolder m_scratch{"encoder"};
+    fs::path m_folder = m_scratch.Path();
     AudioTags m_tags{"03: 12-25 14:05 (SP-1:07)", "2024-12-25T14:05:38", "2 File, message 3"};
 };
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +19,8 @@
 #include "core/base/json.h"
 #include "core/sync/sync_manifest.h"
 #include "emulator/recorder_emulator.h"
+#include "tests/support/request_frames.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -57,14 +58,6 @@ std::map<std::string, std::pair<std::uintmax_t, std::time_t>> Snapshot(const fs:
     return files;
 }
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -74,19 +67,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class SyncCommand : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = fs::path(::testing::TempDir()) /
-                   ("sync-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        m_out = m_folder / "out";
-        Start({});
-    }
-    void TearDown() override {
-        m_emulator.reset();
-        fs::remove_all(m_folder);
-    }
+    void SetUp() override { Start({}); }
+    void TearDown() override { m_emulator.reset(); }
 
     void Start(emu::Options options, std::array<std::vector<emu::StoredMessage>, 5> content = {
                                          {{Recording(1, kDay, 3600), Recording(2, kDay, 7200)},
@@ -127,13 +109,11 @@ protected:
     }
 
     std::unique_ptr<emu::RecorderEmulator> m_emulator;
-    fs::path m_folder, m_out;
+    TempFolder m_scratch{"sync"};
+    fs::path m_folder = m_scratch.Path();
+    fs::path m_out = m_folder / "out";
     std::ostringstream m_stdout, m_stderr;
 };
-
-emu::Frame Download(int f, int m) {
-    return {0xAA, 0xBF, static_cast<std::uint8_t>(f), static_cast<std::uint8_t>(m)};
-}
 
 TEST_F(SyncCommand, OnlyWhatIsNewIsFetchedAndADeleteOnTheRecorderChangesNoFile) {
     // Two recordings of one identity (the same second, length and quality) are both kept.
@@ -150,7 +130,7 @@ TEST_F(SyncCommand, OnlyWhatIsNewIsFetchedAndADeleteOnTheRecorderChangesNoFile) 
     const auto summary = ParseJson(lines[4]);
     ASSERT_TRUE(summary && summary->Find("summary")) << lines[4];
     EXPECT_EQ(summary->Find("summary")->Find("fetched")->Number(), 4);
-    EXPECT_EQ(Names(m_out),
+    EXPECT_EQ(NamesIn(m_out),
               (std::vector<std::string>{".sonoret-sync.json", "2025-07-11_00-01-00_F4-01_LP.wav",
                                         "2025-07-14_01-00-00_F1-01_LP.wav",
                                         "2025-07-14_01-00-00_F1-03_LP.wav",
@@ -175,9 +155,9 @@ TEST_F(SyncCommand, OnlyWhatIsNewIsFetchedAndADeleteOnTheRecorderChangesNoFile) 
     // A new recording is the only one fetched.
     Change([](auto& folders) { folders[2].push_back(Recording(1, kDay + 1, 100)); });
     ASSERT_EQ(Sync(), 0) << m_stderr.str();
-    EXPECT_EQ(Downloads(), std::vector<emu::Frame>{Download(2, 1)});
+    EXPECT_EQ(Downloads(), std::vector<emu::Frame>{frames::Download(2, 1)});
     EXPECT_EQ(Lines(m_stdout.str()).size(), 2u) << m_stdout.str();
-    EXPECT_EQ(Names(m_out).size(), 6u);
+    EXPECT_EQ(NamesIn(m_out).size(), 6u);
 }
 
 TEST_F(SyncCommand, TakenNamesGetSuffixesNoFileIsReplacedAndDeletedFilesStayDeleted) {
@@ -185,7 +165,7 @@ TEST_F(SyncCommand, TakenNamesGetSuffixesNoFileIsReplacedAndDeletedFilesStayDele
     std::ofstream(m_out / "memo.wav") << "mine";
     std::ofstream(m_out / "memo_3.wav") << "mine too";
     ASSERT_EQ(Sync({"--name", "memo"}), 0) << m_stderr.str();
-    EXPECT_EQ(Names(m_out),
+    EXPECT_EQ(NamesIn(m_out),
               (std::vector<std::string>{".sonoret-sync.json", "memo.wav", "memo_2.wav",
                                         "memo_3.wav", "memo_4.wav", "memo_5.wav"}));
     EXPECT_EQ(Read(m_out / "memo.wav"), "mine");
@@ -196,7 +176,7 @@ TEST_F(SyncCommand, TakenNamesGetSuffixesNoFileIsReplacedAndDeletedFilesStayDele
     ASSERT_EQ(Sync({"--name", "memo"}), 0) << m_stderr.str();
     EXPECT_TRUE(Downloads().empty());
     ASSERT_EQ(Sync({"--name", "other", "--missing"}), 0) << m_stderr.str();
-    EXPECT_EQ(Downloads(), std::vector<emu::Frame>{Download(0, 2)});
+    EXPECT_EQ(Downloads(), std::vector<emu::Frame>{frames::Download(0, 2)});
     EXPECT_TRUE(fs::exists(m_out / "memo_4.wav")) << m_stdout.str();
 
     // Names a pattern makes that no file system takes.
@@ -296,7 +276,7 @@ TEST_F(SyncCommand, AFolderRecordThatIsNotOursStopsItBeforeTheRecorderIsAsked) {
     EXPECT_NE(m_stderr.str().find(SyncManifest::kFileName), std::string::npos) << m_stderr.str();
     EXPECT_NE(m_stderr.str().find("not JSON"), std::string::npos) << m_stderr.str();
     EXPECT_TRUE(m_emulator->ReceivedFrames().empty());
-    EXPECT_EQ(Names(m_out), std::vector<std::string>{SyncManifest::kFileName});
+    EXPECT_EQ(NamesIn(m_out), std::vector<std::string>{SyncManifest::kFileName});
     EXPECT_EQ(Read(m_out / SyncManifest::kFileName), "not JSON");
 }
 
@@ -315,12 +295,12 @@ TEST_F(SyncCommand, CtrlCKeepsTheFinishedFilesAndLeavesNoPartialOne) {
     presser.join();
     interruption::Reset();
     EXPECT_EQ(status, 130) << m_stderr.str();
-    EXPECT_EQ(Names(m_out),
+    EXPECT_EQ(NamesIn(m_out),
               (std::vector<std::string>{".sonoret-sync.json", "2025-07-14_01-00-00_F1-01_LP.wav"}));
     SyncManifest record;
     ASSERT_TRUE(record.Load(m_out.string()));
     EXPECT_EQ(record.Entries().size(), 1u);
-    EXPECT_EQ(Names(m_folder), (std::vector<std::string>{"out"})) << "no staging left";
+    EXPECT_EQ(NamesIn(m_folder), (std::vector<std::string>{"out"})) << "no staging left";
     // The recorder was told to stop (the filler) and the session ended with mode off.
     // Six requests, the filler and mode off, once the emulator has read them all.
     EXPECT_TRUE(m_emulator->WaitForBytes(6 * 4 + 256 + 4, std::chrono::seconds(5)));

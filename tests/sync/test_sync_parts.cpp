@@ -2,7 +2,6 @@
 // itself and what it refuses, the names, and the file that is never written over.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,33 +11,18 @@
 #include "core/base/staged_output_file.h"
 #include "core/sync/file_naming.h"
 #include "core/sync/sync_manifest.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Category = Result::Category;
 
-class Folder {
+// A scratch folder; Dir() names it without the separator at its end.
+class Folder : public TempFolder {
 public:
-    Folder() {
-        m_path = fs::path(::testing::TempDir()) /
-                 ("sync-parts-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-    }
-    ~Folder() { fs::remove_all(m_path); }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-    std::string Path() const { return m_path.string(); }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(m_path)) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    fs::path m_path;
+    Folder() : TempFolder("sync-parts") {}
+    std::string Dir() const { return Path().substr(0, Path().size() - 1); }
 };
 
 std::string Read(const std::string& path) {
@@ -126,7 +110,7 @@ TEST(StagedOutputFile, NeverReplacesWhenToldAndKeepsTheRecordingTime) {
     EXPECT_FALSE(out.Commit());
     EXPECT_TRUE(out.TargetExists());
     EXPECT_EQ(Read(folder / "taken.wav"), "mine");
-    EXPECT_FALSE(out.Retarget(folder.Path() + "/sub/other.wav")) << "another folder";
+    EXPECT_FALSE(out.Retarget(folder.Dir() + "/sub/other.wav")) << "another folder";
     ASSERT_TRUE(out.Retarget(folder / "free.wav"));
     ASSERT_TRUE(out.Commit()) << out.Error();
     EXPECT_EQ(Read(folder / "free.wav"), "new");
@@ -146,13 +130,13 @@ TEST(StagedOutputFile, NeverReplacesWhenToldAndKeepsTheRecordingTime) {
 TEST(StagedOutputFile, RefusesAFolderKeepsTheFirstFailureAndLeavesNoTemporary) {
     Folder folder;
     StagedOutputFile onFolder;
-    EXPECT_FALSE(onFolder.Create(folder.Path()));
-    EXPECT_EQ(onFolder.Error(), "cannot create " + folder.Path() + ": Is a directory");
+    EXPECT_FALSE(onFolder.Create(folder.Dir()));
+    EXPECT_EQ(onFolder.Error(), "cannot create " + folder.Dir() + ": Is a directory");
     StagedOutputFile noName;
-    EXPECT_FALSE(noName.Create(folder.Path() + "/"));
+    EXPECT_FALSE(noName.Create(folder.Dir() + "/"));
     EXPECT_EQ(noName.Reason(), "Is a directory");
     EXPECT_FALSE(noName.Commit());
-    EXPECT_EQ(noName.Error(), "cannot create " + folder.Path() + "/: Is a directory");
+    EXPECT_EQ(noName.Error(), "cannot create " + folder.Dir() + "/: Is a directory");
 
     StagedOutputFile never;
     EXPECT_FALSE(never.Commit());
@@ -170,7 +154,7 @@ TEST(StagedOutputFile, RefusesAFolderKeepsTheFirstFailureAndLeavesNoTemporary) {
 TEST(SyncManifest, KeepsWhatWasSyncedAndRefusesAFileThatIsNotItsOwn) {
     Folder folder;
     SyncManifest manifest;
-    ASSERT_TRUE(manifest.Load(folder.Path()));
+    ASSERT_TRUE(manifest.Load(folder.Dir()));
     EXPECT_TRUE(manifest.Entries().empty());
     const RecordingIdentity a{3, 153, 25369, 8759};
     manifest.Put({a, 1, "a.wav", "wav", "03: 12-25 14:05 (SP-1:07)", "2025-01-01T00:00:00Z"});
@@ -180,7 +164,7 @@ TEST(SyncManifest, KeepsWhatWasSyncedAndRefusesAFileThatIsNotItsOwn) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{".sonoret-sync.json"});
 
     SyncManifest again;
-    ASSERT_TRUE(again.Load(folder.Path() + "/"));
+    ASSERT_TRUE(again.Load(folder.Dir() + "/"));
     ASSERT_EQ(again.Entries().size(), 2u);
     ASSERT_TRUE(again.Find(a, 1));
     EXPECT_EQ(again.Find(a, 1)->file, "a.flac");
@@ -203,7 +187,7 @@ TEST(SyncManifest, KeepsWhatWasSyncedAndRefusesAFileThatIsNotItsOwn) {
         Write(path, text);
         if (text.empty()) fs::resize_file(path, SyncManifest::kMaxBytes + 1);
         const auto size = fs::file_size(path);
-        const Result refused = again.Load(folder.Path());
+        const Result refused = again.Load(folder.Dir());
         EXPECT_TRUE(refused.Is(Category::FileNotWritten)) << refused;
         EXPECT_NE(refused.Detail().find(why), std::string::npos) << refused;
         EXPECT_NE(refused.Detail().find(path), std::string::npos) << refused;
@@ -211,11 +195,11 @@ TEST(SyncManifest, KeepsWhatWasSyncedAndRefusesAFileThatIsNotItsOwn) {
     }
     fs::remove(path);
     fs::create_directory(path);
-    EXPECT_NE(again.Load(folder.Path()).Detail().find("not a regular file"), std::string::npos);
+    EXPECT_NE(again.Load(folder.Dir()).Detail().find("not a regular file"), std::string::npos);
     fs::remove(path);
     Write(folder / "elsewhere.json", good);
     fs::create_symlink("elsewhere.json", path);
-    EXPECT_NE(again.Load(folder.Path()).Detail().find("symbolic link"), std::string::npos);
+    EXPECT_NE(again.Load(folder.Dir()).Detail().find("symbolic link"), std::string::npos);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // progress, a fault in the middle that keeps what is finished (and a second run that fetches
 // just what is missing), each message saved while the next is on the line, and a cancel then.
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "core/sync/sync_manifest.h"
 #include "core/sync/sync_run.h"
 #include "tests/support/link_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -41,32 +41,17 @@ protected:
             for (auto& folder : model.folders) folder.clear();
             model.folders[0] = {Recording(1, 1), Recording(3, 2), Recording(1, 3)};
         });
-        root = fs::path(::testing::TempDir()) /
-               ("sync-run-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
         fs::create_directories(root / "work");
         request.folder = (root / "out").string();
         request.workingFolder = (root / "work").string() + "/";
         request.onMessage = [this](const SyncReport& report) { reports.push_back(report); };
         request.onProgress = [this](const SyncProgress& p) { progress.push_back(p); };
     }
-    void TearDown() override {
-        LinkOnEmulator::TearDown();
-        fs::remove_all(root);
-    }
-
     SyncOutcome Sync() {
         reports.clear();
         progress.clear();
         emulator->ClearLog();
         return RunSync(*link, *files, request);
-    }
-    std::vector<std::string> Names(const fs::path& folder) const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
     }
     std::vector<Frame> Downloads() const {
         std::vector<Frame> downloads;
@@ -78,7 +63,8 @@ protected:
 
     DecoderLibrary decoder;
     std::unique_ptr<MessageFiles> files;
-    fs::path root;
+    TempFolder scratch{"sync-run"};
+    fs::path root = scratch.Path();
     SyncRequest request;
     std::vector<SyncReport> reports;
     std::vector<SyncProgress> progress;
@@ -102,8 +88,8 @@ TEST_F(SyncRunTest, AFaultInTheMiddleKeepsWhatIsFinishedAndTheNextRunFetchesTheR
     EXPECT_TRUE(reports[1].name.empty());
     EXPECT_TRUE(reports[2].result);
     const std::vector<std::string> kept = {".sonoret-sync.json", reports[0].name, reports[2].name};
-    EXPECT_EQ(Names(request.folder), kept) << "no partial file";
-    EXPECT_TRUE(Names(request.workingFolder).empty()) << "the working copies went";
+    EXPECT_EQ(NamesIn(request.folder), kept) << "no partial file";
+    EXPECT_TRUE(NamesIn(request.workingFolder).empty()) << "the working copies went";
     EXPECT_EQ(reports[0].name, "2025-03-01_09-01-00_F1-01_LP.wav");
     EXPECT_EQ(reports[0].fileBytes, fs::file_size(fs::path(request.folder) / reports[0].name));
     EXPECT_EQ(reports[0].lineBytes, 528u);
@@ -129,7 +115,7 @@ TEST_F(SyncRunTest, AFaultInTheMiddleKeepsWhatIsFinishedAndTheNextRunFetchesTheR
     EXPECT_EQ(Downloads(), std::vector<Frame>{frames::Download(0, 2)});
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].name, "2025-03-01_09-02-00_F1-02_LP.wav");
-    EXPECT_EQ(Names(request.folder).size(), 4u);
+    EXPECT_EQ(NamesIn(request.folder).size(), 4u);
     EXPECT_EQ(fs::last_write_time(fs::path(request.folder) / kept[1]), firstTime);
 }
 
@@ -167,7 +153,7 @@ TEST_F(SyncRunTest, EachMessageIsSavedWhileTheNextIsOnTheLineAndToldInOrder) {
     for (const auto& entry : manifest.Entries()) recorded.push_back(entry.file);
     EXPECT_EQ(recorded,
               (std::vector<std::string>{reports[0].name, reports[2].name, reports[3].name}));
-    EXPECT_EQ(Names(request.folder).size(), 4u) << "the record and three files";
+    EXPECT_EQ(NamesIn(request.folder).size(), 4u) << "the record and three files";
     EXPECT_TRUE(files->HasWav(0, 3, request.workingFolder)) << "marked converted";
     EXPECT_FALSE(files->HasWav(0, 2, request.workingFolder));
 }
@@ -203,7 +189,7 @@ TEST_F(SyncRunTest, ACancelWhileTheNextMessageIsOnTheLineKeepsTheOneBeforeWhole)
     EXPECT_EQ(Downloads(), (std::vector<Frame>{frames::Download(0, 1), frames::Download(0, 2)}));
     ASSERT_EQ(reports.size(), 1u);
     ASSERT_TRUE(reports[0].result) << reports[0].result;
-    EXPECT_EQ(Names(request.folder),
+    EXPECT_EQ(NamesIn(request.folder),
               (std::vector<std::string>{".sonoret-sync.json", reports[0].name}));
     SF_INFO info{};
     SNDFILE* sound = sf_open((fs::path(request.folder) / reports[0].name).c_str(), SFM_READ, &info);
@@ -211,13 +197,13 @@ TEST_F(SyncRunTest, ACancelWhileTheNextMessageIsOnTheLineKeepsTheOneBeforeWhole)
     sf_close(sound);
     EXPECT_NEAR(static_cast<double>(info.frames) / info.samplerate, reports[0].audioSeconds, 0.01);
     EXPECT_GT(reports[0].audioSeconds, 10.0);
-    EXPECT_TRUE(Names(request.workingFolder).empty());
+    EXPECT_TRUE(NamesIn(request.workingFolder).empty());
 
     // The window's way: its working copies stay for Play, marked as such.
     request.cancelled = {};
     request.keepWorkingCopies = true;
     ASSERT_TRUE(Sync());
-    EXPECT_EQ(Names(request.workingFolder),
+    EXPECT_EQ(NamesIn(request.workingFolder),
               (std::vector<std::string>{"0_02.Bin", "0_02.wav", "0_03.Bin", "0_03.wav"}));
     EXPECT_TRUE(files->HasWav(0, 3, request.workingFolder));
     SyncManifest manifest;
@@ -249,7 +235,7 @@ TEST_F(SyncRunTest, ARecordThatCannotBeWrittenStopsTheRunAndLeavesNoFileItDoesNo
     EXPECT_EQ(Downloads().size(), 3u);
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_TRUE(reports[1].name.empty());
-    EXPECT_EQ(Names(request.folder),
+    EXPECT_EQ(NamesIn(request.folder),
               (std::vector<std::string>{".sonoret-sync.json", reports[0].name}));
 
     // The loaded recordings the folder holds, for the recorder tree's mark.
