@@ -186,8 +186,10 @@ TEST_F(CliTest, InterruptedFetchStopsTheRecorderAndLeavesNoFile) {
     emulator->WaitForBytes(4u + 4 + 4 + 256 + 4, std::chrono::seconds(3));
     const Bytes wire = emulator->ReceivedBytes();
     ASSERT_GE(wire.size(), 4u + 4 + 4 + 256 + 4);
-    // The download frame, the cancel filler, then the mode-off frame.
+    // The download frame, the cancel filler, then the mode-off frame (the emulator takes a
+    // frame from the bytes it heard a moment after it heard them).
     EXPECT_TRUE(std::all_of(wire.end() - 260, wire.end() - 4, [](auto b) { return b == 0; }));
+    emulator->WaitForFrames(4, std::chrono::seconds(3));
     EXPECT_EQ(Frames().back(), frames::kModeOff);
 }
 
